@@ -1,0 +1,82 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "HostListener.h"
+
+namespace simhost {
+
+// A slot a plugin bound to a variable, shared with the plugin, and the
+// plugin session that bound it (so that unloading can let go of exactly the
+// slots whose deleters live in that module's code).
+struct Binding {
+  int session = 0;
+  std::variant<std::shared_ptr<bool>, std::shared_ptr<int>, std::shared_ptr<float>> slot;
+};
+
+// One console variable as the host keeps it.
+struct Variable {
+  std::string name;
+  std::string defaultValue;
+  std::string description;
+  bool searchable = true;
+  bool hasMin = false;
+  float min = 0.0f;
+  bool hasMax = false;
+  float max = 0.0f;
+  bool saveToConfig = false;
+  // The current value as text, shown by `show cvars` and saved.
+  std::string value;
+  std::vector<Binding> bindings;
+};
+
+// The host console: variables in registration order, their bound slots, the
+// log, and the configuration file that keeps saved variables between runs.
+// Owns its variables; the listener must outlive it.
+class Console {
+ public:
+  explicit Console(HostListener& listener);
+
+  // Registers a variable, or returns the one already registered under
+  // `name` unchanged. A new variable saved in the loaded configuration takes
+  // its saved value.
+  Variable& Register(const std::string& name, const std::string& defaultValue,
+                     const std::string& description, bool searchable, bool hasMin,
+                     float min, bool hasMax, float max, bool saveToConfig);
+  Variable* Find(const std::string& name);
+  const std::vector<std::unique_ptr<Variable>>& variables() const { return variables_; }
+
+  // Sets a variable as typed at the console: parsed as a number, clamped
+  // into its bounds, written into every bound slot. Text that is not a
+  // finite number is refused with a host message and changes nothing.
+  // Returns whether the value was taken.
+  bool Set(Variable& variable, const std::string& text);
+
+  // Shares `binding`'s slot with the variable and writes the current value
+  // into it at once. Bindings whose slot nobody else holds any more are
+  // dropped here.
+  void Bind(Variable& variable, Binding binding);
+  // Lets go of every slot that `session` bound.
+  void ReleaseBindings(int session);
+
+  void Log(const std::string& text);
+
+  // Reads saved values from `path`; a missing file is an empty one. A bad
+  // line is reported as a host message and skipped. Returns false, with
+  // `error` set, only when the file exists and cannot be read.
+  bool LoadConfig(const std::string& path, std::string* error);
+  // Writes every saved variable to `path`, replacing the file whole and
+  // atomically: the old file stays until the new one is complete.
+  bool SaveConfig(const std::string& path, std::string* error) const;
+
+ private:
+  HostListener& listener_;
+  std::vector<std::unique_ptr<Variable>> variables_;
+  // Values read from the configuration file, by variable name.
+  std::vector<std::pair<std::string, std::string>> saved_;
+};
+
+}  // namespace simhost

@@ -1,0 +1,249 @@
+// The press of the pickup button: choosing the car to switch to, and
+// exchanging the two cars' state.
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "ServerWrapper.h"
+#include "VantorelPlugin.h"
+
+namespace {
+
+// Results must be the same bits on every compiler and C runtime, so the score
+// is computed in 32-bit floats in a fixed order, and the three functions whose
+// single-precision versions differ between runtimes are taken as the
+// correctly rounded float: the double-precision function of the widened
+// argument, rounded once.
+float Sine(float x) { return static_cast<float>(std::sin(static_cast<double>(x))); }
+float Cosine(float x) { return static_cast<float>(std::cos(static_cast<double>(x))); }
+float ArcCosine(float x) { return static_cast<float>(std::acos(static_cast<double>(x))); }
+
+// Radians per rotator unit (65536 to a full turn): the float nearest to
+// pi / 32768, which is exactly the float nearest to pi scaled by 2^-15.
+constexpr float kRadiansPerUnit = 3.14159265358979323846f / 32768.0f;
+constexpr float kPi = 3.1415927f;
+// A car this far from the ball weighs as much as one facing straight away.
+constexpr float kDistanceScale = 10000.0f;
+
+// How well placed a car is to take over: lower is better.
+struct CarScore {
+  float angle;       // between the car's facing and the ball, in radians
+  float angleN;      // angle / pi
+  float distance;    // to the ball, in game units
+  float distanceN;   // distance / kDistanceScale
+  float score;       // (1 - w) * angleN + w * distanceN
+};
+
+CarScore ScoreCar(const Vector& ball, const Vector& car, const Rotator& rotation,
+                  float distanceWeight) {
+  const float dx = ball.X - car.X;
+  const float dy = ball.Y - car.Y;
+  const float dz = ball.Z - car.Z;
+  CarScore s{};
+  s.distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+  s.distanceN = s.distance / kDistanceScale;
+
+  const float pitch = static_cast<float>(rotation.Pitch) * kRadiansPerUnit;
+  const float yaw = static_cast<float>(rotation.Yaw) * kRadiansPerUnit;
+  const float fx = Cosine(pitch) * Cosine(yaw);
+  const float fy = Cosine(pitch) * Sine(yaw);
+  const float fz = Sine(pitch);
+  // Normalised although its length is 1 in exact arithmetic: the rounding of
+  // this division is part of the score every player has seen.
+  const float length = std::sqrt(fx * fx + fy * fy + fz * fz);
+  const float cosine = (fx / length) * (dx / s.distance) + (fy / length) * (dy / s.distance) +
+                       (fz / length) * (dz / s.distance);
+
+  s.angle = ArcCosine(cosine);
+  s.angleN = s.angle / kPi;
+  s.score = (1.0f - distanceWeight) * s.angleN + distanceWeight * s.distanceN;
+  return s;
+}
+
+// Appends `value` as "%f" would print it widened to double. std::to_chars
+// gives the same digits on every runtime, where printf does not.
+void AppendFixed(std::string& line, float value) {
+  char digits[400];  // the widest finite float takes 39 digits before the point
+  const auto result = std::to_chars(digits, digits + sizeof digits,
+                                    static_cast<double>(value), std::chars_format::fixed, 6);
+  line.append(digits, result.ptr);
+}
+
+std::string ScoreLine(const CarScore& s) {
+  std::string line = "Car Valid. Ang: ";
+  AppendFixed(line, s.angle);
+  line += " (";
+  AppendFixed(line, s.angleN);
+  line += ") Mag: ";
+  AppendFixed(line, s.distance);
+  line += " (";
+  AppendFixed(line, s.distanceN);
+  line += ")";
+  return line;
+}
+
+// Decides which cars of the list the player may switch to: team-mates, never
+// the player's own car. A car without player information has no team, so it
+// never qualifies, and when the player's car has none, no car does.
+class TeamFilter {
+ public:
+  explicit TeamFilter(CarWrapper& currentCar) : currentCar_(currentCar) {
+    PriWrapper info = currentCar.GetPRI();
+    hasTeam_ = !info.IsNull();
+    if (hasTeam_) team_ = info.GetTeamNum();
+  }
+
+  bool Qualifies(CarWrapper& car) const {
+    if (!hasTeam_ || car.memory_address == currentCar_.memory_address) return false;
+    PriWrapper info = car.GetPRI();
+    return !info.IsNull() && info.GetTeamNum() == team_;
+  }
+
+ private:
+  CarWrapper& currentCar_;
+  bool hasTeam_ = false;
+  std::uint8_t team_ = 0;
+};
+
+// Exchanges one quantity between the two cars. Both old values are read
+// before either car is written, the other car first each time, so the result
+// does not depend on the order of the writes.
+template <typename Object, typename Get, typename Set>
+void Exchange(Object& player, Object& other, Get get, Set set) {
+  const auto otherOld = get(other);
+  const auto playerOld = get(player);
+  set(other, playerOld);
+  set(player, otherOld);
+}
+
+}  // namespace
+
+void VantorelPlugin::SwapCar(PlayerControllerWrapper caller, void* /*params*/,
+                             std::string /*eventName*/) {
+  CarWrapper car = caller.GetCar();
+  const bool inGame = gameWrapper->IsInGame();
+  if (!*enabled || !inGame || car.IsNull()) {
+    if (car.IsNull()) {
+      cvarManager->log("Swap pressed but null car");
+    } else {
+      cvarManager->log("Swap pressed but mod disabled. Owner: " + car.GetOwnerName());
+    }
+    return;
+  }
+  cvarManager->log("Swap pressed. Owner: " + car.GetOwnerName());
+
+  ServerWrapper server = gameWrapper->GetGameEventAsServer();
+  if (server.IsNull()) {
+    // The host said a game runs but handed us none: nothing to swap within.
+    cvarManager->log("Bad server in SwapCar");
+    return;
+  }
+  ArrayWrapper<CarWrapper> cars = server.GetCars();
+  const std::int32_t index = FindCandidateSwitchCar(cars, car, true);
+  if (index < 0 || index >= cars.Count()) {
+    cvarManager->log("Bad car2 index in SwapCar");
+    return;
+  }
+  lastSwapIndex.store(index, std::memory_order_relaxed);
+
+  CarWrapper other = cars.Get(index);
+  if (other.IsNull()) {
+    cvarManager->log("Bad car2 in SwapCar");
+    return;
+  }
+
+  Exchange(car, other, [](CarWrapper& c) { return c.GetLocation(); },
+           [](CarWrapper& c, Vector v) { c.SetLocation(v); });
+  if (*setVelocities) {
+    Exchange(car, other, [](CarWrapper& c) { return c.GetVelocity(); },
+             [](CarWrapper& c, Vector v) { c.SetVelocity(v); });
+    Exchange(car, other, [](CarWrapper& c) { return c.GetAngularVelocity(); },
+             [](CarWrapper& c, Vector v) { c.SetAngularVelocity(v, false); });
+  }
+  if (*setRotation) {
+    Exchange(car, other, [](CarWrapper& c) { return c.GetRotation(); },
+             [](CarWrapper& c, Rotator r) { c.SetRotation(r); });
+  }
+  if (*setBoost) {
+    BoostWrapper playerBoost = car.GetBoostComponent();
+    BoostWrapper otherBoost = other.GetBoostComponent();
+    if (playerBoost.IsNull() || otherBoost.IsNull()) {
+      cvarManager->log("Bad boost in SwapCar");
+      return;
+    }
+    Exchange(playerBoost, otherBoost, [](BoostWrapper& b) { return b.GetCurrentBoostAmount(); },
+             [](BoostWrapper& b, float amount) { b.SetBoostAmount(amount); });
+  }
+}
+
+std::int32_t VantorelPlugin::FindCandidateSwitchCar(ArrayWrapper<CarWrapper>& carArray,
+                                                    CarWrapper& currentCar, bool logDetails) {
+  if (*sequentialSwap) {
+    if (logDetails) cvarManager->log("Finding sequential car");
+    const std::int32_t count = carArray.Count();
+    if (count <= 0) return 0;
+
+    const TeamFilter filter(currentCar);
+    const std::int64_t last = lastSwapIndex.load(std::memory_order_relaxed);
+    for (std::int32_t offset = 1; offset <= count; ++offset) {
+      if (logDetails) cvarManager->log("Inspecting car: " + std::to_string(offset));
+      // Counted in 64 bits: the sum may pass the 32-bit range on a huge list.
+      const auto index = static_cast<std::int32_t>((last + offset) % count);
+      CarWrapper car = carArray.Get(index);
+      if (car.IsNull()) {
+        cvarManager->log("Bad carArray in FindCandidateSwitchCar Sequential");
+        return -1;
+      }
+      if (filter.Qualifies(car)) {
+        if (logDetails) {
+          cvarManager->log("Car Valid");
+          cvarManager->log("Next Car " + std::to_string(offset) + " Found");
+        }
+        return index;
+      }
+    }
+    return 0;
+  }
+
+  if (logDetails) cvarManager->log("Finding best car");
+  // The ball of the game the cars play in: the hosted game, else the online
+  // one, so that the overlay of an online game ranks against its own ball.
+  ServerWrapper game = gameWrapper->IsInGame() ? gameWrapper->GetGameEventAsServer()
+                                               : gameWrapper->GetOnlineGame();
+  BallWrapper ball = game.GetBall();
+  if (ball.IsNull()) {
+    cvarManager->log("Bad ball in FindCandidateSwitchCar Intelligent");
+    return -1;
+  }
+  const Vector ballLocation = ball.GetLocation();
+  float best = std::numeric_limits<float>::max();
+  std::int32_t result = 0;
+  const float weight = *distanceWeight;
+
+  const std::int32_t count = carArray.Count();
+  if (count <= 0) return 0;
+  const TeamFilter filter(currentCar);
+  for (std::int32_t index = 0; index < count; ++index) {
+    if (logDetails) cvarManager->log("Inspecting car: " + std::to_string(index));
+    CarWrapper car = carArray.Get(index);
+    if (car.IsNull()) {
+      cvarManager->log("Bad carArray in FindCandidateSwitchCar Intelligent");
+      return -1;
+    }
+    if (!filter.Qualifies(car)) continue;
+
+    const CarScore s = ScoreCar(ballLocation, car.GetLocation(), car.GetRotation(), weight);
+    if (logDetails) cvarManager->log(ScoreLine(s));
+    // Strictly lower: ties keep the lower index, and a score that is not a
+    // number never wins.
+    if (s.score < best) {
+      if (logDetails) cvarManager->log("New Nearest Car " + std::to_string(index) + " Found");
+      result = index;
+      best = s.score;
+    }
+  }
+  return result;
+}
