@@ -1,10 +1,12 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "HostExport.h"
 #include "HostListener.h"
 
 namespace simhost {
@@ -30,13 +32,18 @@ struct Variable {
   bool saveToConfig = false;
   // The current value as text, shown by `show cvars` and saved.
   std::string value;
+  // Whether `value` is a number, and that number (clamped into the bounds,
+  // as a 32-bit float): what bound slots receive. A variable whose default
+  // is not a number has none until a number is set.
+  bool numeric = false;
+  float number = 0.0f;
   std::vector<Binding> bindings;
 };
 
 // The host console: variables in registration order, their bound slots, the
 // log, and the configuration file that keeps saved variables between runs.
 // Owns its variables; the listener must outlive it.
-class Console {
+class HOST_API Console {
  public:
   explicit Console(HostListener& listener);
 
@@ -64,6 +71,12 @@ class Console {
 
   void Log(const std::string& text);
 
+  // The lock under which every call reaches the listener (logs, host
+  // messages, and the drawing calls the host forwards), so that a listener
+  // never sees two calls at once although plugin callbacks may run on two
+  // threads. Never held while plugin code runs.
+  std::mutex& listenerLock() const { return listenerMutex_; }
+
   // Reads saved values from `path`; a missing file is an empty one. A bad
   // line is reported as a host message and skipped. Returns false, with
   // `error` set, only when the file exists and cannot be read.
@@ -73,10 +86,28 @@ class Console {
   bool SaveConfig(const std::string& path, std::string* error) const;
 
  private:
+  // A value read from the configuration file.
+  struct SavedValue {
+    std::string name;
+    std::string value;
+    int line = 0;
+  };
+
+  // Parses, clamps and stores `text` as the value of `variable`; on refusal
+  // reports `refusal` + the reason + `refusalEnd` as a host message and
+  // changes nothing.
+  bool Assign(Variable& variable, const std::string& text, const std::string& refusal,
+              const std::string& refusalEnd);
+  void HostMessage(const std::string& text) const;
+
   HostListener& listener_;
   std::vector<std::unique_ptr<Variable>> variables_;
-  // Values read from the configuration file, by variable name.
-  std::vector<std::pair<std::string, std::string>> saved_;
+  // Values read from the configuration file, in file order, one per name.
+  std::vector<SavedValue> saved_;
+  std::string configPath_;
+  // Serialises what reaches the listener: plugin callbacks may log from more
+  // than one thread.
+  mutable std::mutex listenerMutex_;
 };
 
 }  // namespace simhost

@@ -8,6 +8,7 @@
 #include "BakkesModPlugin.h"
 #include "Console.h"
 #include "GameWrapper.h"
+#include "HostExport.h"
 #include "HostListener.h"
 #include "Match.h"
 #include "PluginExports.h"
@@ -28,7 +29,7 @@ struct DrawCall {
 // The simulated host: one match, one console, the hooks and drawables that
 // plugins registered, and at most one loaded plugin module. Owns all of it.
 // The listener must outlive the host.
-class Host {
+class HOST_API Host {
  public:
   static constexpr const char* kPickupEvent = "Function TAGame.PlayerController_TA.UsePickup";
 

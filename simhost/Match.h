@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "HostExport.h"
 #include "Vector.h"
 
 namespace simhost {
@@ -72,7 +73,7 @@ struct SimServer : SimActor {};
 // canvas size. Wrapper calls take `lock()` for their duration, as a real
 // engine guards its state against a second thread; code that changes the
 // match while plugin callbacks may run on other threads takes it too.
-class Match {
+class HOST_API Match {
  public:
   Match();
   Match(const Match&) = delete;

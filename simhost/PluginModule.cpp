@@ -1,0 +1,108 @@
+#include "PluginModule.h"
+
+#include <string>
+
+#ifdef _WIN32
+#  ifndef NOMINMAX
+#    define NOMINMAX
+#  endif
+#  include <windows.h>
+
+#  include <filesystem>
+
+#  include "Files.h"
+#else
+#  include <dlfcn.h>
+#endif
+
+namespace simhost {
+
+namespace {
+
+#ifdef _WIN32
+
+std::string SystemMessage() {
+  const DWORD code = GetLastError();
+  char* buffer = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
+  std::string text = length && buffer ? std::string(buffer, length) : std::string();
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
+                           text.back() == '.')) {
+    text.pop_back();
+  }
+  return text + " (error " + std::to_string(code) + ")";
+}
+
+void* OpenLibrary(const std::string& path) {
+  // An absolute path, so that the module's own folder is searched for the
+  // libraries it needs (the host library beside it).
+  std::error_code ignored;
+  std::filesystem::path full = std::filesystem::absolute(Widen(path), ignored);
+  if (full.empty()) full = Widen(path);
+  return reinterpret_cast<void*>(
+      LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+}
+
+void* FindSymbol(void* handle, const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name));
+}
+
+void CloseLibrary(void* handle) { FreeLibrary(static_cast<HMODULE>(handle)); }
+
+#else
+
+std::string SystemMessage() {
+  const char* text = dlerror();
+  return text ? text : "unknown error";
+}
+
+void* OpenLibrary(const std::string& path) {
+  // Local: every module keeps its own `exports`, getPlugin and deleteMe.
+  return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+void* FindSymbol(void* handle, const char* name) {
+  dlerror();
+  return dlsym(handle, name);
+}
+
+void CloseLibrary(void* handle) { dlclose(handle); }
+
+#endif
+
+}  // namespace
+
+std::unique_ptr<PluginModule> PluginModule::Open(const std::string& path, std::string* error) {
+  void* handle = OpenLibrary(path);
+  if (!handle) {
+    if (error) *error = "cannot open plugin module " + path + ": " + SystemMessage();
+    return nullptr;
+  }
+  const auto* record = static_cast<const PluginInfo*>(FindSymbol(handle, kPluginRecordSymbol));
+  if (!record) {
+    CloseLibrary(handle);
+    if (error) {
+      *error = "plugin module " + path + " has no exported record \"" +
+               std::string(kPluginRecordSymbol) + "\"";
+    }
+    return nullptr;
+  }
+  if (record->interfaceVersion != kPluginInterfaceVersion) {
+    const std::int32_t version = record->interfaceVersion;
+    CloseLibrary(handle);
+    if (error) {
+      *error = "plugin module " + path + " carries plugin interface version " +
+               std::to_string(version) + "; this host loads version " +
+               std::to_string(kPluginInterfaceVersion);
+    }
+    return nullptr;
+  }
+  return std::unique_ptr<PluginModule>(new PluginModule(handle, record, path));
+}
+
+PluginModule::~PluginModule() { CloseLibrary(handle_); }
+
+}  // namespace simhost

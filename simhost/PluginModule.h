@@ -1,0 +1,40 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "PluginExports.h"
+
+namespace simhost {
+
+// One opened plugin module and its record. Internal to the host library.
+//
+// Opening reads the exported record `exports` and checks its interface
+// version; a module that cannot be opened, has no record, or carries
+// another version is refused with a message that names the module's path:
+//   cannot open plugin module PATH: SYSTEM MESSAGE
+//   plugin module PATH has no exported record "exports"
+//   plugin module PATH carries plugin interface version N; this host loads version 73
+// Closing (destruction) unloads the module: everything whose code lives in
+// it must be gone by then.
+class PluginModule {
+ public:
+  static std::unique_ptr<PluginModule> Open(const std::string& path, std::string* error);
+  ~PluginModule();
+  PluginModule(const PluginModule&) = delete;
+  PluginModule& operator=(const PluginModule&) = delete;
+
+  const PluginInfo& record() const { return *record_; }
+  const std::string& path() const { return path_; }
+
+ private:
+  PluginModule(void* handle, const PluginInfo* record, std::string path)
+      : handle_(handle), record_(record), path_(std::move(path)) {}
+
+  void* handle_;
+  const PluginInfo* record_;
+  std::string path_;
+};
+
+}  // namespace simhost
