@@ -1,6 +1,7 @@
 #include "Projection.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace simhost {
 
@@ -46,6 +47,17 @@ Vector2 ProjectThroughCamera(const SimCamera& camera, Vector2 canvasSize, Vector
   const double y = centreY - std::round(focal * up / forward);
   if (!FitsInt32(x) || !FitsInt32(y)) return kOffCanvas;
   return Vector2{static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)};
+}
+
+Vector2 ProjectOnCanvas(const Match& match, Vector location) {
+  for (const auto& car : match.cars()) {
+    if (car && car->screenPoint &&
+        std::memcmp(&car->location, &location, sizeof(Vector)) == 0) {
+      return *car->screenPoint;
+    }
+  }
+  if (!match.hasCamera) return kOffCanvas;
+  return ProjectThroughCamera(match.camera, match.canvasSize, location);
 }
 
 }  // namespace simhost

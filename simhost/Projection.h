@@ -39,4 +39,10 @@ constexpr Vector2 kOffCanvas{std::numeric_limits<std::int32_t>::min(),
 HOST_API Vector2 ProjectThroughCamera(const SimCamera& camera, Vector2 canvasSize,
                                       Vector location);
 
+// Where the canvas puts `location`, as CanvasWrapper::Project answers: the
+// screen point of the first car in list order that stands exactly there
+// (equal bits) and has one; otherwise through the match's camera, and
+// kOffCanvas when there is none. The caller holds the match's lock.
+HOST_API Vector2 ProjectOnCanvas(const Match& match, Vector location);
+
 }  // namespace simhost

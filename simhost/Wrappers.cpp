@@ -335,16 +335,7 @@ Vector2 CanvasWrapper::Project(Vector location) const {
   const auto* canvas = As<simhost::SimCanvas>(memory_address);
   const Match* match = canvas->match;
   MatchLock lock(match);
-  // A car with a fixed screen point standing exactly there (equal bits)
-  // gives its point; the first such car in list order counts.
-  for (const auto& car : match->cars()) {
-    if (car && car->screenPoint &&
-        std::memcmp(&car->location, &location, sizeof(Vector)) == 0) {
-      return *car->screenPoint;
-    }
-  }
-  if (!match->hasCamera) return simhost::kOffCanvas;
-  return simhost::ProjectThroughCamera(match->camera, match->canvasSize, location);
+  return simhost::ProjectOnCanvas(*match, location);
 }
 
 void CanvasWrapper::SetColor(char red, char green, char blue, char alpha) {

@@ -14,7 +14,6 @@
 #include <cairo.h>
 #endif
 
-
 namespace runner {
 
 namespace {
@@ -23,18 +22,6 @@ namespace {
 // 8K frame (7680 x 4320) still fits.
 constexpr std::int64_t kMaxSide = 16384;
 constexpr std::int64_t kMaxPixels = std::int64_t{1} << 25;
-
-bool SameBits(const Vector& a, const Vector& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-// Where the canvas puts `location`: at the screen point of a car that stands
-// exactly there, else through the camera.
-Vector2 ProjectLikeCanvas(const simhost::Match& match, const Vector& location) {
-  for (const auto& car : match.cars()) {
-    if (car && car->screenPoint && SameBits(car->location, location)) return *car->screenPoint;
-  }
-  if (!match.hasCamera) return simhost::kOffCanvas;
-  return simhost::ProjectThroughCamera(match.camera, match.canvasSize, location);
-}
 
 }  // namespace
 
@@ -45,11 +32,11 @@ Scene CaptureScene(simhost::Host& host) {
   scene.canvas = match.canvasSize;
   for (const auto& car : match.cars()) {
     if (!car) continue;
-    scene.cars.push_back(
-        Scene::CarMark{ProjectLikeCanvas(match, car->location), car->playerInfo.team, car->owner});
+    const Vector2 point = simhost::ProjectOnCanvas(match, car->location);
+    scene.cars.push_back(Scene::CarMark{point, car->playerInfo.team, car->owner});
   }
   scene.hasBall = match.hasBall;
-  if (scene.hasBall) scene.ball = ProjectLikeCanvas(match, match.ball.location);
+  if (scene.hasBall) scene.ball = simhost::ProjectOnCanvas(match, match.ball.location);
   scene.drawing = host.lastFrame();
   return scene;
 }
