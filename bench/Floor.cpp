@@ -1,0 +1,110 @@
+#include "Floor.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "ArrayWrapper.h"
+#include "ServerWrapper.h"
+
+namespace vantorel_bench {
+
+namespace {
+
+constexpr float kRadiansPerUnit = 3.14159265358979323846f / 32768.0f;
+constexpr float kPi = 3.1415927f;
+
+// The plugin's score, with each sine and cosine taken once. The results are
+// the plugin's to the bit: the same operations on the same floats, and the
+// same correctly rounded trigonometry through double.
+float Score(const Vector& ball, const Vector& car, const Rotator& rotation, float weight) {
+  const float dx = ball.X - car.X;
+  const float dy = ball.Y - car.Y;
+  const float dz = ball.Z - car.Z;
+  const float distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+  const float pitch = static_cast<float>(rotation.Pitch) * kRadiansPerUnit;
+  const float yaw = static_cast<float>(rotation.Yaw) * kRadiansPerUnit;
+  const float cp = static_cast<float>(std::cos(static_cast<double>(pitch)));
+  const float sp = static_cast<float>(std::sin(static_cast<double>(pitch)));
+  const float cy = static_cast<float>(std::cos(static_cast<double>(yaw)));
+  const float sy = static_cast<float>(std::sin(static_cast<double>(yaw)));
+  const float fx = cp * cy;
+  const float fy = cp * sy;
+  const float fz = sp;
+  const float length = std::sqrt(fx * fx + fy * fy + fz * fz);
+  const float cosine =
+      (fx / length) * (dx / distance) + (fy / length) * (dy / distance) + (fz / length) * (dz / distance);
+  const float angle = static_cast<float>(std::acos(static_cast<double>(cosine)));
+  return (1.0f - weight) * (angle / kPi) + weight * (distance / 10000.0f);
+}
+
+std::int32_t BestCar(GameWrapper& game, ArrayWrapper<CarWrapper>& cars, CarWrapper& local,
+                     float weight) {
+  ServerWrapper event = game.GetGameEventAsServer();
+  BallWrapper ball = event.GetBall();
+  if (ball.IsNull()) return -1;
+  const Vector ballLocation = ball.GetLocation();
+  const std::int32_t count = cars.Count();
+  const std::uint8_t team = local.GetPRI().GetTeamNum();
+  float best = std::numeric_limits<float>::max();
+  std::int32_t result = 0;
+  for (std::int32_t i = 0; i < count; ++i) {
+    CarWrapper car = cars.Get(i);
+    if (car.IsNull()) return -1;
+    if (car.memory_address == local.memory_address) continue;
+    if (car.GetPRI().GetTeamNum() != team) continue;
+    const float score = Score(ballLocation, car.GetLocation(), car.GetRotation(), weight);
+    if (score < best) {
+      best = score;
+      result = i;
+    }
+  }
+  return result;
+}
+
+std::int32_t NextCar(ArrayWrapper<CarWrapper>& cars, CarWrapper& local, std::int32_t last) {
+  const std::int32_t count = cars.Count();
+  if (count <= 0) return 0;
+  const std::uint8_t team = local.GetPRI().GetTeamNum();
+  for (std::int32_t k = 1; k <= count; ++k) {
+    const std::int32_t index = (last + k) % count;
+    CarWrapper car = cars.Get(index);
+    if (car.IsNull()) return -1;
+    if (car.memory_address == local.memory_address) continue;
+    if (car.GetPRI().GetTeamNum() == team) return index;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void FloorFrame(GameWrapper& game, CanvasWrapper& canvas, const FloorSettings& settings) {
+  if (!game.IsInGame()) return;
+  ServerWrapper server = game.GetGameEventAsServer();
+  CameraWrapper camera = game.GetCamera();
+  if (server.IsNull() || camera.IsNull()) return;
+  CarWrapper local = server.GetGameCar();
+  if (local.IsNull()) return;
+  ArrayWrapper<CarWrapper> cars = server.GetCars();
+  const std::int32_t index = settings.mode == Mode::kBestCar
+                                 ? BestCar(game, cars, local, settings.distanceWeight)
+                                 : NextCar(cars, local, settings.lastSwapIndex);
+  CarWrapper candidate = cars.Get(index);
+  if (candidate.IsNull()) return;
+
+  const Vector2 point = canvas.Project(candidate.GetLocation());
+  const std::int32_t s = settings.iconSize;
+  const std::int32_t tipY = point.Y - 2 * settings.iconHeight;
+  if (point.X < 0 || point.X > canvas.GetSize().X) return;
+  if (tipY < 0 || tipY > canvas.GetSize().Y) return;
+  const Vector2 tip{point.X, tipY};
+  const Vector2 left{point.X - s, tipY - 2 * s};
+  const Vector2 right{point.X + s, tipY - 2 * s};
+  const float width = static_cast<float>(settings.thickness);
+  canvas.SetColor(static_cast<char>(0xFF), static_cast<char>(0xFF), 0, static_cast<char>(0xFF));
+  canvas.DrawLine(left, tip, width);
+  canvas.DrawLine(tip, right, width);
+  canvas.DrawLine(right, left, width);
+}
+
+}  // namespace vantorel_bench

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+
+#include "CanvasWrapper.h"
+#include "GameWrapper.h"
+#include "FrameScene.h"
+
+namespace vantorel_bench {
+
+// What the floor needs to know that the plugin reads from its settings and
+// from lastSwapIndex.
+struct FloorSettings {
+  Mode mode = Mode::kBestCar;
+  std::int32_t lastSwapIndex = 0;
+  float distanceWeight = 0.5f;
+  std::int32_t iconSize = 12;
+  std::int32_t thickness = 3;
+  std::int32_t iconHeight = 15;
+};
+
+// The least an overlay frame can cost on this host: the host calls a frame
+// that draws the marker must make, in the order the overlay makes them,
+// through the same wrapper classes, and the same score arithmetic, bit for
+// bit; nothing else. It draws exactly what the plugin draws for the matches
+// of FrameScene, which the benchmark checks before it measures.
+void FloorFrame(GameWrapper& game, CanvasWrapper& canvas, const FloorSettings& settings);
+
+}  // namespace vantorel_bench

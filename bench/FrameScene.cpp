@@ -1,0 +1,102 @@
+#include "FrameScene.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "Match.h"
+
+namespace vantorel_bench {
+
+namespace {
+
+// A fixed sequence, so that every run and every machine draws the same
+// frames.
+class Lcg {
+ public:
+  std::uint32_t Next() {
+    state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<std::uint32_t>(state_ >> 33);
+  }
+  // A float in [low, high).
+  float Between(float low, float high) {
+    return low + (high - low) * static_cast<float>(Next() % 65536) / 65536.0f;
+  }
+
+ private:
+  std::uint64_t state_ = 0x5eed;
+};
+
+}  // namespace
+
+const char* ModeName(Mode mode) { return mode == Mode::kBestCar ? "best" : "seq"; }
+
+FrameScene::FrameScene(Mode mode, int cars) : host_(listener_) {
+  simhost::Match& match = host_.match();
+  // From 5000 units behind the cars' box, a 90-degree view holds every car:
+  // none is more than 2000 units off the axis, at 5000 to 9000 units ahead.
+  match.camera.location = Vector{-5000.0f, 0.0f, 500.0f};
+  match.camera.rotation = Rotator{};
+  match.camera.fieldOfView = 90.0f;
+  match.ball.location = Vector{2000.0f, 0.0f, 93.0f};
+
+  Lcg random;
+  for (int i = 0; i < cars; ++i) {
+    simhost::SimCar& car = match.AddCar("car" + std::to_string(i));
+    car.location = Vector{random.Between(0.0f, 4000.0f), random.Between(-2000.0f, 2000.0f), 17.0f};
+    car.rotation = Rotator{0, static_cast<std::int32_t>(random.Next() % 65536), 0};
+    bool localTeam;
+    if (mode == Mode::kBestCar) {
+      localTeam = i == 0 || i % 2 == 1;
+    } else {
+      localTeam = i <= 1;
+    }
+    car.playerInfo.team = localTeam ? 0 : 1;
+  }
+  if (cars > 0) {
+    localCar_ = match.cars().front().get();
+    match.localCar = localCar_;
+    match.localController.car = localCar_;
+  }
+
+  if (!host_.LoadPlugin(VANTOREL_PLUGIN_PATH, &error_)) {
+    if (error_.empty()) error_ = "cannot load " VANTOREL_PLUGIN_PATH;
+    return;
+  }
+  Set("vantorel_render_enable", "1");
+  if (mode == Mode::kSequential) {
+    Set("vantorel_sequential_swap", "1");
+    Set("vantorel_enable", "1");
+    Press();
+  }
+}
+
+void FrameScene::Set(const std::string& name, const std::string& value) {
+  simhost::Variable* variable = host_.console().Find(name);
+  if (variable == nullptr) {
+    error_ = "no console variable " + name;
+  } else if (!host_.console().Set(*variable, value)) {
+    error_ = "refused: " + name + " " + value;
+  }
+}
+
+bool FrameScene::DrewMarker() const {
+  const auto& calls = host_.lastFrame();
+  if (calls.size() != 4) return false;
+  if (calls[0].kind != simhost::DrawCall::Kind::kColor) return false;
+  for (std::size_t i = 1; i < calls.size(); ++i) {
+    if (calls[i].kind != simhost::DrawCall::Kind::kLine) return false;
+  }
+  return true;
+}
+
+void FrameScene::ReplaceDrawable(GameWrapper::Drawable drawable) {
+  // onUnload takes the plugin's hook and drawable off the host but leaves the
+  // plugin's session, and so its GameWrapper, in place.
+  host_.plugin()->onUnload();
+  game().RegisterDrawable(std::move(drawable));
+}
+
+GameWrapper& FrameScene::game() { return *host_.plugin()->gameWrapper; }
+
+}  // namespace vantorel_bench

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <string>
+
+#include "GameWrapper.h"
+#include "Host.h"
+#include "HostListener.h"
+
+namespace vantorel_bench {
+
+// How the plugin chooses the next car: vantorel_sequential_swap 0 or 1.
+enum class Mode { kBestCar, kSequential };
+
+const char* ModeName(Mode mode);
+
+// A simulated match with the plugin module loaded and its overlay on, laid
+// out so that every frame takes the overlay's whole path, from the game test
+// to the three lines of the marker:
+//
+// - the camera stands behind the field looking along +X, and every car stands
+//   in front of it, so that whichever car is chosen, its marker lands on the
+//   canvas and is drawn;
+// - car 0 is the local player's;
+// - best-car mode: the other cars alternate between the local player's team
+//   and the other, beginning with the local team, so about half of the list
+//   is scored on every frame;
+// - sequential mode: car 1 is the local player's only team-mate, and one
+//   press at set-up chooses it, which leaves lastSwapIndex at 1. Each frame's
+//   walk then starts at car 2 and visits every car of the list before it
+//   comes back to car 1: N fetches for N cars, the longest walk there is.
+//
+// Everything the host reports goes to a listener that drops it.
+class FrameScene {
+ public:
+  FrameScene(Mode mode, int cars);
+  FrameScene(const FrameScene&) = delete;
+  FrameScene& operator=(const FrameScene&) = delete;
+
+  // False when the plugin could not be loaded or the set-up failed; error()
+  // says why.
+  bool ok() const { return error_.empty(); }
+  const std::string& error() const { return error_; }
+
+  // One frame: Host::Frame, which calls every drawable.
+  void Frame() { host_.Frame(); }
+  // One press of the pickup button by the local player.
+  void Press() { host_.Press(localCar_); }
+  // Whether the last frame drew the marker: one colour and three lines.
+  bool DrewMarker() const;
+
+  // Sets a console variable as typed at the console.
+  void Set(const std::string& name, const std::string& value);
+
+  // Takes the plugin's drawable off the host and registers `drawable` through
+  // the plugin's own GameWrapper instead, so that it runs in exactly the
+  // place of the plugin's Render and sees the same match.
+  void ReplaceDrawable(GameWrapper::Drawable drawable);
+  // The plugin's GameWrapper: the host's game as the plugin sees it.
+  GameWrapper& game();
+
+  simhost::Host& host() { return host_; }
+
+ private:
+  simhost::HostListener listener_;
+  simhost::Host host_;
+  simhost::SimCar* localCar_ = nullptr;
+  std::string error_;
+};
+
+}  // namespace vantorel_bench
