@@ -6,6 +6,8 @@ namespace runner {
 
 namespace {
 
+constexpr Vector kBallAtRest{0.0f, 0.0f, 93.0f};
+
 simhost::GameMode ToGameMode(ScriptGameMode mode) {
   switch (mode) {
     case ScriptGameMode::kOnline: return simhost::GameMode::kOnline;
@@ -36,7 +38,11 @@ void ApplyViewFields(const ViewFields& fields, simhost::SimActor* actor) {
 }  // namespace
 
 ScriptPlayer::ScriptPlayer(simhost::Host& host, Transcript& transcript, std::string pluginPath)
-    : host_(host), transcript_(transcript), pluginPath_(std::move(pluginPath)) {}
+    : host_(host), transcript_(transcript), pluginPath_(std::move(pluginPath)) {
+  // A script's match starts with the ball resting on the centre spot.
+  std::lock_guard<std::mutex> guard(host_.match().lock());
+  host_.match().ball.location = kBallAtRest;
+}
 
 ScriptPlayer::Result ScriptPlayer::Play(const Command& command, std::string* message) {
   switch (command.kind) {

@@ -21,6 +21,7 @@ class ScriptPlayer {
     kFailed,   // the host refused the command (the plugin module would not load)
   };
 
+  // Sets up the host's match as a script starts it: the ball at 0,0,93.
   ScriptPlayer(simhost::Host& host, Transcript& transcript, std::string pluginPath);
 
   // Plays `command`; on anything but kPlayed, `message` says why.
