@@ -9,6 +9,9 @@
 #  endif
 #  include <windows.h>
 #  include <io.h>
+// windows.h makes ReplaceFile a macro for its own ReplaceFileA/W, which
+// would rename ours here but not where it is called.
+#  undef ReplaceFile
 #else
 #  include <unistd.h>
 #endif
