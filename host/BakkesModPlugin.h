@@ -19,26 +19,27 @@ namespace Plugin {
 // (and exports) its own copy of the class.
 class PLUGIN_API BakkesModPlugin {
  public:
-  BakkesModPlugin() = default;
-  BakkesModPlugin(const BakkesModPlugin& other)
+  PLUGIN_INLINE_API BakkesModPlugin() = default;
+  PLUGIN_INLINE_API BakkesModPlugin(const BakkesModPlugin& other)
       : cvarManager(other.cvarManager), gameWrapper(other.gameWrapper) {}
-  BakkesModPlugin(BakkesModPlugin&& other) noexcept
+  PLUGIN_INLINE_API BakkesModPlugin(BakkesModPlugin&& other) noexcept
       : cvarManager(std::move(other.cvarManager)),
         gameWrapper(std::move(other.gameWrapper)) {}
-  ~BakkesModPlugin() {}
-  BakkesModPlugin& operator=(const BakkesModPlugin& other) {
+  PLUGIN_INLINE_API ~BakkesModPlugin() {}
+  PLUGIN_INLINE_API BakkesModPlugin& operator=(const BakkesModPlugin& other) {
     cvarManager = other.cvarManager;
     gameWrapper = other.gameWrapper;
     return *this;
   }
-  BakkesModPlugin& operator=(BakkesModPlugin&& other) noexcept {
+  PLUGIN_INLINE_API BakkesModPlugin& operator=(
+      BakkesModPlugin&& other) noexcept {
     cvarManager = std::move(other.cvarManager);
     gameWrapper = std::move(other.gameWrapper);
     return *this;
   }
 
-  virtual void onLoad() {}
-  virtual void onUnload() {}
+  PLUGIN_INLINE_API virtual void onLoad() {}
+  PLUGIN_INLINE_API virtual void onUnload() {}
 
   std::shared_ptr<CVarManagerWrapper> cvarManager;
   std::shared_ptr<GameWrapper> gameWrapper;

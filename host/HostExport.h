@@ -24,3 +24,13 @@
 #  define HOST_API __attribute__((visibility("default")))
 #  define PLUGIN_API __attribute__((visibility("default")))
 #endif
+
+// PLUGIN_INLINE_API marks each inline member of an exported class. MSVC
+// exports every member of a dllexport class (and refuses a second mark on a
+// member); GCC for Windows exports an inline member only when the member
+// itself carries the mark.
+#if defined(_WIN32) && defined(VANTOREL_BUILDING_PLUGIN) && !defined(_MSC_VER)
+#  define PLUGIN_INLINE_API __declspec(dllexport)
+#else
+#  define PLUGIN_INLINE_API
+#endif
