@@ -1,0 +1,77 @@
+# Reads the export directory of the plugin module and compares it with what
+# the host links against: the module name, the record and factory functions
+# under plain names, and the host base class's members under their Itanium
+# names, as MinGW GCC decorates them. Anything else exported is a leak of the
+# plugin's own code into the host's view.
+#
+#   cmake -D OBJDUMP=... -D MODULE=.../VantorelPlugin.dll -P CheckExports.cmake
+
+cmake_minimum_required(VERSION 3.25)
+
+foreach(var OBJDUMP MODULE)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "CheckExports: ${var} not given")
+  endif()
+endforeach()
+
+execute_process(COMMAND ${OBJDUMP} -p ${MODULE}
+                OUTPUT_VARIABLE dump ERROR_VARIABLE error RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} -p ${MODULE} failed: ${error}")
+endif()
+
+string(REGEX MATCH "The Export Tables.*" exportPart "${dump}")
+if(exportPart STREQUAL "")
+  message(FATAL_ERROR "${MODULE} has no export directory")
+endif()
+string(REGEX MATCH "\nName[ \t]+[0-9a-fA-F]+ ([^\n]*)" _ "${exportPart}")
+set(moduleName "${CMAKE_MATCH_1}")
+
+# The name table, up to the first blank line behind its heading; its lines
+# read "[   3] name". The brackets go before the names become a list, which
+# would not split inside a bracket pair.
+string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n(([^\n]+\n)*)" _ "${exportPart}")
+string(REGEX REPLACE "[ \t]*\\[ *[0-9]+\\] ([^\n]*)\n" "\\1;" exported "${CMAKE_MATCH_1}")
+list(REMOVE_ITEM exported "")
+
+set(base _ZN9BakkesMod6Plugin15BakkesModPlugin)
+set(required
+  exports getPlugin deleteMe
+  ${base}C1Ev           # default constructor
+  ${base}C1ERKS1_       # copy constructor
+  ${base}C1EOS1_        # move constructor
+  ${base}D1Ev           # destructor
+  ${base}aSERKS1_       # copy assignment
+  ${base}aSEOS1_        # move assignment
+  ${base}6onLoadEv
+  ${base}8onUnloadEv
+  _ZTVN9BakkesMod6Plugin15BakkesModPluginE)
+# PE has no symbol aliases, so GCC emits the base-object forms of the
+# constructors and destructor as entry points of their own, and exports the
+# type information the exported vtable points to.
+set(tolerated
+  ${base}C2Ev ${base}C2ERKS1_ ${base}C2EOS1_ ${base}D2Ev
+  _ZTIN9BakkesMod6Plugin15BakkesModPluginE)
+
+set(faults "")
+if(NOT moduleName STREQUAL "VantorelPlugin.dll")
+  list(APPEND faults "module name is \"${moduleName}\", not \"VantorelPlugin.dll\"")
+endif()
+foreach(name IN LISTS required)
+  if(NOT name IN_LIST exported)
+    list(APPEND faults "missing export ${name}")
+  endif()
+endforeach()
+foreach(name IN LISTS exported)
+  if(NOT name IN_LIST required AND NOT name IN_LIST tolerated)
+    list(APPEND faults "unexpected export ${name}")
+  endif()
+endforeach()
+
+if(faults)
+  list(JOIN faults "\n  " text)
+  list(JOIN exported "\n  " all)
+  message(FATAL_ERROR "${MODULE}:\n  ${text}\nexports:\n  ${all}")
+endif()
+list(LENGTH exported count)
+message(STATUS "${moduleName}: ${count} exports as expected")
