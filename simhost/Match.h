@@ -105,6 +105,11 @@ class HOST_API Match {
   SimServer server;
 
   std::mutex& lock() const { return lock_; }
+  // Set by a program that alone uses this match, from one thread, such as a
+  // benchmark: wrapper calls then take no lock. The real host's wrapper calls
+  // are plain reads of game memory; with a lock in every call, what a plugin
+  // itself costs would vanish in what the host costs.
+  bool singleThreaded = false;
 
  private:
   std::vector<std::unique_ptr<SimCar>> cars_;

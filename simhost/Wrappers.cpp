@@ -40,10 +40,12 @@ using simhost::SimActor;
 
 namespace {
 
-// Holds the lock of an object's match, when it belongs to one.
+// Holds the lock of an object's match, when it belongs to one that other
+// threads may use.
 class MatchLock {
  public:
-  explicit MatchLock(const Match* match) : match_(match) {
+  explicit MatchLock(const Match* match)
+      : match_(match && !match->singleThreaded ? match : nullptr) {
     if (match_) match_->lock().lock();
   }
   ~MatchLock() {
