@@ -66,8 +66,10 @@ std::int32_t NextCar(ArrayWrapper<CarWrapper>& cars, CarWrapper& local, std::int
   const std::int32_t count = cars.Count();
   if (count <= 0) return 0;
   const std::uint8_t team = local.GetPRI().GetTeamNum();
+  // (last + k) mod count for k = 1, 2, ..., stepped without a division.
+  std::int32_t index = last % count;
   for (std::int32_t k = 1; k <= count; ++k) {
-    const std::int32_t index = (last + k) % count;
+    index = index + 1 == count ? 0 : index + 1;
     CarWrapper car = cars.Get(index);
     if (car.IsNull()) return -1;
     if (car.memory_address == local.memory_address) continue;

@@ -84,6 +84,17 @@ void BM_Floor(benchmark::State& state, Mode mode, int cars) {
   MeasureFrames(state, scene);
 }
 
+// The same pair with the host's wrapper calls each taking the match's lock,
+// as they do when other threads may use the match: what the locks cost.
+void BM_LockedHost(benchmark::State& state, bool floor) {
+  FrameScene scene(Mode::kBestCar, 8);
+  if (!scene.ok()) return state.SkipWithError(scene.error().c_str());
+  scene.host().match().singleThreaded = false;
+  const FloorSettings settings = FloorFor(Mode::kBestCar);
+  if (floor) InstallFloor(scene, settings);
+  MeasureFrames(state, scene);
+}
+
 // A frame with vantorel_render_next off: the host's frame, the game test,
 // server and camera, and no candidate query. Taken from a full frame it
 // leaves roughly the candidate query and the marker.
@@ -117,6 +128,10 @@ void RegisterAll() {
           ->Unit(benchmark::kNanosecond);
     }
   }
+  benchmark::RegisterBenchmark("frame/locked-host/8", BM_LockedHost, false)
+      ->Unit(benchmark::kNanosecond);
+  benchmark::RegisterBenchmark("floor/locked-host/8", BM_LockedHost, true)
+      ->Unit(benchmark::kNanosecond);
   benchmark::RegisterBenchmark("frame/no-candidate/8", BM_FrameNoCandidate)
       ->Unit(benchmark::kNanosecond);
   benchmark::RegisterBenchmark("press/best/8", BM_Press)->Unit(benchmark::kNanosecond);
@@ -207,6 +222,12 @@ class TableReporter : public benchmark::ConsoleReporter {
                     frame->allocs, floor->allocs);
         previous = cars;
       }
+    }
+    const Figure* lockedFrame = Find("frame/locked-host/8");
+    const Figure* lockedFloor = Find("floor/locked-host/8");
+    if (lockedFrame != nullptr && lockedFloor != nullptr) {
+      std::printf("%-5s %5d %11.1f %11.1f %6.3f   (best-car, every host call locked)\n", "lock",
+                  8, lockedFrame->ns, lockedFloor->ns, lockedFrame->ns / lockedFloor->ns);
     }
     for (const char* name : {"frame/no-candidate/8", "press/best/8"}) {
       if (const Figure* figure = Find(name)) {

@@ -33,6 +33,7 @@ const char* ModeName(Mode mode) { return mode == Mode::kBestCar ? "best" : "seq"
 
 FrameScene::FrameScene(Mode mode, int cars) : host_(listener_) {
   simhost::Match& match = host_.match();
+  match.singleThreaded = true;
   // From 5000 units behind the cars' box, a 90-degree view holds every car:
   // none is more than 2000 units off the axis, at 5000 to 9000 units ahead.
   match.camera.location = Vector{-5000.0f, 0.0f, 500.0f};

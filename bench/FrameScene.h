@@ -29,7 +29,10 @@ const char* ModeName(Mode mode);
 //   walk then starts at car 2 and visits every car of the list before it
 //   comes back to car 1: N fetches for N cars, the longest walk there is.
 //
-// Everything the host reports goes to a listener that drops it.
+// The match is marked single-threaded, so the host's wrapper calls take no
+// lock: the real host's take none, and a lock in each call would cost more
+// than the plugin's own work between the calls. Everything the host reports
+// goes to a listener that drops it.
 class FrameScene {
  public:
   FrameScene(Mode mode, int cars);
