@@ -1,0 +1,464 @@
+// The plugin shell as the host sees it: the module's record and factory, the
+// plugin object's lifecycle, and its twelve settings. The module is the real
+// built one, loaded through the simulated host's loader.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Host.h"
+#include "HostListener.h"
+#include "PluginExports.h"
+#include "VantorelPlugin.h"
+
+#ifdef _WIN32
+#  include <windows.h>
+#else
+#  include <dlfcn.h>
+#endif
+
+namespace {
+
+using BakkesMod::Plugin::BakkesModPlugin;
+
+class Recorder : public simhost::HostListener {
+ public:
+  void OnLog(const std::string& text) override { logs.push_back(text); }
+  void OnHostMessage(const std::string& text) override { messages.push_back(text); }
+  void OnColor(std::uint8_t, std::uint8_t, std::uint8_t, std::uint8_t) override { ++draws; }
+  void OnLine(Vector2, Vector2, float) override { ++draws; }
+
+  std::vector<std::string> logs;
+  std::vector<std::string> messages;
+  int draws = 0;
+};
+
+// The plugin module opened once more by the test, beside the host (the
+// system counts the openings), to look up its exports by name.
+class ModuleHandle {
+ public:
+  explicit ModuleHandle(const char* path) {
+#ifdef _WIN32
+    handle_ = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+#else
+    handle_ = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+#endif
+  }
+  ~ModuleHandle() {
+    if (!handle_) return;
+#ifdef _WIN32
+    FreeLibrary(handle_);
+#else
+    dlclose(handle_);
+#endif
+  }
+  ModuleHandle(const ModuleHandle&) = delete;
+  ModuleHandle& operator=(const ModuleHandle&) = delete;
+
+  bool open() const { return handle_ != nullptr; }
+  void* Symbol(const char* name) const {
+#ifdef _WIN32
+    return reinterpret_cast<void*>(GetProcAddress(handle_, name));
+#else
+    return dlsym(handle_, name);
+#endif
+  }
+  const PluginInfo* Record() const {
+    return static_cast<const PluginInfo*>(Symbol(kPluginRecordSymbol));
+  }
+
+ private:
+#ifdef _WIN32
+  HMODULE handle_ = nullptr;
+#else
+  void* handle_ = nullptr;
+#endif
+};
+
+std::string TempPath(const std::string& leaf) {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  return std::string(VANTOREL_TEST_TEMP_DIR) + "/" + info->test_suite_name() + "." +
+         info->name() + "." + leaf;
+}
+
+class Lifecycle : public ::testing::Test {
+ protected:
+  void Load() {
+    std::string error;
+    ASSERT_TRUE(host.LoadPlugin(VANTOREL_PLUGIN_PATH, &error)) << error;
+    ASSERT_NE(host.plugin(), nullptr);
+  }
+  VantorelPlugin& plugin() { return *static_cast<VantorelPlugin*>(host.plugin()); }
+  void Set(const std::string& name, const std::string& text) {
+    simhost::Variable* variable = host.console().Find(name);
+    ASSERT_NE(variable, nullptr) << name;
+    ASSERT_TRUE(host.console().Set(*variable, text)) << name << " " << text;
+  }
+
+  Recorder listener;
+  simhost::Host host{listener};
+};
+
+// ---------------------------------------------------------------------------
+// The record and the factory
+
+template <typename T>
+T Read(const unsigned char* bytes, std::size_t offset) {
+  T value;
+  std::memcpy(&value, bytes + offset, sizeof value);
+  return value;
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+TEST_F(Lifecycle, RecordReadsAsTheHostExpects) {
+  Load();
+  const PluginInfo* record = host.pluginRecord();
+  ASSERT_NE(record, nullptr);
+  ModuleHandle module(VANTOREL_PLUGIN_PATH);
+  ASSERT_TRUE(module.open());
+  EXPECT_EQ(module.Record(), record) << "the host read the module's own record";
+
+  unsigned char bytes[64];
+  std::memcpy(bytes, record, sizeof bytes);
+  EXPECT_EQ(Read<std::int32_t>(bytes, 0), 73);
+  for (std::size_t i = 4; i < 8; ++i) EXPECT_EQ(bytes[i], 0) << "padding byte " << i;
+  const std::string fileName = Read<const char*>(bytes, 8);
+  EXPECT_TRUE(EndsWith(fileName, "VantorelPlugin.cpp")) << fileName;
+  EXPECT_STREQ(Read<const char*>(bytes, 16), "VantorelPlugin");
+  EXPECT_STREQ(Read<const char*>(bytes, 24), "Zindar Switching Plugin");
+  EXPECT_STREQ(Read<const char*>(bytes, 32), "0.1");
+  EXPECT_EQ(Read<std::int32_t>(bytes, 40), 1);
+  for (std::size_t i = 44; i < 48; ++i) EXPECT_EQ(bytes[i], 0) << "padding byte " << i;
+  EXPECT_EQ(Read<void*>(bytes, 48), module.Symbol("getPlugin"));
+  EXPECT_EQ(Read<void*>(bytes, 56), module.Symbol("deleteMe"));
+  EXPECT_NE(module.Symbol("getPlugin"), nullptr);
+  EXPECT_NE(module.Symbol("deleteMe"), nullptr);
+}
+
+// The factory alone, with no host around it: the module opened by the test.
+TEST(Factory, GetPluginAndDeleteMe) {
+  ModuleHandle module(VANTOREL_PLUGIN_PATH);
+  ASSERT_TRUE(module.open());
+  const PluginInfo* record = module.Record();
+  ASSERT_NE(record, nullptr);
+  record->deleteMe();  // with no object: nothing happens
+  record->deleteMe();
+
+  std::shared_ptr<BakkesModPlugin>* holder = record->getPlugin();
+  ASSERT_NE(holder, nullptr);
+  ASSERT_TRUE(*holder);
+  BakkesModPlugin* object = holder->get();
+  auto* plugin = static_cast<VantorelPlugin*>(object);
+  EXPECT_EQ(plugin->cvarManager, nullptr);
+  EXPECT_EQ(plugin->gameWrapper, nullptr);
+  EXPECT_EQ(plugin->enabled, nullptr);
+  EXPECT_EQ(plugin->renderIconHeight, nullptr);
+  EXPECT_EQ(plugin->lastSwapIndex.load(), 0);
+
+  // Twice: the same holder, the same object.
+  EXPECT_EQ(record->getPlugin(), holder);
+  EXPECT_EQ(holder->get(), object);
+
+  // Marks on the object, to tell a fresh one from it.
+  plugin->lastSwapIndex = 5;
+  plugin->enabled = std::make_shared<bool>(true);
+  std::weak_ptr<BakkesModPlugin> watch = *holder;
+
+  record->deleteMe();
+  EXPECT_FALSE(*holder);
+  EXPECT_EQ(holder->get(), nullptr);
+  EXPECT_TRUE(watch.expired());
+  watch.reset();
+  record->deleteMe();  // a second time: nothing happens
+  EXPECT_FALSE(*holder);
+
+  std::shared_ptr<BakkesModPlugin>* again = record->getPlugin();
+  EXPECT_EQ(again, holder);
+  ASSERT_TRUE(*again);
+  auto* fresh = static_cast<VantorelPlugin*>(again->get());
+  EXPECT_EQ(fresh->lastSwapIndex.load(), 0);
+  EXPECT_EQ(fresh->enabled, nullptr);
+  EXPECT_EQ(fresh->distanceWeight, nullptr);
+  record->deleteMe();
+}
+
+TEST_F(Lifecycle, LoadingTwiceKeepsTheObject) {
+  Load();
+  BakkesModPlugin* first = host.plugin();
+  std::shared_ptr<BakkesModPlugin>* holder = host.pluginRecord()->getPlugin();
+  EXPECT_EQ(holder->get(), first);
+  Set("vantorel_enable", "1");
+  std::string error;
+  ASSERT_TRUE(host.LoadPlugin(VANTOREL_PLUGIN_PATH, &error)) << error;
+  EXPECT_EQ(host.plugin(), first);
+  EXPECT_EQ(host.pluginRecord()->getPlugin(), holder);
+  // onLoad ran again: fresh slots that carry the variables' current values;
+  // the host let go of the earlier slots only it still held.
+  EXPECT_TRUE(*plugin().enabled);
+  EXPECT_FALSE(*plugin().sequentialSwap);
+  EXPECT_EQ(plugin().lastSwapIndex.load(), 0);
+  for (const auto& variable : host.console().variables()) {
+    EXPECT_EQ(variable->bindings.size(), 1u) << variable->name;
+  }
+  EXPECT_EQ(host.console().variables().size(), 12u);
+}
+
+// ---------------------------------------------------------------------------
+// Settings
+
+struct Setting {
+  const char* name;
+  const char* defaultValue;
+  const char* description;
+  float min;
+  float max;
+};
+
+const Setting kSettings[] = {
+    {"vantorel_enable", "0", "Enable car swapping when pressing L3", 0, 1},
+    {"vantorel_set_velocities", "1", "Set velocities on player swap", 0, 1},
+    {"vantorel_set_rotation", "1", "Set rotations on player swap", 0, 1},
+    {"vantorel_set_boost", "1", "Set boost on player swap", 0, 1},
+    {"vantorel_sequential_swap", "0",
+     "If true, swap through the cars in order. If false, try to automatically determine the "
+     "best car to swap to.",
+     0, 1},
+    {"vantorel_swap_distanceweight", "0.5",
+     "How heavily distance to the ball weights the best car choice.", 0, 1},
+    {"vantorel_render_enable", "0", "Enable rendering", 0, 1},
+    {"vantorel_render_selected", "1", "Render currently selected car", 0, 1},
+    {"vantorel_render_next", "1", "Render next car to switch to", 0, 1},
+    {"vantorel_render_thickness", "3", "Render line thickness", 1, 5},
+    {"vantorel_render_iconsize", "12", "Render icon size", 5, 40},
+    {"vantorel_render_iconheight", "15", "Render icon size", 0, 40},
+};
+
+TEST_F(Lifecycle, OnLoadRegistersTheTwelveSettingsInOrder) {
+  Load();
+  const auto& variables = host.console().variables();
+  ASSERT_EQ(variables.size(), 12u);
+  for (std::size_t i = 0; i < 12; ++i) {
+    const Setting& expected = kSettings[i];
+    const simhost::Variable& actual = *variables[i];
+    SCOPED_TRACE(expected.name);
+    EXPECT_EQ(actual.name, expected.name);
+    EXPECT_EQ(actual.defaultValue, expected.defaultValue);
+    EXPECT_EQ(actual.value, expected.defaultValue);
+    EXPECT_EQ(actual.description, expected.description);
+    EXPECT_TRUE(actual.searchable);
+    EXPECT_TRUE(actual.hasMin);
+    EXPECT_EQ(actual.min, expected.min);
+    EXPECT_TRUE(actual.hasMax);
+    EXPECT_EQ(actual.max, expected.max);
+    EXPECT_TRUE(actual.saveToConfig);
+    EXPECT_EQ(actual.bindings.size(), 1u);
+  }
+  EXPECT_TRUE(listener.messages.empty());
+  EXPECT_TRUE(listener.logs.empty());
+}
+
+TEST_F(Lifecycle, SlotsHoldTheDefaultsAfterOnLoad) {
+  Load();
+  VantorelPlugin& p = plugin();
+  ASSERT_TRUE(p.enabled && p.setVelocities && p.setRotation && p.setBoost && p.sequentialSwap &&
+              p.distanceWeight && p.renderEnabled && p.renderSelected && p.renderNext &&
+              p.renderThickness && p.renderIconSize && p.renderIconHeight);
+  EXPECT_FALSE(*p.enabled);
+  EXPECT_TRUE(*p.setVelocities);
+  EXPECT_TRUE(*p.setRotation);
+  EXPECT_TRUE(*p.setBoost);
+  EXPECT_FALSE(*p.sequentialSwap);
+  EXPECT_EQ(*p.distanceWeight, 0.5f);
+  EXPECT_FALSE(*p.renderEnabled);
+  EXPECT_TRUE(*p.renderSelected);
+  EXPECT_TRUE(*p.renderNext);
+  EXPECT_EQ(*p.renderThickness, 3);
+  EXPECT_EQ(*p.renderIconSize, 12);
+  EXPECT_EQ(*p.renderIconHeight, 15);
+  EXPECT_EQ(p.lastSwapIndex.load(), 0);
+  // Each slot is shared by the plugin and the host.
+  EXPECT_EQ(p.enabled.use_count(), 2);
+  EXPECT_EQ(p.renderIconHeight.use_count(), 2);
+  EXPECT_EQ(host.hookCount(), 1u);
+  EXPECT_EQ(host.drawableCount(), 1u);
+}
+
+TEST_F(Lifecycle, ConsoleChangeReachesTheSlotAtOnce) {
+  Load();
+  Set("vantorel_enable", "1");
+  EXPECT_TRUE(*plugin().enabled);
+  Set("vantorel_set_boost", "0");
+  EXPECT_FALSE(*plugin().setBoost);
+  Set("vantorel_swap_distanceweight", "0.25");
+  EXPECT_EQ(*plugin().distanceWeight, 0.25f);
+  Set("vantorel_render_thickness", "4.9");
+  EXPECT_EQ(*plugin().renderThickness, 4);
+  Set("vantorel_render_iconsize", "100");
+  EXPECT_EQ(*plugin().renderIconSize, 40);
+  EXPECT_EQ(host.console().Find("vantorel_render_iconsize")->value, "40");
+  Set("vantorel_render_iconheight", "-3");
+  EXPECT_EQ(*plugin().renderIconHeight, 0);
+
+  // A refused value changes nothing and says so.
+  simhost::Variable* enable = host.console().Find("vantorel_enable");
+  EXPECT_FALSE(host.console().Set(*enable, "yes"));
+  EXPECT_TRUE(*plugin().enabled);
+  ASSERT_EQ(listener.messages.size(), 1u);
+  EXPECT_NE(listener.messages[0].find("vantorel_enable"), std::string::npos);
+  EXPECT_NE(listener.messages[0].find("\"yes\""), std::string::npos);
+}
+
+TEST_F(Lifecycle, PressReachesSwapCarAtOnceAfterEnabling) {
+  simhost::SimCar& car = host.match().AddCar("Zindar");
+  host.match().localCar = &car;
+  Load();
+  host.Press(&car);
+  ASSERT_EQ(listener.logs.size(), 1u);
+  EXPECT_EQ(listener.logs[0], "Swap pressed but mod disabled. Owner: Zindar");
+  Set("vantorel_enable", "1");
+  listener.logs.clear();
+  host.Press(&car);
+  ASSERT_FALSE(listener.logs.empty());
+  EXPECT_EQ(listener.logs[0], "Swap pressed. Owner: Zindar");
+}
+
+// ---------------------------------------------------------------------------
+// Unloading
+
+TEST_F(Lifecycle, AfterOnUnloadNoPressOrFrameReachesThePlugin) {
+  simhost::SimCar& car = host.match().AddCar("Zindar");
+  host.match().localCar = &car;
+  simhost::SimCar& mate = host.match().AddCar("Mate");
+  mate.location = Vector{1000, 0, 0};
+  mate.screenPoint = Vector2{500, 500};
+  Load();
+  Set("vantorel_enable", "1");
+  Set("vantorel_render_enable", "1");
+  host.Press(&car);
+  host.Frame();
+  EXPECT_FALSE(listener.logs.empty());
+  EXPECT_GT(listener.draws, 0);
+
+  host.plugin()->onUnload();
+  EXPECT_EQ(host.hookCount(), 0u);
+  EXPECT_EQ(host.drawableCount(), 0u);
+  listener.logs.clear();
+  listener.draws = 0;
+  host.Press(&car);
+  host.Frame();
+  EXPECT_TRUE(listener.logs.empty());
+  EXPECT_EQ(listener.draws, 0);
+  EXPECT_TRUE(host.lastFrame().empty());
+  // The variables stay, and the slots are as they were.
+  EXPECT_EQ(host.console().variables().size(), 12u);
+  EXPECT_TRUE(*plugin().enabled);
+}
+
+TEST_F(Lifecycle, UnloadKeepsTheVariablesAndLetsGoOfTheSlots) {
+  Load();
+  Set("vantorel_render_thickness", "5");
+  host.UnloadPlugin();
+  EXPECT_FALSE(host.pluginLoaded());
+  EXPECT_EQ(host.plugin(), nullptr);
+  EXPECT_EQ(host.hookCount(), 0u);
+  EXPECT_EQ(host.drawableCount(), 0u);
+  ASSERT_EQ(host.console().variables().size(), 12u);
+  EXPECT_EQ(host.console().Find("vantorel_render_thickness")->value, "5");
+  for (const auto& variable : host.console().variables()) {
+    EXPECT_TRUE(variable->bindings.empty()) << variable->name;
+  }
+  // A value set while unloaded reaches the next plugin object.
+  Set("vantorel_render_iconheight", "7");
+  Load();
+  EXPECT_EQ(*plugin().renderThickness, 5);
+  EXPECT_EQ(*plugin().renderIconHeight, 7);
+}
+
+TEST_F(Lifecycle, ABoundSlotOutlivesThePluginObjectInTheHost) {
+  Load();
+  // The object goes (deleteMe), the host keeps its copies of the slots.
+  host.pluginRecord()->deleteMe();
+  EXPECT_EQ(host.plugin(), nullptr);
+  for (const auto& variable : host.console().variables()) {
+    ASSERT_EQ(variable->bindings.size(), 1u);
+    const long count = std::visit([](const auto& slot) { return slot.use_count(); },
+                                  variable->bindings[0].slot);
+    EXPECT_EQ(count, 1) << variable->name;
+  }
+  // Still written at every change.
+  Set("vantorel_render_iconsize", "33");
+  const auto& slot = std::get<std::shared_ptr<int>>(
+      host.console().Find("vantorel_render_iconsize")->bindings[0].slot);
+  EXPECT_EQ(*slot, 33);
+  // Unloading now lets go of them, before the module closes.
+  host.UnloadPlugin();
+  for (const auto& variable : host.console().variables()) EXPECT_TRUE(variable->bindings.empty());
+}
+
+TEST_F(Lifecycle, SavedValuesComeBackOnTheNextLoad) {
+  const std::string path = TempPath("saved.cfg");
+  std::remove(path.c_str());
+  {
+    Recorder first;
+    simhost::Host earlier(first);
+    std::string error;
+    ASSERT_TRUE(earlier.console().LoadConfig(path, &error)) << error;
+    ASSERT_TRUE(earlier.LoadPlugin(VANTOREL_PLUGIN_PATH, &error)) << error;
+    earlier.console().Set(*earlier.console().Find("vantorel_enable"), "1");
+    earlier.console().Set(*earlier.console().Find("vantorel_render_iconsize"), "20");
+    earlier.console().Set(*earlier.console().Find("vantorel_swap_distanceweight"), "0.125");
+    earlier.UnloadPlugin();
+    ASSERT_TRUE(earlier.console().SaveConfig(path, &error)) << error;
+  }
+  std::string error;
+  ASSERT_TRUE(host.console().LoadConfig(path, &error)) << error;
+  Load();
+  EXPECT_TRUE(*plugin().enabled);
+  EXPECT_EQ(*plugin().renderIconSize, 20);
+  EXPECT_EQ(*plugin().distanceWeight, 0.125f);
+  EXPECT_EQ(*plugin().renderThickness, 3);
+  EXPECT_EQ(host.console().Find("vantorel_render_iconsize")->value, "20");
+  EXPECT_TRUE(listener.messages.empty());
+}
+
+// ---------------------------------------------------------------------------
+// Refused modules
+
+TEST_F(Lifecycle, AModuleThatCannotBeOpenedIsRefused) {
+  std::string error;
+  EXPECT_FALSE(host.LoadPlugin("/no/such/place/VantorelPlugin.so", &error));
+  EXPECT_NE(error.find("cannot open plugin module /no/such/place/VantorelPlugin.so"),
+            std::string::npos)
+      << error;
+  EXPECT_FALSE(host.pluginLoaded());
+  EXPECT_TRUE(host.console().variables().empty());
+}
+
+#if defined(VANTOREL_NOEXPORTS_MODULE_PATH) && defined(VANTOREL_V72_MODULE_PATH)
+TEST_F(Lifecycle, AModuleWithoutRecordIsRefused) {
+  std::string error;
+  EXPECT_FALSE(host.LoadPlugin(VANTOREL_NOEXPORTS_MODULE_PATH, &error));
+  EXPECT_NE(error.find("has no exported record \"exports\""), std::string::npos) << error;
+  EXPECT_FALSE(host.pluginLoaded());
+}
+
+TEST_F(Lifecycle, AModuleOfAnotherInterfaceVersionIsRefused) {
+  std::string error;
+  EXPECT_FALSE(host.LoadPlugin(VANTOREL_V72_MODULE_PATH, &error));
+  EXPECT_NE(error.find("carries plugin interface version 72; this host loads version 73"),
+            std::string::npos)
+      << error;
+  EXPECT_FALSE(host.pluginLoaded());
+  // The real module still loads afterwards.
+  Load();
+}
+#endif
+
+}  // namespace

@@ -1,0 +1,413 @@
+#include "Host.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <thread>
+
+#include "Projection.h"
+#include "RecordingListener.h"
+#include "ServerWrapper.h"
+#include "TestPlugin.h"
+
+#ifdef SIMHOST_COUNT_ALLOCATIONS
+// Every allocation of the process, counted: the host library's too, since
+// the executable's operator new serves the whole process.
+namespace {
+std::atomic<long> allocations{0};
+}
+void* operator new(std::size_t size) {
+  ++allocations;
+  if (void* memory = std::malloc(size ? size : 1)) return memory;
+  throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+#endif
+
+namespace {
+
+using simhost::DrawCall;
+using simhost::Host;
+using simhost::SimCar;
+
+const char kPickup[] = "Function TAGame.PlayerController_TA.UsePickup";
+
+std::uintptr_t Address(const simhost::SimActor* actor) {
+  return reinterpret_cast<std::uintptr_t>(actor);
+}
+
+class HostTest : public ::testing::Test {
+ protected:
+  void Load() {
+    std::string error;
+    ASSERT_TRUE(host.LoadPlugin(SIMHOST_TEST_PLUGIN, &error)) << error;
+  }
+  TestPlugin& plugin() { return *static_cast<TestPlugin*>(host.plugin()); }
+  GameWrapper& game() { return *host.plugin()->gameWrapper; }
+
+  RecordingListener listener;
+  Host host{listener};
+};
+
+// ---------------------------------------------------------------------------
+// Loading
+
+TEST_F(HostTest, RefusesAModuleThatCannotBeOpened) {
+  std::string error;
+  EXPECT_FALSE(host.LoadPlugin("/no/such/folder/VantorelPlugin.so", &error));
+  EXPECT_EQ(error.rfind("cannot open plugin module /no/such/folder/VantorelPlugin.so: ", 0), 0u)
+      << error;
+  EXPECT_GT(error.size(), std::strlen("cannot open plugin module /no/such/folder/VantorelPlugin.so: "));
+  EXPECT_FALSE(host.pluginLoaded());
+  EXPECT_EQ(host.plugin(), nullptr);
+  EXPECT_EQ(host.pluginRecord(), nullptr);
+}
+
+TEST_F(HostTest, RefusesAModuleWithoutRecord) {
+  std::string error;
+  EXPECT_FALSE(host.LoadPlugin(SIMHOST_TEST_PLUGIN_NOEXPORTS, &error));
+  EXPECT_EQ(error, std::string("plugin module ") + SIMHOST_TEST_PLUGIN_NOEXPORTS +
+                       " has no exported record \"exports\"");
+  EXPECT_FALSE(host.pluginLoaded());
+}
+
+TEST_F(HostTest, RefusesAnotherInterfaceVersion) {
+  std::string error;
+  EXPECT_FALSE(host.LoadPlugin(SIMHOST_TEST_PLUGIN_V72, &error));
+  EXPECT_EQ(error, std::string("plugin module ") + SIMHOST_TEST_PLUGIN_V72 +
+                       " carries plugin interface version 72; this host loads version 73");
+  EXPECT_FALSE(host.pluginLoaded());
+  EXPECT_EQ(host.hookCount(), 0u);
+  EXPECT_TRUE(host.console().variables().empty());
+}
+
+TEST_F(HostTest, LoadFillsTheMembersAndRunsOnLoad) {
+  Load();
+  ASSERT_TRUE(host.pluginLoaded());
+  ASSERT_NE(host.plugin(), nullptr);
+  ASSERT_NE(host.pluginRecord(), nullptr);
+  EXPECT_STREQ(host.pluginRecord()->className, "TestPlugin");
+  EXPECT_NE(host.plugin()->cvarManager, nullptr);
+  EXPECT_NE(host.plugin()->gameWrapper, nullptr);
+  EXPECT_EQ(plugin().loads, 1);
+  ASSERT_EQ(listener.logs.size(), 1u);
+  EXPECT_EQ(listener.logs[0], "test plugin loaded");
+  EXPECT_EQ(host.hookCount(), 1u);
+  EXPECT_EQ(host.drawableCount(), 1u);
+  ASSERT_EQ(host.console().variables().size(), 3u);
+  EXPECT_FALSE(*plugin().enable);
+  EXPECT_EQ(*plugin().count, 4);
+  EXPECT_EQ(*plugin().weight, 0.25f);
+}
+
+TEST_F(HostTest, LoadingAgainRunsOnLoadAgainInTheSameSession) {
+  Load();
+  BakkesMod::Plugin::BakkesModPlugin* first = host.plugin();
+  GameWrapper* firstGame = host.plugin()->gameWrapper.get();
+  host.console().Set(*host.console().Find("test_count"), "9");
+  std::string error;
+  ASSERT_TRUE(host.LoadPlugin("ignored when loaded", &error)) << error;
+  EXPECT_EQ(host.plugin(), first);
+  EXPECT_EQ(host.plugin()->gameWrapper.get(), firstGame);
+  EXPECT_EQ(plugin().loads, 2);
+  // The plugin hooks and draws twice now; the variables kept their values
+  // and reach the fresh slots.
+  EXPECT_EQ(host.hookCount(), 2u);
+  EXPECT_EQ(host.drawableCount(), 2u);
+  EXPECT_EQ(*plugin().count, 9);
+  // The earlier slots, held by the host alone, were let go on the new bind.
+  EXPECT_EQ(host.console().Find("test_count")->bindings.size(), 1u);
+}
+
+TEST_F(HostTest, UnloadRunsOnUnloadDeletesAndLetsGo) {
+  Load();
+  host.console().Set(*host.console().Find("test_enable"), "1");
+  host.UnloadPlugin();
+  EXPECT_FALSE(host.pluginLoaded());
+  EXPECT_EQ(host.plugin(), nullptr);
+  EXPECT_EQ(host.hookCount(), 0u);
+  EXPECT_EQ(host.drawableCount(), 0u);
+  ASSERT_EQ(host.console().variables().size(), 3u);
+  EXPECT_EQ(host.console().Find("test_enable")->value, "1");
+  for (const auto& variable : host.console().variables()) EXPECT_TRUE(variable->bindings.empty());
+  host.UnloadPlugin();  // nothing loaded: nothing happens
+
+  // Loading again makes a fresh object, which gets the kept values.
+  Load();
+  EXPECT_EQ(plugin().loads, 1);
+  EXPECT_TRUE(*plugin().enable);
+}
+
+TEST_F(HostTest, UnloadRemovesCallbacksThePluginLeftBehind) {
+  Load();
+  plugin().unhookOnUnload = false;
+  host.UnloadPlugin();
+  EXPECT_EQ(host.hookCount(), 0u);
+  EXPECT_EQ(host.drawableCount(), 0u);
+  host.Press(nullptr);
+  host.Frame();
+  EXPECT_TRUE(host.lastFrame().empty());
+}
+
+TEST_F(HostTest, WrappersOfAnUnloadedSessionRegisterNothing) {
+  Load();
+  std::shared_ptr<GameWrapper> oldGame = host.plugin()->gameWrapper;
+  std::shared_ptr<CVarManagerWrapper> oldConsole = host.plugin()->cvarManager;
+  host.UnloadPlugin();
+  oldGame->RegisterDrawable([](CanvasWrapper) {});
+  oldGame->HookEventWithCallerPost<PlayerControllerWrapper>(
+      kPickup, [](PlayerControllerWrapper, void*, std::string) {});
+  EXPECT_EQ(host.drawableCount(), 0u);
+  EXPECT_EQ(host.hookCount(), 0u);
+  EXPECT_TRUE(oldGame->IsInGame());
+  auto slot = std::make_shared<int>(-1);
+  oldConsole->registerCvar("test_count", "4").bindTo(slot);
+  EXPECT_EQ(*slot, -1);
+  EXPECT_TRUE(host.console().Find("test_count")->bindings.empty());
+
+  // A new session's callbacks are not the old session's to remove.
+  Load();
+  oldGame->UnhookEvent(kPickup);
+  oldGame->UnregisterDrawables();
+  EXPECT_EQ(host.hookCount(), 1u);
+  EXPECT_EQ(host.drawableCount(), 1u);
+  EXPECT_NE(host.plugin()->gameWrapper, oldGame);
+}
+
+// ---------------------------------------------------------------------------
+// Hooks
+
+TEST_F(HostTest, PressRunsThePickupHooksWithTheCarsController) {
+  SimCar& car = host.match().AddCar("A");
+  Load();
+  host.Press(&car);
+  EXPECT_EQ(plugin().presses, 1);
+  EXPECT_EQ(plugin().lastCar, Address(&car));
+  host.Press(nullptr);
+  EXPECT_EQ(plugin().presses, 2);
+  EXPECT_EQ(plugin().lastCar, 0u);
+  host.RunHookedFunction("Function TAGame.Other", &car);
+  EXPECT_EQ(plugin().presses, 2);
+}
+
+TEST_F(HostTest, HooksGetTheEventNameAndNoParameters) {
+  Load();
+  int calls = 0;
+  game().HookEventWithCallerPost<PlayerControllerWrapper>(
+      "Function A", [&](PlayerControllerWrapper caller, void* params, std::string name) {
+        ++calls;
+        EXPECT_FALSE(caller.IsNull());
+        EXPECT_EQ(params, nullptr);
+        EXPECT_EQ(name, "Function A");
+      });
+  game().HookEventWithCallerPost<PlayerControllerWrapper>(
+      "Function B", [&](PlayerControllerWrapper, void*, std::string) { calls += 10; });
+  host.RunHookedFunction("Function A", nullptr);
+  EXPECT_EQ(calls, 1);
+  game().UnhookEvent("Function A");
+  host.RunHookedFunction("Function A", nullptr);
+  host.RunHookedFunction("Function B", nullptr);
+  EXPECT_EQ(calls, 11);
+  EXPECT_EQ(plugin().presses, 0);
+}
+
+// ---------------------------------------------------------------------------
+// Frames and the canvas
+
+TEST_F(HostTest, FrameRecordsWhatIsDrawn) {
+  Load();
+  host.Frame();
+  EXPECT_EQ(plugin().frames, 1);
+  ASSERT_EQ(host.lastFrame().size(), 2u);
+  const DrawCall& color = host.lastFrame()[0];
+  EXPECT_EQ(color.kind, DrawCall::Kind::kColor);
+  EXPECT_EQ(color.color[0], 1);
+  EXPECT_EQ(color.color[3], 4);
+  const DrawCall& line = host.lastFrame()[1];
+  EXPECT_EQ(line.kind, DrawCall::Kind::kLine);
+  EXPECT_EQ(line.start.X, 1);
+  EXPECT_EQ(line.end.Y, 4);
+  EXPECT_EQ(line.width, 5.0f);
+  ASSERT_EQ(listener.draws.size(), 2u);
+  EXPECT_EQ(listener.draws[1].end.X, 3);
+
+  host.Frame();
+  EXPECT_EQ(host.lastFrame().size(), 2u);  // the last frame only
+  EXPECT_EQ(listener.draws.size(), 4u);
+}
+
+TEST_F(HostTest, ColourBytesAreUnsigned) {
+  Load();
+  game().RegisterDrawable([](CanvasWrapper canvas) {
+    canvas.SetColor(static_cast<char>(0xFF), static_cast<char>(0x80), 0, 127);
+  });
+  host.Frame();
+  ASSERT_EQ(host.lastFrame().size(), 3u);
+  EXPECT_EQ(host.lastFrame()[2].color[0], 255);
+  EXPECT_EQ(host.lastFrame()[2].color[1], 128);
+  EXPECT_EQ(host.lastFrame()[2].color[3], 127);
+}
+
+TEST_F(HostTest, DrawableMayUnregisterDuringAFrame) {
+  Load();
+  int calls = 0;
+  game().RegisterDrawable([&](CanvasWrapper) {
+    ++calls;
+    game().UnregisterDrawables();
+  });
+  host.Frame();
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(plugin().frames, 1);
+  host.Frame();
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(plugin().frames, 1);
+}
+
+TEST_F(HostTest, CanvasSizeAndProjection) {
+  simhost::Match& match = host.match();
+  match.canvasSize = Vector2{800, 600};
+  SimCar& fixed = match.AddCar("Fixed");
+  fixed.location = Vector{100, 200, 300};
+  fixed.screenPoint = Vector2{11, 22};
+  SimCar& second = match.AddCar("Second");
+  second.location = Vector{100, 200, 300};
+  second.screenPoint = Vector2{33, 44};
+  SimCar& zero = match.AddCar("Zero");
+  zero.location = Vector{0.0f, 0, 0};
+  zero.screenPoint = Vector2{55, 66};
+  Load();
+
+  Vector2 size{}, first{}, positiveZero{}, negativeZero{}, ahead{}, noCamera{};
+  game().RegisterDrawable([&](CanvasWrapper canvas) {
+    size = canvas.GetSize();
+    first = canvas.Project(Vector{100, 200, 300});
+    positiveZero = canvas.Project(Vector{0.0f, 0, 0});
+    negativeZero = canvas.Project(Vector{-0.0f, 0, 0});
+    ahead = canvas.Project(Vector{1000, 0, 0});
+  });
+  host.Frame();
+  EXPECT_EQ(size.X, 800);
+  EXPECT_EQ(size.Y, 600);
+  EXPECT_EQ(first.X, 11);  // the first car in list order
+  EXPECT_EQ(first.Y, 22);
+  EXPECT_EQ(positiveZero.X, 55);
+  EXPECT_EQ(negativeZero.X, simhost::kOffCanvas.X);  // other bits: the camera's view
+  EXPECT_EQ(ahead.X, 400);
+  EXPECT_EQ(ahead.Y, 300);
+
+  match.hasCamera = false;
+  game().RegisterDrawable([&](CanvasWrapper canvas) { noCamera = canvas.Project(Vector{1000, 0, 0}); });
+  host.Frame();
+  EXPECT_EQ(noCamera.X, simhost::kOffCanvas.X);
+  EXPECT_EQ(noCamera.Y, simhost::kOffCanvas.Y);
+  EXPECT_EQ(first.X, 11);  // a fixed screen point needs no camera
+}
+
+#ifdef SIMHOST_COUNT_ALLOCATIONS
+TEST_F(HostTest, AWarmFrameAllocatesNothing) {
+  SimCar& car = host.match().AddCar("A");
+  car.screenPoint = Vector2{5, 5};
+  host.match().localCar = &car;
+  Load();
+  game().RegisterDrawable([](CanvasWrapper canvas) {
+    for (int i = 0; i < 8; ++i) {
+      canvas.Project(Vector{1000, 0, 0});
+      canvas.GetSize();
+      canvas.SetColor(1, 1, 1, 1);
+      canvas.DrawLine(Vector2{0, 0}, Vector2{1, 1}, 1.0f);
+    }
+  });
+  host.Frame();
+  host.Frame();
+  listener.draws.clear();
+  listener.draws.reserve(1000);
+  const long before = allocations.load();
+  for (int i = 0; i < 10; ++i) host.Frame();
+  EXPECT_EQ(allocations.load(), before);
+}
+#endif
+
+// ---------------------------------------------------------------------------
+// The game as the plugin sees it
+
+TEST_F(HostTest, GameModes) {
+  simhost::Match& match = host.match();
+  SimCar& car = match.AddCar("A");
+  match.localCar = &car;
+  Load();
+  GameWrapper& g = game();
+
+  EXPECT_TRUE(g.IsInGame());
+  EXPECT_FALSE(g.IsInOnlineGame());
+  EXPECT_FALSE(g.GetGameEventAsServer().IsNull());
+  EXPECT_TRUE(g.GetOnlineGame().IsNull());
+  EXPECT_EQ(g.GetGameEventAsServer().GetGameCar().memory_address, Address(&car));
+  EXPECT_EQ(g.GetGameEventAsServer().GetCars().Count(), 1);
+
+  match.mode = simhost::GameMode::kOnline;
+  EXPECT_FALSE(g.IsInGame());
+  EXPECT_TRUE(g.IsInOnlineGame());
+  EXPECT_TRUE(g.GetGameEventAsServer().IsNull());
+  EXPECT_FALSE(g.GetOnlineGame().IsNull());
+  EXPECT_EQ(g.GetOnlineGame().GetBall().GetLocation().Z, match.ball.location.Z);
+
+  match.mode = simhost::GameMode::kNone;
+  EXPECT_FALSE(g.IsInGame());
+  EXPECT_FALSE(g.IsInOnlineGame());
+  EXPECT_TRUE(g.GetGameEventAsServer().IsNull());
+  EXPECT_TRUE(g.GetOnlineGame().IsNull());
+
+  match.mode = simhost::GameMode::kHosted;
+  match.serverNull = true;
+  EXPECT_TRUE(g.IsInGame());
+  EXPECT_TRUE(g.GetGameEventAsServer().IsNull());
+  match.mode = simhost::GameMode::kOnline;
+  EXPECT_TRUE(g.GetOnlineGame().IsNull());
+
+  EXPECT_FALSE(g.GetCamera().IsNull());
+  match.camera.rotation = Rotator{1, 2, 3};
+  EXPECT_EQ(g.GetCamera().GetRotation().Yaw, 2);
+  match.hasCamera = false;
+  EXPECT_TRUE(g.GetCamera().IsNull());
+}
+
+TEST_F(HostTest, ConsoleChangeReachesTheSlotAtOnce) {
+  Load();
+  simhost::Console& console = host.console();
+  EXPECT_TRUE(console.Set(*console.Find("test_enable"), "1"));
+  EXPECT_TRUE(*plugin().enable);
+  EXPECT_TRUE(console.Set(*console.Find("test_count"), "12.7"));
+  EXPECT_EQ(*plugin().count, 10);
+  EXPECT_EQ(console.Find("test_count")->value, "10");
+  EXPECT_TRUE(console.Set(*console.Find("test_weight"), "-2.5"));
+  EXPECT_EQ(*plugin().weight, -2.5f);
+  EXPECT_FALSE(console.Set(*console.Find("test_weight"), "heavy"));
+  EXPECT_EQ(*plugin().weight, -2.5f);
+  ASSERT_EQ(listener.messages.size(), 1u);
+}
+
+TEST_F(HostTest, PressesAndFramesOnTwoThreads) {
+  simhost::Match& match = host.match();
+  SimCar& a = match.AddCar("A");
+  SimCar& b = match.AddCar("B");
+  b.screenPoint = Vector2{1, 1};
+  match.localCar = &a;
+  Load();
+  std::thread presser([&] {
+    for (int i = 0; i < 2000; ++i) host.Press(i % 2 ? &a : &b);
+  });
+  std::thread drawer([&] {
+    for (int i = 0; i < 2000; ++i) host.Frame();
+  });
+  presser.join();
+  drawer.join();
+  EXPECT_EQ(plugin().presses, 2000);
+  EXPECT_EQ(plugin().frames, 2000);
+}
+
+}  // namespace

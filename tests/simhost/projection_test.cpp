@@ -1,0 +1,108 @@
+#include "Projection.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+using simhost::kOffCanvas;
+using simhost::ProjectThroughCamera;
+using simhost::SimCamera;
+
+constexpr Vector2 kCanvas{1920, 1080};
+
+SimCamera Camera(Vector location = {}, Rotator rotation = {}, float fov = 90.0f) {
+  SimCamera camera;
+  camera.location = location;
+  camera.rotation = rotation;
+  camera.fieldOfView = fov;
+  return camera;
+}
+
+void ExpectPoint(Vector2 actual, int x, int y) {
+  EXPECT_EQ(actual.X, x);
+  EXPECT_EQ(actual.Y, y);
+}
+
+TEST(Projection, StraightAheadLandsOnTheCentre) {
+  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {1000, 0, 0}), 960, 540);
+  ExpectPoint(ProjectThroughCamera(Camera({100, 200, 300}), kCanvas, {5000, 200, 300}), 960, 540);
+  // Odd sizes: the integer half.
+  ExpectPoint(ProjectThroughCamera(Camera(), Vector2{1921, 1081}, {1, 0, 0}), 960, 540);
+}
+
+TEST(Projection, RightIsPositiveYAndUpIsPositiveZ) {
+  // With fov 90 the focal length is half the width: a point 45 degrees to
+  // the side lands on the canvas edge.
+  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {1000, 1000, 0}), 1920, 540);
+  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {1000, -1000, 0}), 0, 540);
+  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {1000, 0, 500}), 960, 60);
+  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {1000, 0, -500}), 960, 1020);
+  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {1000, 100, 100}), 1056, 444);
+}
+
+TEST(Projection, FieldOfViewScales) {
+  // fov 60: focal = 960 / tan(30 deg) = 1662.77
+  ExpectPoint(ProjectThroughCamera(Camera({}, {}, 60.0f), kCanvas, {1000, 100, 0}), 960 + 166,
+              540);
+}
+
+TEST(Projection, RotationTurnsTheView) {
+  // Yaw a quarter turn: looking along +Y, right is -X.
+  const SimCamera yawed = Camera({}, Rotator{0, 16384, 0});
+  ExpectPoint(ProjectThroughCamera(yawed, kCanvas, {0, 1000, 0}), 960, 540);
+  EXPECT_GT(ProjectThroughCamera(yawed, kCanvas, {-500, 1000, 0}).X, 960);
+  EXPECT_LT(ProjectThroughCamera(yawed, kCanvas, {500, 1000, 0}).X, 960);
+  // Pitch a quarter turn: looking up, screen-up is -X.
+  const SimCamera pitched = Camera({}, Rotator{16384, 0, 0});
+  ExpectPoint(ProjectThroughCamera(pitched, kCanvas, {0, 0, 1000}), 960, 540);
+  EXPECT_LT(ProjectThroughCamera(pitched, kCanvas, {-500, 0, 1000}).Y, 540);
+  EXPECT_GT(ProjectThroughCamera(pitched, kCanvas, {0, 500, 1000}).X, 960);
+  // Roll is ignored.
+  const SimCamera rolled = Camera({}, Rotator{0, 0, 16384});
+  ExpectPoint(ProjectThroughCamera(rolled, kCanvas, {1000, 1000, 0}), 1920, 540);
+}
+
+TEST(Projection, LeftAndRightAreSymmetric) {
+  const Vector2 right = ProjectThroughCamera(Camera(), kCanvas, {1000, 1.5625f, 0});
+  const Vector2 left = ProjectThroughCamera(Camera(), kCanvas, {1000, -1.5625f, 0});
+  EXPECT_EQ(right.X - 960, 2);
+  EXPECT_EQ(960 - left.X, 2);
+}
+
+TEST(Projection, BehindOrBesideTheCameraIsOffCanvas) {
+  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {-1000, 0, 0}), kOffCanvas.X, kOffCanvas.Y);
+  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {0, 1000, 0}), kOffCanvas.X, kOffCanvas.Y);
+  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {0, 0, 0}), kOffCanvas.X, kOffCanvas.Y);
+}
+
+TEST(Projection, ResultsBeyondInt32AreOffCanvas) {
+  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {1e-6f, 1000, 0}), kOffCanvas.X,
+              kOffCanvas.Y);
+  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {1e-6f, 0, -1000}), kOffCanvas.X,
+              kOffCanvas.Y);
+  const float huge = std::numeric_limits<float>::max();
+  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {1, huge, 0}), kOffCanvas.X, kOffCanvas.Y);
+  ExpectPoint(ProjectThroughCamera(Camera(), Vector2{2147483647, 2147483647}, {1, 2, 0}),
+              kOffCanvas.X, kOffCanvas.Y);
+  // Still fits: the largest canvas, straight ahead.
+  ExpectPoint(ProjectThroughCamera(Camera(), Vector2{2147483647, 2147483647}, {1, 0, 0}),
+              1073741823, 1073741823);
+}
+
+TEST(Projection, NonFiniteInputsAndBadFieldsOfViewAreOffCanvas) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {nan, 0, 0}), kOffCanvas.X, kOffCanvas.Y);
+  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {inf, 0, 0}), kOffCanvas.X, kOffCanvas.Y);
+  ExpectPoint(ProjectThroughCamera(Camera({inf, 0, 0}), kCanvas, {1, 0, 0}), kOffCanvas.X,
+              kOffCanvas.Y);
+  for (float fov : {0.0f, -10.0f, 180.0f, 270.0f, nan, inf}) {
+    ExpectPoint(ProjectThroughCamera(Camera({}, {}, fov), kCanvas, {1000, 0, 0}), kOffCanvas.X,
+                kOffCanvas.Y);
+  }
+}
+
+}  // namespace

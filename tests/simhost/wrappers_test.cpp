@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "ArrayWrapper.h"
+#include "BallWrapper.h"
+#include "BoostWrapper.h"
+#include "CVarManagerWrapper.h"
+#include "CVarWrapper.h"
+#include "CameraWrapper.h"
+#include "CanvasWrapper.h"
+#include "CarWrapper.h"
+#include "GameWrapper.h"
+#include "Match.h"
+#include "PlayerControllerWrapper.h"
+#include "PriWrapper.h"
+#include "ServerWrapper.h"
+
+namespace {
+
+using simhost::Match;
+using simhost::SimActor;
+using simhost::SimCar;
+
+std::uintptr_t Address(const SimActor* actor) { return reinterpret_cast<std::uintptr_t>(actor); }
+
+void ExpectZero(Vector v) {
+  EXPECT_EQ(v.X, 0.0f);
+  EXPECT_EQ(v.Y, 0.0f);
+  EXPECT_EQ(v.Z, 0.0f);
+}
+
+void ExpectZero(Rotator r) {
+  EXPECT_EQ(r.Pitch, 0);
+  EXPECT_EQ(r.Yaw, 0);
+  EXPECT_EQ(r.Roll, 0);
+}
+
+TEST(NullWrappers, GettersGiveZeroValues) {
+  const CarWrapper car;
+  EXPECT_TRUE(car.IsNull());
+  ExpectZero(car.GetLocation());
+  ExpectZero(car.GetVelocity());
+  ExpectZero(car.GetAngularVelocity());
+  ExpectZero(car.GetRotation());
+  EXPECT_EQ(car.GetOwnerName(), "");
+  EXPECT_TRUE(car.GetBoostComponent().IsNull());
+  EXPECT_TRUE(car.GetPRI().IsNull());
+
+  EXPECT_EQ(PriWrapper().GetTeamNum(), 255);
+  EXPECT_EQ(PlayerReplicationInfoWrapper().GetTeamNum(), 255);
+  EXPECT_EQ(BoostWrapper().GetCurrentBoostAmount(), 0.0f);
+  EXPECT_TRUE(PlayerControllerWrapper().GetCar().IsNull());
+
+  const ServerWrapper server;
+  EXPECT_TRUE(server.IsNull());
+  EXPECT_TRUE(server.GetGameCar().IsNull());
+  EXPECT_TRUE(server.GetBall().IsNull());
+  ArrayWrapper<CarWrapper> cars = server.GetCars();
+  EXPECT_EQ(cars.memory_address, 0u);
+  EXPECT_EQ(cars.Count(), 0);
+  EXPECT_TRUE(cars.Get(0).IsNull());
+  EXPECT_TRUE(cars.Get(-1).IsNull());
+
+  EXPECT_TRUE(BallWrapper().IsNull());
+  ExpectZero(BallWrapper().GetLocation());
+  ExpectZero(CameraWrapper().GetRotation());
+
+  const CanvasWrapper canvas;
+  EXPECT_EQ(canvas.GetSize().X, 0);
+  EXPECT_EQ(canvas.GetSize().Y, 0);
+  EXPECT_EQ(canvas.Project(Vector{1, 2, 3}).X, 0);
+  EXPECT_EQ(canvas.Project(Vector{1, 2, 3}).Y, 0);
+}
+
+TEST(NullWrappers, SettersDoNothing) {
+  CarWrapper car;
+  car.SetLocation(Vector{1, 2, 3});
+  car.SetVelocity(Vector{1, 2, 3});
+  car.SetAngularVelocity(Vector{1, 2, 3}, false);
+  car.SetAngularVelocity(Vector{1, 2, 3}, true);
+  car.SetRotation(Rotator{1, 2, 3});
+  BoostWrapper boost;
+  boost.SetBoostAmount(0.5f);
+  CanvasWrapper canvas;
+  canvas.SetColor(1, 2, 3, 4);
+  canvas.DrawLine(Vector2{1, 2}, Vector2{3, 4}, 1.0f);
+  ExpectZero(car.GetLocation());
+  EXPECT_EQ(boost.GetCurrentBoostAmount(), 0.0f);
+}
+
+TEST(NullWrappers, HostObjectsWithoutSessionAnswerNothing) {
+  GameWrapper game(nullptr);
+  EXPECT_FALSE(game.IsInGame());
+  EXPECT_FALSE(game.IsInOnlineGame());
+  EXPECT_TRUE(game.GetGameEventAsServer().IsNull());
+  EXPECT_TRUE(game.GetOnlineGame().IsNull());
+  EXPECT_TRUE(game.GetCamera().IsNull());
+  game.HookEventWithCallerPost<PlayerControllerWrapper>(
+      "x", [](PlayerControllerWrapper, void*, std::string) {});
+  game.UnhookEvent("x");
+  game.RegisterDrawable([](CanvasWrapper) {});
+  game.UnregisterDrawables();
+
+  CVarManagerWrapper console(nullptr);
+  CVarWrapper variable = console.registerCvar("x", "1");
+  EXPECT_TRUE(variable.IsNull());
+  variable.bindTo(std::make_shared<bool>(false));
+  variable.bindTo(std::make_shared<int>(0));
+  variable.bindTo(std::make_shared<float>(0.0f));
+  console.log("nowhere");
+}
+
+TEST(Wrappers, CarGettersAndSettersReachTheMatch) {
+  Match match;
+  SimCar& sim = match.AddCar("Zindar");
+  sim.location = Vector{1, 2, 3};
+  sim.velocity = Vector{4, 5, 6};
+  sim.angularVelocity = Vector{7, 8, 9};
+  sim.rotation = Rotator{10, 11, 12};
+  sim.boostComponent.amount = 0.75f;
+  sim.playerInfo.team = 1;
+
+  CarWrapper car(Address(&sim));
+  EXPECT_FALSE(car.IsNull());
+  EXPECT_EQ(car.GetOwnerName(), "Zindar");
+  EXPECT_EQ(car.GetLocation().Z, 3.0f);
+  EXPECT_EQ(car.GetVelocity().Y, 5.0f);
+  EXPECT_EQ(car.GetAngularVelocity().X, 7.0f);
+  EXPECT_EQ(car.GetRotation().Roll, 12);
+  EXPECT_EQ(car.GetPRI().GetTeamNum(), 1);
+  EXPECT_EQ(car.GetBoostComponent().GetCurrentBoostAmount(), 0.75f);
+
+  car.SetLocation(Vector{-1, -2, -3});
+  car.SetVelocity(Vector{-4, -5, -6});
+  car.SetAngularVelocity(Vector{-7, -8, -9}, true);  // set as given whatever the flag
+  car.SetRotation(Rotator{-10, -11, -12});
+  car.GetBoostComponent().SetBoostAmount(0.25f);
+  EXPECT_EQ(sim.location.X, -1.0f);
+  EXPECT_EQ(sim.velocity.Z, -6.0f);
+  EXPECT_EQ(sim.angularVelocity.Y, -8.0f);
+  EXPECT_EQ(sim.rotation.Pitch, -10);
+  EXPECT_EQ(sim.boostComponent.amount, 0.25f);
+
+  // Two wrappers of one car hold the same address.
+  EXPECT_EQ(CarWrapper(Address(&sim)).memory_address, car.memory_address);
+}
+
+TEST(Wrappers, CarWithoutPlayerInfoOrBoost) {
+  Match match;
+  SimCar& sim = match.AddCar("Bot");
+  sim.hasPlayerInfo = false;
+  sim.hasBoostComponent = false;
+  CarWrapper car(Address(&sim));
+  EXPECT_TRUE(car.GetPRI().IsNull());
+  EXPECT_EQ(car.GetPRI().GetTeamNum(), 255);
+  EXPECT_TRUE(car.GetBoostComponent().IsNull());
+  EXPECT_EQ(car.GetBoostComponent().GetCurrentBoostAmount(), 0.0f);
+}
+
+TEST(Wrappers, TeamNumberIsTheWholeByte) {
+  Match match;
+  SimCar& sim = match.AddCar("A");
+  sim.playerInfo.team = 200;
+  EXPECT_EQ(CarWrapper(Address(&sim)).GetPRI().GetTeamNum(), 200);
+}
+
+TEST(Wrappers, CarListWithNullEntries) {
+  Match match;
+  SimCar& a = match.AddCar("A");
+  match.AddNullCar();
+  SimCar& b = match.AddCar("B");
+  const ServerWrapper server(Address(&match.server));
+  ArrayWrapper<CarWrapper> cars = server.GetCars();
+  ASSERT_EQ(cars.Count(), 3);
+  EXPECT_EQ(cars.Get(0).memory_address, Address(&a));
+  EXPECT_TRUE(cars.Get(1).IsNull());
+  EXPECT_EQ(cars.Get(2).memory_address, Address(&b));
+  EXPECT_TRUE(cars.Get(3).IsNull());
+  EXPECT_TRUE(cars.Get(-1).IsNull());
+  EXPECT_TRUE(cars.Get(2147483647).IsNull());
+  EXPECT_EQ(match.FindCar("B"), &b);
+  EXPECT_EQ(match.FindCar("C"), nullptr);
+}
+
+TEST(Wrappers, ServerGivesLocalCarAndBall) {
+  Match match;
+  SimCar& a = match.AddCar("A");
+  const ServerWrapper server(Address(&match.server));
+  EXPECT_TRUE(server.GetGameCar().IsNull());
+  match.localCar = &a;
+  EXPECT_EQ(server.GetGameCar().memory_address, Address(&a));
+  match.ball.location = Vector{0, 0, 93};
+  EXPECT_EQ(server.GetBall().GetLocation().Z, 93.0f);
+  match.hasBall = false;
+  EXPECT_TRUE(server.GetBall().IsNull());
+}
+
+TEST(Wrappers, ControllerDrivesItsCar) {
+  Match match;
+  SimCar& a = match.AddCar("A");
+  simhost::SimController controller{&match, &a};
+  EXPECT_EQ(PlayerControllerWrapper(reinterpret_cast<std::uintptr_t>(&controller))
+                .GetCar()
+                .GetOwnerName(),
+            "A");
+  simhost::SimController empty{&match, nullptr};
+  EXPECT_TRUE(
+      PlayerControllerWrapper(reinterpret_cast<std::uintptr_t>(&empty)).GetCar().IsNull());
+}
+
+}  // namespace
