@@ -1,0 +1,282 @@
+// The overlay: the yellow triangle over the car the next press would choose,
+// when it is drawn, where, and what a frame logs.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "PluginFixture.h"
+
+namespace vantorel_test {
+namespace {
+
+constexpr std::int32_t kMinInt = std::numeric_limits<std::int32_t>::min();
+constexpr std::int32_t kMaxInt = std::numeric_limits<std::int32_t>::max();
+
+const char kYellow[] = "color 255 255 0 255";
+
+class OverlayTest : public PluginTest {
+ protected:
+  void SetUp() override {
+    PluginTest::SetUp();
+    Set("vantorel_render_enable", "1");
+    match().ball.location = Vector{0, 0, 0};
+    me_ = &AddLocal("me", 0, {0, 5000, 0});
+    mate_ = &AddCar("mate", 0, {-1000, 0, 0});
+    AddCar("opp", 1, {-500, 0, 0});
+  }
+
+  // Draws a frame with the mate's location projected to (x, y).
+  Lines FrameAt(std::int32_t x, std::int32_t y) {
+    mate_->screenPoint = Vector2{x, y};
+    return Frame();
+  }
+
+  simhost::SimCar* me_ = nullptr;
+  simhost::SimCar* mate_ = nullptr;
+};
+
+// The marker's calls for a projected point, worked out without overflow and
+// each corner brought into the 32-bit range.
+Lines Marker(std::int64_t x, std::int64_t y, std::int64_t size, std::int64_t height,
+             int width) {
+  auto clamp = [](std::int64_t v) {
+    return std::to_string(std::min<std::int64_t>(std::max<std::int64_t>(v, kMinInt), kMaxInt));
+  };
+  auto point = [&](std::int64_t px, std::int64_t py) { return clamp(px) + "," + clamp(py); };
+  const std::int64_t tipY = y - 2 * height;
+  const std::string tip = point(x, tipY);
+  const std::string left = point(x - size, tipY - 2 * size);
+  const std::string right = point(x + size, tipY - 2 * size);
+  const std::string w = " " + std::to_string(width);
+  return {kYellow, "line " + left + " " + tip + w, "line " + tip + " " + right + w,
+          "line " + right + " " + left + w};
+}
+
+// ---------------------------------------------------------------------------
+// Geometry
+
+TEST_F(OverlayTest, DrawsTriangleAboveTheNextCar) {
+  EXPECT_EQ(FrameAt(500, 400), (Lines{kYellow, "line 488,346 500,370 3",
+                                      "line 500,370 512,346 3", "line 512,346 488,346 3"}));
+  EXPECT_TRUE(logs().empty()) << logs().front();
+  // The same every frame.
+  EXPECT_EQ(Frame(), Marker(500, 400, 12, 15, 3));
+}
+
+TEST_F(OverlayTest, TipOnTheCanvasCornerIsDrawn) {
+  EXPECT_EQ(FrameAt(0, 30), (Lines{kYellow, "line -12,-24 0,0 3", "line 0,0 12,-24 3",
+                                   "line 12,-24 -12,-24 3"}));
+}
+
+TEST_F(OverlayTest, OnlyTheTipMustLieOnTheCanvasBoundsIncluded) {
+  struct Case {
+    std::int32_t x, y;
+    bool drawn;
+  };
+  // Canvas 1920 x 1080, the tip 30 pixels above the point.
+  const Case cases[] = {
+      {-1, 400, false},  {0, 400, true},      {1920, 400, true},  {1921, 400, false},
+      {500, 29, false},  {500, 30, true},     {500, 1110, true},  {500, 1111, false},
+      {1920, 1110, true}, {-1, 29, false},    {1921, 1111, false},
+  };
+  for (const Case& c : cases) {
+    const Lines draws = FrameAt(c.x, c.y);
+    if (c.drawn) {
+      EXPECT_EQ(draws, Marker(c.x, c.y, 12, 15, 3)) << c.x << "," << c.y;
+    } else {
+      EXPECT_TRUE(draws.empty()) << c.x << "," << c.y;
+    }
+  }
+  EXPECT_TRUE(logs().empty()) << logs().front();
+}
+
+TEST_F(OverlayTest, CanvasSizeIsReadEveryFrame) {
+  match().canvasSize = Vector2{640, 480};
+  EXPECT_TRUE(FrameAt(641, 100).empty());
+  EXPECT_TRUE(FrameAt(100, 511).empty());
+  EXPECT_EQ(FrameAt(640, 510), Marker(640, 510, 12, 15, 3));
+}
+
+TEST_F(OverlayTest, SettingsApplyFromTheNextFrame) {
+  Set("vantorel_render_iconheight", "0");
+  EXPECT_EQ(FrameAt(500, 400), (Lines{kYellow, "line 488,376 500,400 3",
+                                      "line 500,400 512,376 3", "line 512,376 488,376 3"}));
+  Set("vantorel_render_iconsize", "40");
+  Set("vantorel_render_iconheight", "40");
+  Set("vantorel_render_thickness", "5");
+  EXPECT_EQ(Frame(), (Lines{kYellow, "line 460,240 500,320 5", "line 500,320 540,240 5",
+                            "line 540,240 460,240 5"}));
+  // Above its maximum the console clamps: the same marker.
+  Set("vantorel_render_iconsize", "1000");
+  EXPECT_EQ(Frame(), Marker(500, 400, 40, 40, 5));
+}
+
+// ---------------------------------------------------------------------------
+// Switches: nothing drawn, nothing logged
+
+TEST_F(OverlayTest, RenderOffDrawsNothingInOrOutOfAGame) {
+  Set("vantorel_render_enable", "0");
+  match().serverNull = true;  // would be logged if the frame got that far
+  match().hasCamera = false;
+  for (simhost::GameMode mode :
+       {simhost::GameMode::kHosted, simhost::GameMode::kOnline, simhost::GameMode::kNone}) {
+    match().mode = mode;
+    EXPECT_TRUE(FrameAt(500, 400).empty());
+    EXPECT_TRUE(logs().empty()) << logs().front();
+  }
+}
+
+TEST_F(OverlayTest, OutsideAGameDrawsNothing) {
+  match().mode = simhost::GameMode::kNone;
+  match().hasCamera = false;
+  match().hasBall = false;
+  EXPECT_TRUE(FrameAt(500, 400).empty());
+  EXPECT_TRUE(logs().empty()) << logs().front();
+}
+
+TEST_F(OverlayTest, RenderNextOffDrawsNothingWhateverRenderSelected) {
+  Set("vantorel_render_next", "0");
+  match().hasBall = false;  // the search would log its failure
+  for (const char* selected : {"0", "1"}) {
+    Set("vantorel_render_selected", selected);
+    EXPECT_TRUE(FrameAt(500, 400).empty()) << selected;
+    EXPECT_TRUE(logs().empty()) << logs().front();
+  }
+  Set("vantorel_render_next", "1");
+  match().hasBall = true;
+  EXPECT_EQ(Frame(), Marker(500, 400, 12, 15, 3));
+}
+
+// ---------------------------------------------------------------------------
+// Failures: a line per frame, nothing drawn
+
+TEST_F(OverlayTest, NullServerLogsEveryFrameAndNeverTheCamera) {
+  match().serverNull = true;
+  match().hasCamera = false;
+  for (int frame = 0; frame < 3; ++frame) {
+    EXPECT_TRUE(FrameAt(500, 400).empty());
+    EXPECT_EQ(logs(), (Lines{"Bad server in Render"}));
+  }
+  match().mode = simhost::GameMode::kOnline;
+  EXPECT_TRUE(Frame().empty());
+  EXPECT_EQ(logs(), (Lines{"Bad server in Render"}));
+}
+
+TEST_F(OverlayTest, NullCameraLogsEveryFrame) {
+  match().hasCamera = false;
+  for (int frame = 0; frame < 3; ++frame) {
+    EXPECT_TRUE(FrameAt(500, 400).empty());
+    EXPECT_EQ(logs(), (Lines{"Bad camera in Render"}));
+  }
+}
+
+TEST_F(OverlayTest, NoLocalCarDrawsNothing) {
+  match().localCar = nullptr;
+  EXPECT_TRUE(FrameAt(500, 400).empty());
+  EXPECT_TRUE(logs().empty()) << logs().front();
+}
+
+TEST_F(OverlayTest, FailedSearchLogsItsLineOncePerFrame) {
+  match().hasBall = false;
+  for (int frame = 0; frame < 3; ++frame) {
+    EXPECT_TRUE(FrameAt(500, 400).empty());
+    EXPECT_EQ(logs(), (Lines{"Bad ball in FindCandidateSwitchCar Intelligent"}));
+  }
+}
+
+TEST_F(OverlayTest, NullCarInTheListFailsTheBestCarSearch) {
+  match().AddNullCar();
+  EXPECT_TRUE(FrameAt(500, 400).empty());
+  EXPECT_EQ(logs(), (Lines{"Bad carArray in FindCandidateSwitchCar Intelligent"}));
+}
+
+// ---------------------------------------------------------------------------
+// Which car is marked
+
+TEST_F(OverlayTest, WithoutTeamMateMarksTheFirstCarEvenTheOwn) {
+  mate_->playerInfo.team = 1;
+  me_->screenPoint = Vector2{100, 100};
+  EXPECT_EQ(FrameAt(500, 400), Marker(100, 100, 12, 15, 3));
+  EXPECT_TRUE(logs().empty()) << logs().front();
+}
+
+TEST_F(OverlayTest, MarkerFollowsTheSequentialWalk) {
+  Set("vantorel_sequential_swap", "1");
+  Set("vantorel_enable", "1");
+  simhost::SimCar& last = AddCar("last", 0, {-2000, 0, 0});
+  last.screenPoint = Vector2{900, 400};
+  EXPECT_EQ(FrameAt(500, 400), Marker(500, 400, 12, 15, 3));
+
+  // The press takes the mate; the next frame marks the car after it.
+  Press();
+  ASSERT_EQ(lastSwapIndex(), 1);
+  EXPECT_EQ(Frame(), Marker(900, 400, 12, 15, 3));
+  EXPECT_TRUE(logs().empty()) << logs().front();
+}
+
+// In an online game the overlay works from the online game: its cars, its
+// local car and its ball.
+TEST_F(OverlayTest, OnlineGameRanksAgainstItsOwnBall) {
+  match().mode = simhost::GameMode::kOnline;
+  simhost::SimCar& beyond = AddCar("beyond", 0, {1000, 0, 0});
+  beyond.screenPoint = Vector2{900, 400};
+
+  // Both face +X; with the ball at the origin only the mate faces it.
+  EXPECT_EQ(FrameAt(500, 400), Marker(500, 400, 12, 15, 3));
+  EXPECT_TRUE(logs().empty()) << logs().front();
+  // With the ball past both, the nearer one.
+  match().ball.location = Vector{2000, 0, 0};
+  EXPECT_EQ(Frame(), Marker(900, 400, 12, 15, 3));
+  match().hasBall = false;
+  EXPECT_TRUE(Frame().empty());
+  EXPECT_EQ(logs(), (Lines{"Bad ball in FindCandidateSwitchCar Intelligent"}));
+}
+
+// ---------------------------------------------------------------------------
+// Extremes: the marker arithmetic never overflows, and a drawn tip lies on
+// the canvas.
+
+TEST_F(OverlayTest, ExtremePointsCanvasesAndSettings) {
+  const std::int32_t coordinates[] = {kMinInt, kMinInt + 1, -81, -1, 0, 1, 80,
+                                      kMaxInt - 80, kMaxInt - 1, kMaxInt};
+  struct Icon {
+    const char *size, *height, *thickness;
+    std::int64_t s, h;
+    int t;
+  };
+  const Icon icons[] = {{"5", "0", "1", 5, 0, 1}, {"40", "40", "5", 40, 40, 5}};
+  const Vector2 canvases[] = {{1920, 1080}, {kMaxInt, kMaxInt}, {1, kMaxInt}};
+
+  int drawn = 0;
+  for (const Icon& icon : icons) {
+    Set("vantorel_render_iconsize", icon.size);
+    Set("vantorel_render_iconheight", icon.height);
+    Set("vantorel_render_thickness", icon.thickness);
+    for (const Vector2& canvas : canvases) {
+      match().canvasSize = canvas;
+      for (std::int32_t x : coordinates) {
+        for (std::int32_t y : coordinates) {
+          const Lines draws = FrameAt(x, y);
+          const std::int64_t tipY = static_cast<std::int64_t>(y) - 2 * icon.h;
+          const bool onCanvas = x >= 0 && x <= canvas.X && tipY >= 0 && tipY <= canvas.Y;
+          if (onCanvas) {
+            ++drawn;
+            EXPECT_EQ(draws, Marker(x, y, icon.s, icon.h, icon.t))
+                << x << "," << y << " on " << canvas.X << "x" << canvas.Y;
+          } else {
+            EXPECT_TRUE(draws.empty()) << x << "," << y << " on " << canvas.X << "x" << canvas.Y;
+          }
+        }
+      }
+    }
+  }
+  EXPECT_GT(drawn, 20);
+  EXPECT_TRUE(logs().empty()) << logs().front();
+}
+
+}  // namespace
+}  // namespace vantorel_test

@@ -1,0 +1,353 @@
+// A press of the pickup button: when it is refused, which car it takes, and
+// what the two cars exchange.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "PluginFixture.h"
+
+namespace vantorel_test {
+namespace {
+
+constexpr std::int32_t kMinInt = std::numeric_limits<std::int32_t>::min();
+constexpr std::int32_t kMaxInt = std::numeric_limits<std::int32_t>::max();
+
+// Values a careless copy would not keep: signed zeros, subnormals, the
+// extremes, infinities and NaNs with payloads.
+CarState PlayerState() {
+  return CarState{
+      {-0.0f, std::numeric_limits<float>::min(), std::numeric_limits<float>::max()},
+      {FromBits(0x00000001), -2.5e-39f, FromBits(0x7fc12345)},
+      {std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(), 0.1f},
+      {kMinInt, kMaxInt, -1},
+      FromBits(0xffc00001)};
+}
+
+CarState OtherState() {
+  return CarState{{FromBits(0x80000001), -std::numeric_limits<float>::max(), 123456.789f},
+                  {-0.0f, 0.0f, -1e30f},
+                  {5.5f, FromBits(0xfff54321), -0.0f},
+                  {-32768, 65535, kMinInt},
+                  -0.0f};
+}
+
+class SwapTest : public PluginTest {
+ protected:
+  void SetUp() override {
+    PluginTest::SetUp();
+    Set("vantorel_enable", "1");
+    // The walk from index 0 takes the team-mate at 1 whatever the cars hold,
+    // so any value may stand in any field.
+    Set("vantorel_sequential_swap", "1");
+  }
+
+  // The player at 0 and a team-mate at 1, holding the two states above.
+  void AddPair() {
+    me_ = &AddLocal("me", 0);
+    mate_ = &AddCar("mate", 0);
+    SetState(*me_, PlayerState());
+    SetState(*mate_, OtherState());
+  }
+
+  static const Lines kChoseMate;
+
+  simhost::SimCar* me_ = nullptr;
+  simhost::SimCar* mate_ = nullptr;
+};
+
+const Lines SwapTest::kChoseMate = {"Swap pressed. Owner: me", "Finding sequential car",
+                                    "Inspecting car: 1", "Car Valid", "Next Car 1 Found"};
+
+// ---------------------------------------------------------------------------
+// The exchange
+
+TEST_F(SwapTest, ExchangesEveryQuantityBitForBit) {
+  AddPair();
+  EXPECT_EQ(Press(), kChoseMate);
+  EXPECT_EQ(lastSwapIndex(), 1);
+
+  const CarState mine = PlayerState();
+  const CarState theirs = OtherState();
+  EXPECT_TRUE(SameBits(me_->location, theirs.location));
+  EXPECT_TRUE(SameBits(me_->velocity, theirs.velocity));
+  EXPECT_TRUE(SameBits(me_->angularVelocity, theirs.angularVelocity));
+  EXPECT_TRUE(SameBits(me_->rotation, theirs.rotation));
+  EXPECT_TRUE(SameBits(me_->boostComponent.amount, theirs.boost));
+  EXPECT_TRUE(SameBits(mate_->location, mine.location));
+  EXPECT_TRUE(SameBits(mate_->velocity, mine.velocity));
+  EXPECT_TRUE(SameBits(mate_->angularVelocity, mine.angularVelocity));
+  EXPECT_TRUE(SameBits(mate_->rotation, mine.rotation));
+  EXPECT_TRUE(SameBits(mate_->boostComponent.amount, mine.boost));
+}
+
+TEST_F(SwapTest, VelocitiesOffKeepsVelocityAndAngularVelocity) {
+  AddPair();
+  Set("vantorel_set_velocities", "0");
+  EXPECT_EQ(Press(), kChoseMate);
+
+  const CarState mine = PlayerState();
+  const CarState theirs = OtherState();
+  EXPECT_TRUE(SameBits(me_->location, theirs.location));
+  EXPECT_TRUE(SameBits(me_->velocity, mine.velocity));
+  EXPECT_TRUE(SameBits(me_->angularVelocity, mine.angularVelocity));
+  EXPECT_TRUE(SameBits(me_->rotation, theirs.rotation));
+  EXPECT_TRUE(SameBits(me_->boostComponent.amount, theirs.boost));
+  EXPECT_TRUE(SameBits(mate_->velocity, theirs.velocity));
+  EXPECT_TRUE(SameBits(mate_->angularVelocity, theirs.angularVelocity));
+}
+
+TEST_F(SwapTest, RotationOffKeepsRotations) {
+  AddPair();
+  Set("vantorel_set_rotation", "0");
+  EXPECT_EQ(Press(), kChoseMate);
+
+  const CarState mine = PlayerState();
+  const CarState theirs = OtherState();
+  EXPECT_TRUE(SameBits(me_->location, theirs.location));
+  EXPECT_TRUE(SameBits(me_->velocity, theirs.velocity));
+  EXPECT_TRUE(SameBits(me_->angularVelocity, theirs.angularVelocity));
+  EXPECT_TRUE(SameBits(me_->rotation, mine.rotation));
+  EXPECT_TRUE(SameBits(mate_->rotation, theirs.rotation));
+  EXPECT_TRUE(SameBits(me_->boostComponent.amount, theirs.boost));
+}
+
+TEST_F(SwapTest, BoostOffNeverAsksForBoostComponents) {
+  AddPair();
+  Set("vantorel_set_boost", "0");
+  mate_->hasBoostComponent = false;  // would end the press if it were asked for
+  EXPECT_EQ(Press(), kChoseMate);
+
+  const CarState mine = PlayerState();
+  const CarState theirs = OtherState();
+  EXPECT_TRUE(SameBits(me_->location, theirs.location));
+  EXPECT_TRUE(SameBits(me_->velocity, theirs.velocity));
+  EXPECT_TRUE(SameBits(me_->angularVelocity, theirs.angularVelocity));
+  EXPECT_TRUE(SameBits(me_->rotation, theirs.rotation));
+  EXPECT_TRUE(SameBits(me_->boostComponent.amount, mine.boost));
+  EXPECT_TRUE(SameBits(mate_->boostComponent.amount, theirs.boost));
+}
+
+TEST_F(SwapTest, AllSettingsOffExchangesLocationsOnly) {
+  AddPair();
+  Set("vantorel_set_velocities", "0");
+  Set("vantorel_set_rotation", "0");
+  Set("vantorel_set_boost", "0");
+  EXPECT_EQ(Press(), kChoseMate);
+
+  CarState expectMe = PlayerState();
+  CarState expectMate = OtherState();
+  std::swap(expectMe.location, expectMate.location);
+  for (const auto& [car, expected] : {std::pair{me_, expectMe}, std::pair{mate_, expectMate}}) {
+    SCOPED_TRACE(car->owner);
+    EXPECT_TRUE(SameBits(car->location, expected.location));
+    EXPECT_TRUE(SameBits(car->velocity, expected.velocity));
+    EXPECT_TRUE(SameBits(car->angularVelocity, expected.angularVelocity));
+    EXPECT_TRUE(SameBits(car->rotation, expected.rotation));
+    EXPECT_TRUE(SameBits(car->boostComponent.amount, expected.boost));
+  }
+
+  // Turned back on, they apply from the next press: the locations go back,
+  // everything else moves for the first time.
+  Set("vantorel_set_velocities", "1");
+  Set("vantorel_set_rotation", "1");
+  Set("vantorel_set_boost", "1");
+  plugin().lastSwapIndex = 0;
+  EXPECT_EQ(Press(), kChoseMate);
+  EXPECT_TRUE(SameBits(me_->location, PlayerState().location));
+  EXPECT_TRUE(SameBits(me_->velocity, OtherState().velocity));
+  EXPECT_TRUE(SameBits(me_->rotation, OtherState().rotation));
+  EXPECT_TRUE(SameBits(me_->boostComponent.amount, OtherState().boost));
+}
+
+// A missing boost component ends the press after everything else moved.
+class MissingBoostTest : public SwapTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(MissingBoostTest, EndsThePressAfterTheOtherExchanges) {
+  AddPair();
+  (GetParam() ? me_ : mate_)->hasBoostComponent = false;
+
+  Lines expected = kChoseMate;
+  expected.push_back("Bad boost in SwapCar");
+  EXPECT_EQ(Press(), expected);
+  EXPECT_EQ(lastSwapIndex(), 1);
+
+  const CarState mine = PlayerState();
+  const CarState theirs = OtherState();
+  EXPECT_TRUE(SameBits(me_->location, theirs.location));
+  EXPECT_TRUE(SameBits(me_->velocity, theirs.velocity));
+  EXPECT_TRUE(SameBits(me_->angularVelocity, theirs.angularVelocity));
+  EXPECT_TRUE(SameBits(me_->rotation, theirs.rotation));
+  EXPECT_TRUE(SameBits(mate_->rotation, mine.rotation));
+  EXPECT_TRUE(SameBits(me_->boostComponent.amount, mine.boost));
+  EXPECT_TRUE(SameBits(mate_->boostComponent.amount, theirs.boost));
+}
+
+INSTANTIATE_TEST_SUITE_P(EitherCar, MissingBoostTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "Player" : "TeamMate";
+                         });
+
+// ---------------------------------------------------------------------------
+// Refusals: nothing moves, the last swap stays.
+
+TEST_F(SwapTest, DisabledPluginRefusesWithOwnerName) {
+  AddPair();
+  plugin().lastSwapIndex = 1;
+  Set("vantorel_enable", "0");
+  EXPECT_EQ(Press(), (Lines{"Swap pressed but mod disabled. Owner: me"}));
+  EXPECT_TRUE(SameBits(me_->location, PlayerState().location));
+  EXPECT_TRUE(SameBits(mate_->location, OtherState().location));
+  EXPECT_EQ(lastSwapIndex(), 1);
+
+  // Enabled at the console: the very next press swaps.
+  Set("vantorel_enable", "1");
+  plugin().lastSwapIndex = 0;
+  EXPECT_EQ(Press(), kChoseMate);
+  EXPECT_TRUE(SameBits(me_->location, OtherState().location));
+}
+
+TEST_F(SwapTest, NoHostedGameRefusesAsDisabled) {
+  AddPair();
+  plugin().lastSwapIndex = 1;
+  for (simhost::GameMode mode : {simhost::GameMode::kOnline, simhost::GameMode::kNone}) {
+    match().mode = mode;
+    EXPECT_EQ(Press(), (Lines{"Swap pressed but mod disabled. Owner: me"}));
+  }
+  EXPECT_TRUE(SameBits(me_->location, PlayerState().location));
+  EXPECT_TRUE(SameBits(mate_->location, OtherState().location));
+  EXPECT_EQ(lastSwapIndex(), 1);
+}
+
+TEST_F(SwapTest, ControllerWithoutCarRefusesEnabledOrNot) {
+  AddPair();
+  plugin().lastSwapIndex = 1;
+  EXPECT_EQ(Press(nullptr), (Lines{"Swap pressed but null car"}));
+  Set("vantorel_enable", "0");
+  EXPECT_EQ(Press(nullptr), (Lines{"Swap pressed but null car"}));
+  match().mode = simhost::GameMode::kNone;
+  EXPECT_EQ(Press(nullptr), (Lines{"Swap pressed but null car"}));
+  EXPECT_TRUE(SameBits(me_->location, PlayerState().location));
+  EXPECT_EQ(lastSwapIndex(), 1);
+}
+
+TEST_F(SwapTest, EmptyOwnerNameLeavesTheBlank) {
+  simhost::SimCar& nameless = AddLocal("", 0, {1, 0, 0});
+  AddCar("mate", 0, {2, 0, 0});
+  EXPECT_EQ(Press()[0], "Swap pressed. Owner: ");
+  EXPECT_EQ(nameless.location.X, 2);
+  Set("vantorel_enable", "0");
+  EXPECT_EQ(Press(), (Lines{"Swap pressed but mod disabled. Owner: "}));
+}
+
+TEST_F(SwapTest, PressFromAnotherControllerMovesThatCar) {
+  AddPair();
+  simhost::SimCar& other = AddCar("other", 0, {9, 9, 9});
+  EXPECT_EQ(Press(&other)[0], "Swap pressed. Owner: other");
+  // The walk from 0 reaches the mate at 1, a team-mate of the presser too.
+  EXPECT_EQ(lastSwapIndex(), 1);
+  EXPECT_TRUE(SameBits(other.location, OtherState().location));
+  EXPECT_TRUE(SameBits(me_->location, PlayerState().location));
+}
+
+// The host says a game runs here but hands out no game event for it.
+TEST_F(SwapTest, HostedGameWithoutServerEndsThePress) {
+  AddPair();
+  plugin().lastSwapIndex = 1;
+  match().serverNull = true;
+  EXPECT_EQ(Press(), (Lines{"Swap pressed. Owner: me", "Bad server in SwapCar"}));
+  EXPECT_TRUE(SameBits(me_->location, PlayerState().location));
+  EXPECT_TRUE(SameBits(mate_->location, OtherState().location));
+  EXPECT_EQ(lastSwapIndex(), 1);
+
+  // Same in best-car mode, which asks for the ball of that event.
+  Set("vantorel_sequential_swap", "0");
+  EXPECT_EQ(Press(), (Lines{"Swap pressed. Owner: me", "Bad server in SwapCar"}));
+  EXPECT_EQ(lastSwapIndex(), 1);
+}
+
+// ---------------------------------------------------------------------------
+// The candidate index
+
+TEST_F(SwapTest, FailedSearchIsABadIndexAndKeepsTheLastSwap) {
+  AddPair();
+  Set("vantorel_sequential_swap", "0");
+  match().hasBall = false;
+  plugin().lastSwapIndex = 1;
+  EXPECT_EQ(Press(), (Lines{"Swap pressed. Owner: me", "Finding best car",
+                            "Bad ball in FindCandidateSwitchCar Intelligent",
+                            "Bad car2 index in SwapCar"}));
+  EXPECT_EQ(lastSwapIndex(), 1);
+  EXPECT_TRUE(SameBits(me_->location, PlayerState().location));
+  EXPECT_TRUE(SameBits(mate_->location, OtherState().location));
+}
+
+// The car list is live: a car may leave between the search and the fetch.
+TEST_F(SwapTest, CarGoneAfterTheSearchKeepsTheNewIndex) {
+  AddPair();
+  AddCar("third", 0, {3, 3, 3});
+  std::unique_ptr<simhost::SimCar> gone;
+  listener_.onLog = [&](const std::string& line) {
+    if (line != "Next Car 1 Found") return;
+    auto& cars = const_cast<std::vector<std::unique_ptr<simhost::SimCar>>&>(match().cars());
+    gone = std::move(cars[1]);
+  };
+  plugin().lastSwapIndex = 0;
+
+  Lines expected = kChoseMate;
+  expected.push_back("Bad car2 in SwapCar");
+  EXPECT_EQ(Press(), expected);
+  listener_.onLog = nullptr;
+  ASSERT_NE(gone, nullptr);
+  EXPECT_EQ(lastSwapIndex(), 1);
+  EXPECT_TRUE(SameBits(me_->location, PlayerState().location));
+  EXPECT_TRUE(SameBits(gone->location, OtherState().location));
+}
+
+TEST_F(SwapTest, WithoutTeamMateSwapsWithTheFirstCar) {
+  simhost::SimCar& opp = AddCar("opp", 1);
+  SetState(opp, OtherState());
+  me_ = &AddLocal("me", 0);
+  SetState(*me_, PlayerState());
+  plugin().lastSwapIndex = 1;
+
+  EXPECT_EQ(Press(), (Lines{"Swap pressed. Owner: me", "Finding sequential car",
+                            "Inspecting car: 1", "Inspecting car: 2"}));
+  EXPECT_EQ(lastSwapIndex(), 0);
+  EXPECT_TRUE(SameBits(me_->location, OtherState().location));
+  EXPECT_TRUE(SameBits(me_->boostComponent.amount, OtherState().boost));
+  EXPECT_TRUE(SameBits(opp.rotation, PlayerState().rotation));
+}
+
+// The fallback may name the player's own car: every quantity is written back
+// as it was read, in either mode.
+TEST_F(SwapTest, FallbackToOwnCarChangesNothing) {
+  for (const char* sequential : {"1", "0"}) {
+    SCOPED_TRACE(sequential);
+    Set("vantorel_sequential_swap", sequential);
+    if (match().cars().empty()) {
+      me_ = &AddLocal("me", 0);
+      AddCar("opp", 1, {500, 0, 0});
+    }
+    SetState(*me_, PlayerState());
+    plugin().lastSwapIndex = 1;
+
+    const Lines lines = Press();
+    for (const std::string& line : lines) EXPECT_EQ(line.find("Bad"), std::string::npos) << line;
+    EXPECT_EQ(lastSwapIndex(), 0);
+    const CarState mine = PlayerState();
+    EXPECT_TRUE(SameBits(me_->location, mine.location));
+    EXPECT_TRUE(SameBits(me_->velocity, mine.velocity));
+    EXPECT_TRUE(SameBits(me_->angularVelocity, mine.angularVelocity));
+    EXPECT_TRUE(SameBits(me_->rotation, mine.rotation));
+    EXPECT_TRUE(SameBits(me_->boostComponent.amount, mine.boost));
+  }
+}
+
+}  // namespace
+}  // namespace vantorel_test
