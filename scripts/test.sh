@@ -10,3 +10,8 @@ echo "== native build and tests"
 cmake --preset default >/dev/null
 cmake --build --preset default
 ctest --preset default
+
+echo "== Windows cross build (MinGW-w64), tests under Wine"
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+ctest --preset windows
