@@ -1,0 +1,168 @@
+# Runs vantorel-sim once and checks what it did. Run as a script:
+#
+#   cmake -DRUNNER=<command list> [-DARGS=<list>] [-DINPUT=<file>]
+#         [-DEXPECTED_OUTPUT=<file>] [-DEXPECTED_EXIT=<n>] [-DEXPECTED_ERROR=<regex>]
+#         [-DOUTPUT_MATCHES=<list of regexes>]
+#         [-DCONFIG=<file> -DCONFIG_SEED=<file> -DCONFIG_EXPECTED=<file>]
+#         [-DPICTURE=<file> -DPICTURE_WIDTH=<n> -DPICTURE_HEIGHT=<n>]
+#         -P CompareOutput.cmake
+#
+# RUNNER is the command that starts the runner: its path, or for instance
+# wine followed by the path of vantorel-sim.exe. Carriage returns are dropped
+# from both outputs before comparing, so a Windows build compares against the
+# same expected files. Checks:
+#   EXPECTED_OUTPUT  standard output equals this file, byte for byte
+#   EXPECTED_EXIT    the exit status (default 0)
+#   EXPECTED_ERROR   standard error is one line, which matches this regular
+#                    expression; without it, standard error must be empty
+#   OUTPUT_MATCHES   a list of regular expressions standard output matches
+#   CONFIG_SEED      copied to CONFIG before the run (else CONFIG is removed)
+#   CONFIG_EXPECTED  CONFIG equals this file after the run
+#   PICTURE_WIDTH/HEIGHT  PICTURE is a PNG of that size; PICTURE_WIDTH 0:
+#                    no PICTURE was written
+
+if(NOT RUNNER)
+  message(FATAL_ERROR "RUNNER not given")
+endif()
+if(NOT DEFINED EXPECTED_EXIT)
+  set(EXPECTED_EXIT 0)
+endif()
+
+set(failures "")
+macro(fail text)
+  string(APPEND failures "  ${text}\n")
+endmacro()
+
+function(read_without_cr path out)
+  file(READ "${path}" text)
+  string(REPLACE "\r" "" text "${text}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+# Names the first line where two texts part.
+function(first_difference expected actual out)
+  string(REPLACE ";" "\\;" expected "${expected}")
+  string(REPLACE ";" "\\;" actual "${actual}")
+  string(REPLACE "\n" ";" expected_lines "${expected}")
+  string(REPLACE "\n" ";" actual_lines "${actual}")
+  list(LENGTH expected_lines expected_count)
+  list(LENGTH actual_lines actual_count)
+  set(line 0)
+  while(line LESS expected_count OR line LESS actual_count)
+    set(e "<end of output>")
+    set(a "<end of output>")
+    if(line LESS expected_count)
+      list(GET expected_lines ${line} e)
+    endif()
+    if(line LESS actual_count)
+      list(GET actual_lines ${line} a)
+    endif()
+    if(NOT e STREQUAL a)
+      math(EXPR number "${line} + 1")
+      set(${out} "line ${number}:\n    expected: ${e}\n    actual:   ${a}" PARENT_SCOPE)
+      return()
+    endif()
+    math(EXPR line "${line} + 1")
+  endwhile()
+  set(${out} "(they differ only in the last line break)" PARENT_SCOPE)
+endfunction()
+
+# Reads the width and height from a PNG file's header.
+function(png_size path width height)
+  file(READ "${path}" header LIMIT 24 HEX)
+  string(SUBSTRING "${header}" 0 16 signature)
+  string(SUBSTRING "${header}" 24 8 chunk)
+  if(NOT signature STREQUAL "89504e470d0a1a0a" OR NOT chunk STREQUAL "49484452")
+    set(${width} -1 PARENT_SCOPE)
+    set(${height} -1 PARENT_SCOPE)
+    return()
+  endif()
+  string(SUBSTRING "${header}" 32 8 w)
+  string(SUBSTRING "${header}" 40 8 h)
+  math(EXPR w "0x${w}")
+  math(EXPR h "0x${h}")
+  set(${width} ${w} PARENT_SCOPE)
+  set(${height} ${h} PARENT_SCOPE)
+endfunction()
+
+if(CONFIG)
+  file(REMOVE "${CONFIG}")
+  if(CONFIG_SEED)
+    configure_file("${CONFIG_SEED}" "${CONFIG}" COPYONLY)
+  endif()
+endif()
+if(PICTURE)
+  file(REMOVE "${PICTURE}")
+endif()
+
+set(input_option "")
+if(INPUT)
+  set(input_option INPUT_FILE "${INPUT}")
+endif()
+execute_process(COMMAND ${RUNNER} ${ARGS}
+  ${input_option}
+  OUTPUT_VARIABLE output
+  ERROR_VARIABLE error
+  RESULT_VARIABLE status)
+string(REPLACE "\r" "" output "${output}")
+string(REPLACE "\r" "" error "${error}")
+
+if(NOT status STREQUAL EXPECTED_EXIT)
+  fail("exit status ${status}, expected ${EXPECTED_EXIT}")
+endif()
+if(DEFINED EXPECTED_ERROR)
+  # One message, one line.
+  string(REGEX REPLACE "\n$" "" message "${error}")
+  if(message MATCHES "\n" OR NOT error MATCHES "\n$")
+    fail("standard error is not one line")
+  elseif(NOT message MATCHES "${EXPECTED_ERROR}")
+    fail("standard error does not match '${EXPECTED_ERROR}'")
+  endif()
+elseif(NOT error STREQUAL "")
+  fail("unexpected standard error")
+endif()
+if(DEFINED EXPECTED_OUTPUT)
+  read_without_cr("${EXPECTED_OUTPUT}" expected)
+  if(NOT output STREQUAL expected)
+    first_difference("${expected}" "${output}" where)
+    fail("standard output differs from ${EXPECTED_OUTPUT} at ${where}")
+  endif()
+endif()
+foreach(pattern IN LISTS OUTPUT_MATCHES)
+  if(NOT output MATCHES "${pattern}")
+    fail("standard output does not match '${pattern}'")
+  endif()
+endforeach()
+if(CONFIG_EXPECTED)
+  if(NOT EXISTS "${CONFIG}")
+    fail("no configuration file ${CONFIG}")
+  else()
+    read_without_cr("${CONFIG_EXPECTED}" expected)
+    read_without_cr("${CONFIG}" actual)
+    if(NOT actual STREQUAL expected)
+      first_difference("${expected}" "${actual}" where)
+      fail("configuration file differs from ${CONFIG_EXPECTED} at ${where}")
+    endif()
+  endif()
+endif()
+if(DEFINED PICTURE_WIDTH)
+  if(PICTURE_WIDTH EQUAL 0)
+    if(EXISTS "${PICTURE}")
+      fail("a picture was written although none should be")
+    endif()
+  elseif(NOT EXISTS "${PICTURE}")
+    fail("no picture written at ${PICTURE}")
+  else()
+    png_size("${PICTURE}" width height)
+    if(NOT width EQUAL PICTURE_WIDTH OR NOT height EQUAL PICTURE_HEIGHT)
+      fail("picture is ${width} x ${height}, expected ${PICTURE_WIDTH} x ${PICTURE_HEIGHT}")
+    endif()
+  endif()
+endif()
+
+if(failures)
+  list(JOIN RUNNER " " shown_runner)
+  list(JOIN ARGS " " shown_args)
+  message(FATAL_ERROR "${shown_runner} ${shown_args}\n${failures}"
+    "standard output:\n${output}\nstandard error:\n${error}")
+endif()
