@@ -162,33 +162,33 @@ class Options {
   std::set<std::string> seen_;
 };
 
-bool ReadCarOption(const std::string& key, const std::string& value, const std::string& what,
-                   CarFields* car, std::string* message) {
+enum class OptionRead { kRead, kBad, kUnknown };
+
+OptionRead Outcome(bool read) { return read ? OptionRead::kRead : OptionRead::kBad; }
+
+// Reads one `key=value` option of a car.
+OptionRead ReadCarOption(const std::string& key, const std::string& value, CarFields* car,
+                         std::string* message) {
+  const std::string what = key + "=" + value;
   if (key == "team") {
     std::int64_t team = 0;
-    if (!ReadInteger(value, what, 0, 255, &team, message)) return false;
+    if (!ReadInteger(value, what, 0, 255, &team, message)) return OptionRead::kBad;
     car->team = static_cast<std::uint8_t>(team);
-    return true;
+    return OptionRead::kRead;
   }
-  if (key == "loc") return ReadVector(value, what, &car->location.emplace(), message);
-  if (key == "vel") return ReadVector(value, what, &car->velocity.emplace(), message);
-  if (key == "angvel") return ReadVector(value, what, &car->angularVelocity.emplace(), message);
-  if (key == "rot") return ReadRotator(value, what, &car->rotation.emplace(), message);
-  if (key == "boost") return ReadFloat(value, what, &car->boost.emplace(), message);
-  if (key == "screen") {
-    if (value == "none") {
-      car->clearScreen = true;
-      return true;
-    }
-    return ReadPoint(value, what, &car->screen.emplace(), message);
+  if (key == "loc") return Outcome(ReadVector(value, what, &car->location.emplace(), message));
+  if (key == "vel") return Outcome(ReadVector(value, what, &car->velocity.emplace(), message));
+  if (key == "angvel") {
+    return Outcome(ReadVector(value, what, &car->angularVelocity.emplace(), message));
   }
-  *message = "unknown option '" + key + "'";
-  return false;
-}
-
-bool IsCarOptionKey(const std::string& key) {
-  return key == "team" || key == "loc" || key == "vel" || key == "angvel" || key == "rot" ||
-         key == "boost" || key == "screen";
+  if (key == "rot") return Outcome(ReadRotator(value, what, &car->rotation.emplace(), message));
+  if (key == "boost") return Outcome(ReadFloat(value, what, &car->boost.emplace(), message));
+  if (key == "screen" && value == "none") {
+    car->clearScreen = true;
+    return OptionRead::kRead;
+  }
+  if (key == "screen") return Outcome(ReadPoint(value, what, &car->screen.emplace(), message));
+  return OptionRead::kUnknown;
 }
 
 bool ReadCarFlag(const std::string& key, CarFields* car) {
@@ -226,15 +226,15 @@ bool ReadCar(const Words& words, Command* command, std::string* message) {
   bool hasValue = false;
   while (options.Next(&key, &value, &hasValue)) {
     if (!options.CheckNew(key, message)) return false;
-    if (hasValue && IsCarOptionKey(key)) {
-      if (adding && key == "screen" && value == "none") {
-        *message = "screen=none is for 'set'; a new car has no screen point";
-        return false;
-      }
-      if (!ReadCarOption(key, value, key + "=" + value, &command->car, message)) return false;
-    } else if (hasValue || !adding || !ReadCarFlag(key, &command->car)) {
-      return options.Unknown(key, message);
+    if (adding && key == "screen" && value == "none") {
+      *message = "screen=none is for 'set'; a new car has no screen point";
+      return false;
     }
+    OptionRead read = OptionRead::kUnknown;
+    if (hasValue) read = ReadCarOption(key, value, &command->car, message);
+    else if (adding && ReadCarFlag(key, &command->car)) read = OptionRead::kRead;
+    if (read == OptionRead::kBad) return false;
+    if (read == OptionRead::kUnknown) return options.Unknown(key, message);
   }
   return true;
 }
