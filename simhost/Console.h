@@ -43,6 +43,28 @@ struct Variable {
 // The host console: variables in registration order, their bound slots, the
 // log, and the configuration file that keeps saved variables between runs.
 // Owns its variables; the listener must outlive it.
+//
+// Values: the text is trimmed of blanks and must be a decimal number as a
+// whole ([+|-] digits with an optional point and exponent; no hexadecimal,
+// nan, inf or words), read as a 32-bit float; too large for a float
+// ("1e39") is refused. Clamped into [min, max] when bounded. Slots: bool =
+// value != 0, int = truncated toward zero (saturated), float = the value.
+// The variable's text is then the trimmed text as typed, or, when clamped,
+// the bound printed with "%.9g".
+//
+// Host messages (HostListener::OnHostMessage):
+//   NAME: refused "TEXT": REASON (value stays "OLD")
+//     REASON: no value given | not a finite decimal number |
+//             too large for a 32-bit float
+//   PATH:LINE: bad configuration line skipped (expected NAME "VALUE")
+//   PATH:LINE: saved value "TEXT" for NAME not taken: REASON (value stays "OLD")
+//
+// Configuration file: one line per saved variable, in registration order,
+// `NAME "VALUE"` (`"` and `\` inside VALUE escaped with `\`), then the
+// values read for variables not registered in this run, unchanged. Blank
+// lines and lines starting with `#` or `//` are ignored on reading; a later
+// line for a name wins. Saved by writing PATH.tmp beside it and renaming it
+// over PATH.
 class HOST_API Console {
  public:
   explicit Console(HostListener& listener);

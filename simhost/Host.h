@@ -29,6 +29,19 @@ struct DrawCall {
 // The simulated host: one match, one console, the hooks and drawables that
 // plugins registered, and at most one loaded plugin module. Owns all of it.
 // The listener must outlive the host.
+//
+// Threads: Press/RunHookedFunction and Frame may run on different threads at
+// once (wrapper calls take the match's lock; no host lock is held while a
+// plugin callback runs; frames are serialised among themselves). Loading,
+// unloading and the console's Register/Set/Bind/LoadConfig/SaveConfig run on
+// one thread, while no press or frame runs.
+//
+// Refusal messages of LoadPlugin, each naming the module's path:
+//   cannot open plugin module PATH: SYSTEM MESSAGE (dlerror / FormatMessage)
+//   plugin module PATH has no exported record "exports"
+//   plugin module PATH carries plugin interface version N; this host loads version 73
+//   plugin module PATH: its record lacks getPlugin or deleteMe
+//   plugin module PATH: getPlugin gave no plugin
 class HOST_API Host {
  public:
   static constexpr const char* kPickupEvent = "Function TAGame.PlayerController_TA.UsePickup";
@@ -44,11 +57,13 @@ class HOST_API Host {
   // Loads the module at `path` as the real host does: open it, read its
   // record, check the interface version, getPlugin, fill cvarManager and
   // gameWrapper, onLoad. When a module is loaded already, calls its
-  // getPlugin again, fills the members and runs onLoad again. Returns false
-  // with `error` set when the module is refused.
+  // getPlugin again, fills the members and runs onLoad again, in the same
+  // session (`path` is then not looked at). Returns false with `error` set
+  // when the module is refused.
   bool LoadPlugin(const std::string& path, std::string* error);
-  // onUnload, deleteMe, lets go of the module's slots, closes the module.
-  // Does nothing when no module is loaded.
+  // onUnload, deleteMe, lets go of the module's slots and of any hook or
+  // drawable it left registered, closes the module. The variables stay
+  // registered with their values. Does nothing when no module is loaded.
   void UnloadPlugin();
   bool pluginLoaded() const;
   // The loaded module's record and plugin object; null when none is loaded.
