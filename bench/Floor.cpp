@@ -38,6 +38,13 @@ float Score(const Vector& ball, const Vector& car, const Rotator& rotation, floa
   return (1.0f - weight) * (angle / kPi) + weight * (distance / 10000.0f);
 }
 
+// A car without player information has no team: the frame must test for it
+// before asking, so the floor does too.
+bool OnTeam(const CarWrapper& car, std::uint8_t team) {
+  PriWrapper info = car.GetPRI();
+  return !info.IsNull() && info.GetTeamNum() == team;
+}
+
 std::int32_t BestCar(GameWrapper& game, ArrayWrapper<CarWrapper>& cars, CarWrapper& local,
                      float weight) {
   ServerWrapper event = game.GetGameEventAsServer();
@@ -52,7 +59,7 @@ std::int32_t BestCar(GameWrapper& game, ArrayWrapper<CarWrapper>& cars, CarWrapp
     CarWrapper car = cars.Get(i);
     if (car.IsNull()) return -1;
     if (car.memory_address == local.memory_address) continue;
-    if (car.GetPRI().GetTeamNum() != team) continue;
+    if (!OnTeam(car, team)) continue;
     const float score = Score(ballLocation, car.GetLocation(), car.GetRotation(), weight);
     if (score < best) {
       best = score;
@@ -73,7 +80,7 @@ std::int32_t NextCar(ArrayWrapper<CarWrapper>& cars, CarWrapper& local, std::int
     CarWrapper car = cars.Get(index);
     if (car.IsNull()) return -1;
     if (car.memory_address == local.memory_address) continue;
-    if (car.GetPRI().GetTeamNum() == team) return index;
+    if (OnTeam(car, team)) return index;
   }
   return 0;
 }

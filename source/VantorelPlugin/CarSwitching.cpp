@@ -108,6 +108,11 @@ class TeamFilter {
   std::uint8_t team_ = 0;
 };
 
+// The index after `index` in a list of `count`, wrapping round to 0.
+std::int32_t NextIndex(std::int32_t index, std::int32_t count) {
+  return index + 1 < count ? index + 1 : 0;
+}
+
 // Exchanges one quantity between the two cars. Both old values are read
 // before either car is written, the other car first each time, so the result
 // does not depend on the order of the writes.
@@ -187,11 +192,13 @@ std::int32_t VantorelPlugin::FindCandidateSwitchCar(ArrayWrapper<CarWrapper>& ca
     if (count <= 0) return 0;
 
     const TeamFilter filter(currentCar);
+    // The walk starts after the last choice, which may lie beyond a list that
+    // has shrunk since, and wraps round to 0. Counted in 64 bits: the sum may
+    // pass the 32-bit range on a huge list.
     const std::int64_t last = lastSwapIndex.load(std::memory_order_relaxed);
-    for (std::int32_t offset = 1; offset <= count; ++offset) {
+    auto index = static_cast<std::int32_t>((last + 1) % count);
+    for (std::int32_t offset = 1; offset <= count; ++offset, index = NextIndex(index, count)) {
       if (logDetails) cvarManager->log("Inspecting car: " + std::to_string(offset));
-      // Counted in 64 bits: the sum may pass the 32-bit range on a huge list.
-      const auto index = static_cast<std::int32_t>((last + offset) % count);
       CarWrapper car = carArray.Get(index);
       if (car.IsNull()) {
         cvarManager->log("Bad carArray in FindCandidateSwitchCar Sequential");
