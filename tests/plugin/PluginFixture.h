@@ -30,7 +30,6 @@ class RecordingListener : public simhost::HostListener {
     logs.push_back(text);
     if (onLog) onLog(text);
   }
-  void OnHostMessage(const std::string& text) override { hostMessages.push_back(text); }
   void OnColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
                std::uint8_t alpha) override {
     draws.push_back("color " + std::to_string(red) + " " + std::to_string(green) + " " +
@@ -57,7 +56,6 @@ class RecordingListener : public simhost::HostListener {
   };
 
   Lines logs;
-  Lines hostMessages;
   Lines draws;
   std::vector<Line> lines;
   // Called after each log line is recorded: lets a test change the match
@@ -85,11 +83,6 @@ struct CarState {
   Rotator rotation;
   float boost;
 };
-
-inline CarState StateOf(const simhost::SimCar& car) {
-  return CarState{car.location, car.velocity, car.angularVelocity, car.rotation,
-                  car.boostComponent.amount};
-}
 
 inline void SetState(simhost::SimCar& car, const CarState& state) {
   car.location = state.location;
@@ -133,6 +126,16 @@ inline ::testing::AssertionResult SameBits(float actual, float expected) {
   if (Bits(actual) == Bits(expected)) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << std::hex << "bits " << Bits(actual) << " expected "
                                        << Bits(expected);
+}
+
+// Checks every quantity `car` holds against `expected`, bit for bit.
+inline void ExpectState(const simhost::SimCar& car, const CarState& expected) {
+  SCOPED_TRACE(car.owner);
+  EXPECT_TRUE(SameBits(car.location, expected.location)) << "location";
+  EXPECT_TRUE(SameBits(car.velocity, expected.velocity)) << "velocity";
+  EXPECT_TRUE(SameBits(car.angularVelocity, expected.angularVelocity)) << "angular velocity";
+  EXPECT_TRUE(SameBits(car.rotation, expected.rotation)) << "rotation";
+  EXPECT_TRUE(SameBits(car.boostComponent.amount, expected.boost)) << "boost";
 }
 
 class PluginTest : public ::testing::Test {

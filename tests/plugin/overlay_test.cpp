@@ -194,6 +194,20 @@ TEST_F(OverlayTest, NullCarInTheListFailsTheBestCarSearch) {
   EXPECT_EQ(logs(), (Lines{"Bad carArray in FindCandidateSwitchCar Intelligent"}));
 }
 
+TEST_F(OverlayTest, NullCarBeforeTheNextTeamMateFailsTheSequentialWalk) {
+  Set("vantorel_sequential_swap", "1");
+  match().AddNullCar();
+  plugin().lastSwapIndex = 2;  // opp at 2, then the null car at 3
+  for (int frame = 0; frame < 2; ++frame) {
+    EXPECT_TRUE(FrameAt(500, 400).empty());
+    EXPECT_EQ(logs(), (Lines{"Bad carArray in FindCandidateSwitchCar Sequential"}));
+  }
+  // From 0 the walk meets the mate first and never reaches it.
+  plugin().lastSwapIndex = 0;
+  EXPECT_EQ(Frame(), Marker(500, 400, 12, 15, 3));
+  EXPECT_TRUE(logs().empty()) << logs().front();
+}
+
 // ---------------------------------------------------------------------------
 // Which car is marked
 
