@@ -13,6 +13,9 @@
 #ifdef VANTOREL_HAVE_CAIRO
 #include <cairo.h>
 #endif
+#ifdef VANTOREL_HAVE_FONTCONFIG
+#include <fontconfig/fontconfig.h>
+#endif
 
 namespace runner {
 
@@ -225,6 +228,12 @@ bool WritePicture(const Scene& scene, const std::string& path, std::string* erro
   if (!ok) *error = std::string("cannot paint the picture: ") + cairo_status_to_string(status);
   if (ok) ok = SavePng(surface, path, error);
   cairo_surface_destroy(surface);
+  // The font caches would otherwise live until the process ends, and show
+  // up as leaks: a picture is painted once per run, so let them go.
+  cairo_debug_reset_static_data();
+#ifdef VANTOREL_HAVE_FONTCONFIG
+  FcFini();
+#endif
   return ok;
 }
 

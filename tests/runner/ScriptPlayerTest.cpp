@@ -26,19 +26,23 @@ class CapturedTranscript {
 
   std::FILE* file() { return file_; }
 
-  // Everything written so far; starts afresh afterwards.
+  // Everything written since the last call. The transcript keeps writing to
+  // the same stream, so the stream stays open and is read from where the
+  // last call stopped.
   std::string Take() {
     std::string text, error;
-    std::rewind(file_);
+    std::fflush(file_);
+    std::fseek(file_, taken_, SEEK_SET);
     ReadAll(file_, &text, &error);
-    std::fclose(file_);
-    file_ = OpenFile(path_, "w+b");
+    taken_ += static_cast<long>(text.size());
+    std::fseek(file_, 0, SEEK_END);
     return text;
   }
 
  private:
   std::string path_;
   std::FILE* file_ = nullptr;
+  long taken_ = 0;
 };
 
 class ScriptPlayerTest : public ::testing::Test {
