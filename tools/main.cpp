@@ -222,6 +222,9 @@ int Main(int argc, char** argv) {
   if (!ParseOptions(args, &options, &error)) return Fail(error);
   if (options.help) {
     std::fputs(kUsage, stdout);
+    if (!PicturesSupported()) {
+      std::fputs("\nThis build has no Cairo: --picture is unavailable.\n", stdout);
+    }
     return 0;
   }
   if (!options.picture.empty() && !PicturesSupported()) {
