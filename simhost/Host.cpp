@@ -12,8 +12,8 @@ namespace simhost {
 
 struct Host::Impl {
   Callbacks callbacks;
-  // Every session ever opened, so that a wrapper a plugin kept never
-  // dangles; `session` is the loaded module's.
+  // Every session a wrapper may still lead to, so that none dangles (see
+  // UnloadPlugin); `session` is the loaded module's.
   std::vector<std::unique_ptr<HostSession>> sessions;
   HostSession* session = nullptr;
   int nextSessionId = 1;
@@ -98,9 +98,24 @@ void Host::UnloadPlugin() {
   console_.ReleaseBindings(session);
   impl.callbacks.RemoveSession(session);
   impl.session->active.store(false);
-  impl.session = nullptr;
+  // With the plugin object gone, nobody but the host holds the session's two
+  // wrappers, and nothing can reach the session any more: let it go, or a
+  // host that loads and unloads all evening grows with every cycle. A
+  // session whose wrappers someone kept stays, inactive, so they never dangle.
+  const bool unreachable =
+      impl.cvarManager.use_count() == 1 && impl.gameWrapper.use_count() == 1;
   impl.cvarManager.reset();
   impl.gameWrapper.reset();
+  if (unreachable) {
+    auto& sessions = impl.sessions;
+    for (auto it = sessions.begin(); it != sessions.end(); ++it) {
+      if (it->get() == impl.session) {
+        sessions.erase(it);
+        break;
+      }
+    }
+  }
+  impl.session = nullptr;
   impl.module.reset();
 }
 
