@@ -13,7 +13,11 @@
 #include "GameWrapper.h"
 #include "PluginExports.h"
 
-#include <windows.h>
+#if defined(_WIN32)
+#  include <windows.h>
+#else
+#  include <dlfcn.h>
+#endif
 
 namespace {
 
@@ -22,9 +26,14 @@ using BakkesMod::Plugin::BakkesModPlugin;
 // The plugin module, opened the way a host opens it and closed on request.
 class Module {
  public:
-  // The module's own folder is searched for the host library it imports.
-  explicit Module(const char* path)
-      : handle_(LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {}
+  explicit Module(const char* path) {
+#if defined(_WIN32)
+    // The module's own folder is searched for the host library it imports.
+    handle_ = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+#else
+    handle_ = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+#endif
+  }
   ~Module() { Close(); }
   Module(const Module&) = delete;
   Module& operator=(const Module&) = delete;
@@ -32,18 +41,30 @@ class Module {
   bool open() const { return handle_ != nullptr; }
 
   const PluginInfo* Record() const {
+#if defined(_WIN32)
     return reinterpret_cast<const PluginInfo*>(
         GetProcAddress(handle_, kPluginRecordSymbol));
+#else
+    return static_cast<const PluginInfo*>(dlsym(handle_, kPluginRecordSymbol));
+#endif
   }
 
   void Close() {
     if (handle_ == nullptr) return;
+#if defined(_WIN32)
     FreeLibrary(handle_);
+#else
+    dlclose(handle_);
+#endif
     handle_ = nullptr;
   }
 
  private:
+#if defined(_WIN32)
   HMODULE handle_;
+#else
+  void* handle_;
+#endif
 };
 
 TEST(ModuleUnload, ReleasesThePluginObjectTheHolderStillHolds) {
