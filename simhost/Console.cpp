@@ -146,6 +146,36 @@ std::string Quote(const std::string& text) {
   return quoted;
 }
 
+// What a host message shows of a text a user typed or a file held: quoted,
+// with control characters escaped, so that the message stays one line that
+// cannot steer the terminal it is printed on, and cut short, so that a
+// pasted page does not flood the console.
+std::string Shown(const std::string& text) {
+  constexpr std::size_t kShownBytes = 64;
+  std::size_t end = text.size();
+  if (end > kShownBytes) {
+    end = kShownBytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  }
+  std::string shown = "\"";
+  for (std::size_t i = 0; i < end; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == '"' || c == '\\') {
+      shown += '\\';
+      shown += static_cast<char>(c);
+    } else if (c < 0x20 || c == 0x7f) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+      shown += escaped;
+    } else {
+      shown += static_cast<char>(c);
+    }
+  }
+  shown += '"';
+  if (end < text.size()) shown += "... (" + std::to_string(text.size()) + " bytes)";
+  return shown;
+}
+
 // Reads one configuration line into `name` and `value`. False for a bad
 // line; `skip` set for a blank or comment line.
 bool ParseConfigLine(std::string line, std::string* name, std::string* value, bool* skip) {
@@ -210,8 +240,8 @@ Variable& Console::Register(const std::string& name, const std::string& defaultV
     if (saved.name != name) continue;
     Assign(result, saved.value,
            configPath_ + ":" + std::to_string(saved.line) + ": saved value " +
-               Quote(Trim(saved.value)) + " for " + name + " not taken: ",
-           " (value stays " + Quote(result.value) + ")");
+               Shown(Trim(saved.value)) + " for " + name + " not taken: ",
+           " (value stays " + Shown(result.value) + ")");
     break;
   }
   return result;
@@ -225,8 +255,8 @@ Variable* Console::Find(const std::string& name) {
 }
 
 bool Console::Set(Variable& variable, const std::string& text) {
-  return Assign(variable, text, variable.name + ": refused " + Quote(Trim(text)) + ": ",
-                " (value stays " + Quote(variable.value) + ")");
+  return Assign(variable, text, variable.name + ": refused " + Shown(Trim(text)) + ": ",
+                " (value stays " + Shown(variable.value) + ")");
 }
 
 bool Console::Assign(Variable& variable, const std::string& text, const std::string& refusal,

@@ -1,0 +1,356 @@
+// What a user types at the console and what a crash or a full disk leaves
+// in the configuration file must never reach the plugin as a value outside
+// its setting's range, nor lose a value the user saved.
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Host.h"
+#include "HostListener.h"
+#include "VantorelPlugin.h"
+
+namespace {
+
+class MessageListener : public simhost::HostListener {
+ public:
+  void OnHostMessage(const std::string& text) override { messages.push_back(text); }
+  std::vector<std::string> messages;
+};
+
+std::string TempPath(const std::string& leaf) {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = std::string(info->test_suite_name()) + "." + info->name();
+  for (char& c : name) {
+    if (c == '/') c = '_';
+  }
+  return std::string(VANTOREL_TEST_TEMP_DIR) + "/" + name + "." + leaf;
+}
+
+void WriteFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << content;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+
+// The value the plugin sees in a setting's slot, whatever the slot's type.
+double Slot(VantorelPlugin& plugin, const std::string& name) {
+  if (name == "vantorel_enable") return *plugin.enabled;
+  if (name == "vantorel_swap_distanceweight") return *plugin.distanceWeight;
+  if (name == "vantorel_render_thickness") return *plugin.renderThickness;
+  if (name == "vantorel_render_iconsize") return *plugin.renderIconSize;
+  if (name == "vantorel_render_iconheight") return *plugin.renderIconHeight;
+  ADD_FAILURE() << "no slot for " << name;
+  return NAN;
+}
+
+// ---------------------------------------------------------------------------
+// Console values
+
+struct ConsoleCase {
+  const char* name;
+  std::string text;
+  bool taken;
+  double slot;        // the slot afterwards
+  const char* shown;  // the variable's text afterwards; null: the trimmed text
+};
+
+void PrintTo(const ConsoleCase& c, std::ostream* os) {
+  *os << c.name << " \"";
+  for (std::size_t i = 0; i < c.text.size() && i < 40; ++i) {
+    const auto ch = static_cast<unsigned char>(c.text[i]);
+    if (ch < 0x20 || ch >= 0x7f) {
+      *os << "\\x" << std::hex << int(ch) << std::dec;
+    } else {
+      *os << c.text[i];
+    }
+  }
+  *os << (c.text.size() > 40 ? "...\"" : "\"");
+}
+
+class ConsoleInput : public ::testing::TestWithParam<ConsoleCase> {
+ protected:
+  ConsoleInput() : host_(listener_) {}
+
+  void SetUp() override {
+    std::string error;
+    ASSERT_TRUE(host_.LoadPlugin(VANTOREL_PLUGIN_PATH, &error)) << error;
+  }
+
+  VantorelPlugin& plugin() { return *static_cast<VantorelPlugin*>(host_.plugin()); }
+
+  MessageListener listener_;
+  simhost::Host host_;
+};
+
+TEST_P(ConsoleInput, IsRefusedClearlyOrClampedIntoRange) {
+  const ConsoleCase& c = GetParam();
+  simhost::Variable& variable = *host_.console().Find(c.name);
+  const std::string before = variable.value;
+  const double slotBefore = Slot(plugin(), c.name);
+
+  EXPECT_EQ(host_.console().Set(variable, c.text), c.taken);
+
+  if (c.taken) {
+    EXPECT_TRUE(listener_.messages.empty()) << listener_.messages.front();
+    EXPECT_EQ(Slot(plugin(), c.name), c.slot);
+    if (c.shown) {
+      EXPECT_EQ(variable.value, c.shown);
+    }
+  } else {
+    EXPECT_EQ(variable.value, before);
+    EXPECT_EQ(Slot(plugin(), c.name), slotBefore);
+    ASSERT_EQ(listener_.messages.size(), 1u);
+    // One readable line that names the variable and keeps the old value:
+    // no line break or other control character of the typed text in it,
+    // and not the whole of a text typed by a cat on the keyboard.
+    const std::string& message = listener_.messages[0];
+    EXPECT_EQ(message.rfind(std::string(c.name) + ": refused ", 0), 0u) << message;
+    EXPECT_NE(message.find("(value stays \"" + before + "\")"), std::string::npos) << message;
+    for (char ch : message) {
+      EXPECT_FALSE((ch >= 0 && ch < 0x20) || ch == 0x7f) << "control character " << int(ch);
+    }
+    EXPECT_LT(message.size(), 200u);
+  }
+}
+
+const std::string kZeros(100000, '0');
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ConsoleInput,
+    ::testing::Values(
+        // A bool slot receives value != 0, after clamping into 0..1.
+        ConsoleCase{"vantorel_enable", "1", true, 1, "1"},
+        ConsoleCase{"vantorel_enable", "  1", true, 1, "1"},
+        ConsoleCase{"vantorel_enable", "\t1\r\n", true, 1, "1"},
+        ConsoleCase{"vantorel_enable", "-0", true, 0, "-0"},
+        ConsoleCase{"vantorel_enable", "1e-50", true, 0, "1e-50"},  // rounds to 0
+        ConsoleCase{"vantorel_enable", "0.0000001", true, 1, "0.0000001"},
+        ConsoleCase{"vantorel_enable", "7", true, 1, "1"},
+        ConsoleCase{"vantorel_enable", "-7", true, 0, "0"},
+        ConsoleCase{"vantorel_enable", "", false, 0, nullptr},
+        ConsoleCase{"vantorel_enable", "yes", false, 0, nullptr},
+        ConsoleCase{"vantorel_enable", "nan", false, 0, nullptr},
+        ConsoleCase{"vantorel_enable", "NaN", false, 0, nullptr},
+        ConsoleCase{"vantorel_enable", "inf", false, 0, nullptr},
+        ConsoleCase{"vantorel_enable", "-Infinity", false, 0, nullptr},
+        ConsoleCase{"vantorel_enable", "1e39", false, 0, nullptr},
+        ConsoleCase{"vantorel_enable", "0x1", false, 0, nullptr},
+        ConsoleCase{"vantorel_enable", "1,5", false, 0, nullptr},
+        ConsoleCase{"vantorel_enable", "1.5.2", false, 0, nullptr},
+        ConsoleCase{"vantorel_enable", "\xd9\xa1", false, 0, nullptr},  // an Arabic-Indic one
+        ConsoleCase{"vantorel_enable", std::string("1\0", 2), false, 0, nullptr},
+        ConsoleCase{"vantorel_enable", "1\n2", false, 0, nullptr},
+        ConsoleCase{"vantorel_enable", "\x1b[2J", false, 0, nullptr},
+        // An int slot receives the clamped value truncated toward zero.
+        ConsoleCase{"vantorel_render_thickness", "4.9", true, 4, "4.9"},
+        ConsoleCase{"vantorel_render_thickness", "5.9", true, 5, "5"},
+        ConsoleCase{"vantorel_render_thickness", "0.5", true, 1, "1"},
+        ConsoleCase{"vantorel_render_thickness", "-0", true, 1, "1"},
+        ConsoleCase{"vantorel_render_thickness", "2147483648", true, 5, "5"},
+        ConsoleCase{"vantorel_render_thickness", "-2147483649", true, 1, "1"},
+        ConsoleCase{"vantorel_render_thickness", "3e38", true, 5, "5"},
+        ConsoleCase{"vantorel_render_thickness", "-3e38", true, 1, "1"},
+        ConsoleCase{"vantorel_render_iconheight", "-0", true, 0, "-0"},
+        ConsoleCase{"vantorel_render_iconheight", "-0.9", true, 0, "0"},
+        ConsoleCase{"vantorel_render_iconheight", "39.99", true, 39, "39.99"},
+        ConsoleCase{"vantorel_render_iconheight", "40.000001", true, 40, "40.000001"},
+        ConsoleCase{"vantorel_render_iconsize", "4.999999", true, 5, "5"},
+        ConsoleCase{"vantorel_render_iconsize", "1e-45", true, 5, "5"},
+        // A float slot receives the clamped value.
+        ConsoleCase{"vantorel_swap_distanceweight", "0.1", true, 0.1f, "0.1"},
+        ConsoleCase{"vantorel_swap_distanceweight", "1e-45", true, 1e-45f, "1e-45"},
+        ConsoleCase{"vantorel_swap_distanceweight", "-1e-45", true, 0, "0"},
+        ConsoleCase{"vantorel_swap_distanceweight", "0.99999999", true, 1, "0.99999999"},
+        ConsoleCase{"vantorel_swap_distanceweight", "1.00000001", true, 1, "1.00000001"},
+        ConsoleCase{"vantorel_swap_distanceweight", "1.0001", true, 1, "1"},
+        ConsoleCase{"vantorel_swap_distanceweight", "-nan", false, 0.5f, nullptr},
+        // Very long text: a number too large, a long way to a tiny one, and
+        // no number at all.
+        ConsoleCase{"vantorel_swap_distanceweight", "1" + kZeros, false, 0.5f, nullptr},
+        ConsoleCase{"vantorel_swap_distanceweight", "0." + kZeros + "1", true, 0, nullptr},
+        ConsoleCase{"vantorel_swap_distanceweight", std::string(1000000, 'x'), false, 0.5f,
+                    nullptr}));
+
+// ---------------------------------------------------------------------------
+// The configuration file
+
+// Every setting the plugin saves, with a value other than its default.
+const char kSavedSettings[] =
+    "vantorel_enable \"1\"\n"
+    "vantorel_set_velocities \"0\"\n"
+    "vantorel_set_rotation \"0\"\n"
+    "vantorel_set_boost \"0\"\n"
+    "vantorel_sequential_swap \"1\"\n"
+    "vantorel_swap_distanceweight \"0.75\"\n"
+    "vantorel_render_enable \"1\"\n"
+    "vantorel_render_selected \"0\"\n"
+    "vantorel_render_next \"0\"\n"
+    "vantorel_render_thickness \"5\"\n"
+    "vantorel_render_iconsize \"40\"\n"
+    "vantorel_render_iconheight \"0\"\n";
+
+// A file cut short, at any byte, by a crash or a full disk: every complete
+// line keeps its value, the cut line is reported (unless nothing but blanks
+// of it remains) and its variable keeps its default. A cut value is never
+// taken for a shorter one: its closing quote is missing.
+TEST(ConfigFile, TruncatedAnywhereKeepsEveryCompleteLine) {
+  const std::string full = kSavedSettings;
+  const std::string path = TempPath("cut.cfg");
+  for (std::size_t cut = 0; cut <= full.size(); ++cut) {
+    SCOPED_TRACE("cut after byte " + std::to_string(cut));
+    const std::string kept = full.substr(0, cut);
+    WriteFile(path, kept);
+
+    MessageListener listener;
+    simhost::Host host(listener);
+    std::string error;
+    ASSERT_TRUE(host.console().LoadConfig(path, &error)) << error;
+    ASSERT_TRUE(host.LoadPlugin(VANTOREL_PLUGIN_PATH, &error)) << error;
+
+    const std::size_t lastBreak = kept.rfind('\n');
+    const std::string complete = lastBreak == std::string::npos ? "" : kept.substr(0, lastBreak + 1);
+    const std::string partial = kept.substr(complete.size());
+    // A line cut after its closing quote is complete all the same.
+    const bool partialWhole = !partial.empty() && partial.back() == '"' &&
+                              std::count(partial.begin(), partial.end(), '"') == 2;
+    const bool partialBad = !partial.empty() && !partialWhole;
+
+    ASSERT_EQ(listener.messages.size(), partialBad ? 1u : 0u);
+    if (partialBad) {
+      const int line = static_cast<int>(std::count(complete.begin(), complete.end(), '\n')) + 1;
+      EXPECT_EQ(listener.messages[0].rfind(path + ":" + std::to_string(line) + ": ", 0), 0u)
+          << listener.messages[0];
+    }
+    // Every variable holds its saved value if its line was whole, else its
+    // default.
+    std::istringstream lines(full);
+    std::string line;
+    for (const auto& variable : host.console().variables()) {
+      std::getline(lines, line);
+      const std::string saved = line.substr(line.find('"') + 1, line.rfind('"') - line.find('"') - 1);
+      const bool whole = complete.find(line + "\n") != std::string::npos ||
+                         (partialWhole && partial == line);
+      EXPECT_EQ(variable->value, whole ? saved : variable->defaultValue) << variable->name;
+    }
+  }
+}
+
+// Saving goes to a temporary file beside the target, renamed over it only
+// once complete: a write that fails part of the way leaves the old file as
+// it was and no temporary behind.
+TEST(ConfigFile, WriteCutShortByAFullDiskKeepsThePreviousFile) {
+  const std::string path = TempPath("full.cfg");
+  WriteFile(path, kSavedSettings);
+  std::remove((path + ".tmp").c_str());
+
+  // A file size limit makes every write past 64 bytes fail, as a full disk
+  // does. The limit is the process's own: a child takes it.
+  const pid_t child = fork();
+  ASSERT_NE(child, -1);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{64, 64};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    MessageListener listener;
+    simhost::Host host(listener);
+    std::string error;
+    if (!host.console().LoadConfig(path, &error)) _exit(10);
+    if (!host.LoadPlugin(VANTOREL_PLUGIN_PATH, &error)) _exit(11);
+    host.console().Set(*host.console().Find("vantorel_render_thickness"), "2");
+    const bool saved = host.console().SaveConfig(path, &error);
+    const bool clear = error.find("cannot write configuration file " + path) == 0;
+    _exit(saved ? 12 : clear ? 0 : 13);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the child died of signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "10, 11: no start; 12: saved; 13: unclear message";
+  EXPECT_EQ(ReadFile(path), kSavedSettings);
+  EXPECT_FALSE(Exists(path + ".tmp"));
+}
+
+TEST(ConfigFile, UnwritablePlaceIsReportedAndNothingIsLeftBehind) {
+  MessageListener listener;
+  simhost::Host host(listener);
+  std::string error;
+  ASSERT_TRUE(host.LoadPlugin(VANTOREL_PLUGIN_PATH, &error)) << error;
+
+  const std::string missing = TempPath("no-such-folder") + "/settings.cfg";
+  EXPECT_FALSE(host.console().SaveConfig(missing, &error));
+  EXPECT_EQ(error.rfind("cannot write configuration file " + missing + ": ", 0), 0u) << error;
+  EXPECT_FALSE(Exists(TempPath("no-such-folder")));
+
+  // Where the configuration file should be stands a folder: the old
+  // contents stay, and the new file went nowhere.
+  const std::string folder = TempPath("folder.cfg");
+  std::filesystem::create_directories(folder);
+  WriteFile(folder + "/keep", kSavedSettings);
+  error.clear();
+  EXPECT_FALSE(host.console().SaveConfig(folder, &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(ReadFile(folder + "/keep"), kSavedSettings);
+  EXPECT_FALSE(Exists(folder + ".tmp"));
+  std::filesystem::remove_all(folder);
+}
+
+// A bad line among good ones, a line for a setting that no longer exists,
+// and a value outside a setting's range: each good value arrives, the bad
+// line is named, the range holds, and the next save keeps what it did not
+// understand.
+TEST(ConfigFile, BadAndForeignLinesLoseNoSavedValue) {
+  const std::string path = TempPath("mixed.cfg");
+  WriteFile(path,
+            "vantorel_enable \"1\"\n"
+            "vantorel_render_thickness 4\n"           // no quotes
+            "vantorel_render_iconsize \"400\"\n"      // beyond 40
+            "vantorel_swap_distanceweight \"nan\"\n"  // not a number
+            "vantorel_old_setting \"3\"\n"            // from an older version
+            "\xff\xfe garbage \"\n"
+            "vantorel_render_iconheight \"7\"");      // no final line break
+  MessageListener listener;
+  {
+    simhost::Host host(listener);
+    std::string error;
+    ASSERT_TRUE(host.console().LoadConfig(path, &error)) << error;
+    ASSERT_TRUE(host.LoadPlugin(VANTOREL_PLUGIN_PATH, &error)) << error;
+    auto& plugin = *static_cast<VantorelPlugin*>(host.plugin());
+    EXPECT_TRUE(*plugin.enabled);
+    EXPECT_EQ(*plugin.renderThickness, 3);
+    EXPECT_EQ(*plugin.renderIconSize, 40);
+    EXPECT_EQ(*plugin.distanceWeight, 0.5f);
+    EXPECT_EQ(*plugin.renderIconHeight, 7);
+    ASSERT_TRUE(host.console().SaveConfig(path, &error)) << error;
+  }
+  ASSERT_EQ(listener.messages.size(), 3u);
+  EXPECT_EQ(listener.messages[0].rfind(path + ":2: bad configuration line", 0), 0u);
+  EXPECT_EQ(listener.messages[1].rfind(path + ":6: bad configuration line", 0), 0u);
+  EXPECT_EQ(listener.messages[2].rfind(path + ":4: saved value \"nan\"", 0), 0u);
+
+  const std::string saved = ReadFile(path);
+  EXPECT_NE(saved.find("vantorel_enable \"1\"\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("vantorel_render_iconsize \"40\"\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("vantorel_render_iconheight \"7\"\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("vantorel_old_setting \"3\"\n"), std::string::npos) << saved;
+}
+
+}  // namespace
