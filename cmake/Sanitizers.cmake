@@ -13,3 +13,20 @@ if(VANTOREL_SANITIZE)
     add_compile_options(-fno-sanitize=vptr)
   endif()
 endif()
+
+# VANTOREL_FUZZ: the fuzz preset's build of the libFuzzer targets in fuzz/.
+# Every target carries ASan, UBSan and the fuzzer's coverage counters, the
+# host library and the plugin module included; only the fuzz targets link
+# libFuzzer itself.
+option(VANTOREL_FUZZ "Build the libFuzzer targets (clang)" OFF)
+if(VANTOREL_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "VANTOREL_FUZZ needs clang (cmake --preset fuzz)")
+  endif()
+  if(VANTOREL_SANITIZE)
+    message(FATAL_ERROR "VANTOREL_FUZZ brings its own sanitizers; leave VANTOREL_SANITIZE empty")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize=vptr
+                      -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()

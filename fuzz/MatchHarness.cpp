@@ -1,0 +1,528 @@
+// Arbitrary bytes as a match, and presses, frames and changes on it.
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "Harness.h"
+#include "Host.h"
+#include "HostListener.h"
+#include "VantorelPlugin.h"
+
+namespace vantorel_fuzz {
+
+namespace {
+
+using simhost::DrawCall;
+using simhost::SimCar;
+
+constexpr std::size_t kMostCars = 16;
+
+const char* const kSettings[] = {
+    "vantorel_enable",          "vantorel_set_velocities",      "vantorel_set_rotation",
+    "vantorel_set_boost",       "vantorel_sequential_swap",     "vantorel_swap_distanceweight",
+    "vantorel_render_enable",   "vantorel_render_selected",     "vantorel_render_next",
+    "vantorel_render_thickness", "vantorel_render_iconsize",    "vantorel_render_iconheight",
+};
+
+// The lines the plugin writes whatever its logging flag says.
+const char* const kFailureLines[] = {
+    "Bad ball in FindCandidateSwitchCar Intelligent",
+    "Bad carArray in FindCandidateSwitchCar Intelligent",
+    "Bad carArray in FindCandidateSwitchCar Sequential",
+};
+
+class Recorder : public simhost::HostListener {
+ public:
+  void OnLog(const std::string& text) override { logs.push_back(text); }
+  void OnHostMessage(const std::string& text) override { messages.push_back(text); }
+  void OnColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+               std::uint8_t alpha) override {
+    DrawCall call;
+    call.kind = DrawCall::Kind::kColor;
+    call.color[0] = red;
+    call.color[1] = green;
+    call.color[2] = blue;
+    call.color[3] = alpha;
+    draws.push_back(call);
+  }
+  void OnLine(Vector2 start, Vector2 end, float width) override {
+    DrawCall call;
+    call.kind = DrawCall::Kind::kLine;
+    call.start = start;
+    call.end = end;
+    call.width = width;
+    draws.push_back(call);
+  }
+  void Clear() {
+    logs.clear();
+    messages.clear();
+    draws.clear();
+  }
+
+  std::vector<std::string> logs;
+  std::vector<std::string> messages;
+  std::vector<DrawCall> draws;
+};
+
+// Everything a swap may exchange, and what decides whether it may.
+struct CarState {
+  bool present = false;
+  Vector location;
+  Vector velocity;
+  Vector angularVelocity;
+  Rotator rotation;
+  float boost = 0.0f;
+  bool hasPlayerInfo = false;
+  bool hasBoost = false;
+  std::uint8_t team = 0;
+};
+
+bool SameBits(const CarState& a, const CarState& b) {
+  return a.present == b.present &&
+         std::memcmp(&a.location, &b.location, sizeof(Vector)) == 0 &&
+         std::memcmp(&a.velocity, &b.velocity, sizeof(Vector)) == 0 &&
+         std::memcmp(&a.angularVelocity, &b.angularVelocity, sizeof(Vector)) == 0 &&
+         std::memcmp(&a.rotation, &b.rotation, sizeof(Rotator)) == 0 &&
+         std::memcmp(&a.boost, &b.boost, sizeof(float)) == 0;
+}
+
+bool SamePoint(Vector2 a, Vector2 b) { return a.X == b.X && a.Y == b.Y; }
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+  for (const std::string& l : lines) {
+    if (l == line) return true;
+  }
+  return false;
+}
+
+// Values chosen where arithmetic tends to break: signed zeros, NaNs with
+// payloads, infinities, the ends of the float range, subnormals.
+float ConsumeFloat(FuzzedDataProvider& in) {
+  static const float kSpecial[] = {
+      0.0f, -0.0f, 1.0f, -1.0f, 93.0f, 10000.0f, -10000.0f,
+      std::numeric_limits<float>::quiet_NaN(), -std::numeric_limits<float>::quiet_NaN(),
+      std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
+      std::numeric_limits<float>::max(), std::numeric_limits<float>::lowest(),
+      std::numeric_limits<float>::min(), std::numeric_limits<float>::denorm_min(),
+      -std::numeric_limits<float>::denorm_min(), 1e30f, -1e30f, 16777217.0f};
+  switch (in.ConsumeIntegralInRange(0, 3)) {
+    case 0: return in.PickValueInArray(kSpecial);
+    case 1: return in.ConsumeFloatingPoint<float>();
+    case 2: {
+      const std::uint32_t bits = in.ConsumeIntegral<std::uint32_t>();
+      float value;
+      std::memcpy(&value, &bits, sizeof value);
+      return value;
+    }
+    default: return static_cast<float>(in.ConsumeIntegralInRange(-6000, 6000));
+  }
+}
+
+std::int32_t ConsumeInt(FuzzedDataProvider& in) {
+  static const std::int32_t kSpecial[] = {
+      std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::min() + 1,
+      -65536, -32768, -16384, -1, 0, 1, 16384, 32767, 32768, 65536,
+      std::numeric_limits<std::int32_t>::max() - 1, std::numeric_limits<std::int32_t>::max()};
+  switch (in.ConsumeIntegralInRange(0, 2)) {
+    case 0: return in.PickValueInArray(kSpecial);
+    case 1: return in.ConsumeIntegral<std::int32_t>();
+    default: return in.ConsumeIntegralInRange(-2000, 2000);
+  }
+}
+
+Vector ConsumeVector(FuzzedDataProvider& in) {
+  Vector v;
+  v.X = ConsumeFloat(in);
+  v.Y = ConsumeFloat(in);
+  v.Z = ConsumeFloat(in);
+  return v;
+}
+
+// Text as a user might type it at the console, or not.
+std::string ConsumeConsoleText(FuzzedDataProvider& in) {
+  static const char* const kSpecial[] = {
+      "", " ", "0", "1", "-0", "+1", " 1", "1 ", "0.5", ".5", "5.", "nan", "-nan", "inf",
+      "-inf", "1e39", "-1e39", "1e-50", "0x10", "4294967296", "-2147483649", "2147483647",
+      "3.4028235e38", "1,5", "yes", "\xd9\xa1", "1e", "e1", "--1", "40.5", "4.99", "5.01"};
+  char text[64];
+  switch (in.ConsumeIntegralInRange(0, 3)) {
+    case 0: return in.PickValueInArray(kSpecial);
+    case 1:
+      std::snprintf(text, sizeof text, "%.9g", static_cast<double>(ConsumeFloat(in)));
+      return text;
+    case 2: return std::to_string(ConsumeInt(in));
+    default: return in.ConsumeRandomLengthString(48);
+  }
+}
+
+class MatchRun {
+ public:
+  MatchRun(FuzzedDataProvider& in, const std::string& pluginPath)
+      : in_(in), pluginPath_(pluginPath), host_(recorder_) {}
+
+  std::string Run() {
+    std::string error;
+    if (!host_.LoadPlugin(pluginPath_, &error)) return "the plugin module did not load: " + error;
+    plugin_ = static_cast<VantorelPlugin*>(host_.plugin());
+
+    const int settings = in_.ConsumeIntegralInRange(0, 12);
+    for (int i = 0; i < settings && ok(); ++i) SetVariable();
+    const int cars = in_.ConsumeIntegralInRange(0, 10);
+    for (int i = 0; i < cars; ++i) AddCar();
+    ChangeLocal();
+    for (int i = 0; i < 4; ++i) ChangeMatch();
+
+    while (ok() && in_.remaining_bytes() > 0) {
+      switch (in_.ConsumeIntegralInRange(0, 9)) {
+        case 0:
+        case 1:
+        case 2: Press(); break;
+        case 3:
+        case 4:
+        case 5: Frame(); break;
+        case 6: SetVariable(); break;
+        case 7: ChangeCar(); break;
+        case 8: ChangeMatch(); break;
+        default:
+          if (in_.ConsumeBool()) {
+            AddCar();
+          } else {
+            ChangeLocal();
+          }
+          break;
+      }
+    }
+    return failure_;
+  }
+
+ private:
+  bool ok() const { return failure_.empty(); }
+
+  bool Fail(const std::string& what) {
+    if (ok()) failure_ = "step " + std::to_string(step_) + ": " + what;
+    return false;
+  }
+
+  simhost::Match& match() { return host_.match(); }
+
+  std::vector<CarState> Snapshot() {
+    std::vector<CarState> states;
+    for (const auto& car : match().cars()) {
+      CarState state;
+      if (car) {
+        state.present = true;
+        state.location = car->location;
+        state.velocity = car->velocity;
+        state.angularVelocity = car->angularVelocity;
+        state.rotation = car->rotation;
+        state.boost = car->boostComponent.amount;
+        state.hasPlayerInfo = car->hasPlayerInfo;
+        state.hasBoost = car->hasBoostComponent;
+        state.team = car->playerInfo.team;
+      }
+      states.push_back(state);
+    }
+    return states;
+  }
+
+  SimCar* CarAt(std::size_t index) { return match().cars()[index].get(); }
+
+  // --- building and changing the match
+
+  void AddCar() {
+    if (match().cars().size() >= kMostCars) return;
+    if (in_.ConsumeIntegralInRange(0, 7) == 0) {
+      match().AddNullCar();
+      return;
+    }
+    SimCar& car = match().AddCar("car" + std::to_string(match().cars().size()));
+    car.playerInfo.team = in_.ConsumeIntegralInRange(0, 3) == 0
+                              ? in_.ConsumeIntegral<std::uint8_t>()
+                              : static_cast<std::uint8_t>(in_.ConsumeIntegralInRange(0, 1));
+    car.location = ConsumeVector(in_);
+    car.velocity = ConsumeVector(in_);
+    car.angularVelocity = ConsumeVector(in_);
+    car.rotation = Rotator{ConsumeInt(in_), ConsumeInt(in_), ConsumeInt(in_)};
+    car.boostComponent.amount = ConsumeFloat(in_);
+    car.hasPlayerInfo = in_.ConsumeIntegralInRange(0, 7) != 0;
+    car.hasBoostComponent = in_.ConsumeIntegralInRange(0, 7) != 0;
+    if (in_.ConsumeBool()) car.screenPoint = Vector2{ConsumeInt(in_), ConsumeInt(in_)};
+  }
+
+  void ChangeLocal() {
+    const auto& cars = match().cars();
+    const int pick = in_.ConsumeIntegralInRange(-1, static_cast<int>(cars.size()) - 1);
+    SimCar* car = pick < 0 ? nullptr : cars[static_cast<std::size_t>(pick)].get();
+    match().localCar = car;
+    match().localController.car = car;
+  }
+
+  void ChangeCar() {
+    const auto& cars = match().cars();
+    if (cars.empty()) return;
+    SimCar* car = cars[in_.ConsumeIntegralInRange<std::size_t>(0, cars.size() - 1)].get();
+    if (!car) return;
+    switch (in_.ConsumeIntegralInRange(0, 9)) {
+      case 0: car->location = ConsumeVector(in_); break;
+      case 1: car->velocity = ConsumeVector(in_); break;
+      case 2: car->angularVelocity = ConsumeVector(in_); break;
+      case 3: car->rotation = Rotator{ConsumeInt(in_), ConsumeInt(in_), ConsumeInt(in_)}; break;
+      case 4: car->boostComponent.amount = ConsumeFloat(in_); break;
+      case 5: car->playerInfo.team = in_.ConsumeIntegral<std::uint8_t>(); break;
+      case 6: car->hasPlayerInfo = !car->hasPlayerInfo; break;
+      case 7: car->hasBoostComponent = !car->hasBoostComponent; break;
+      case 8: car->screenPoint = Vector2{ConsumeInt(in_), ConsumeInt(in_)}; break;
+      default: car->screenPoint.reset(); break;
+    }
+  }
+
+  void ChangeMatch() {
+    simhost::Match& m = match();
+    switch (in_.ConsumeIntegralInRange(0, 6)) {
+      case 0:
+        m.mode = static_cast<simhost::GameMode>(in_.ConsumeIntegralInRange(0, 2));
+        break;
+      case 1: m.serverNull = in_.ConsumeIntegralInRange(0, 3) == 0; break;
+      case 2:
+        m.hasBall = in_.ConsumeIntegralInRange(0, 5) != 0;
+        m.ball.location = ConsumeVector(in_);
+        break;
+      case 3:
+        m.hasCamera = in_.ConsumeIntegralInRange(0, 5) != 0;
+        m.camera.location = ConsumeVector(in_);
+        break;
+      case 4:
+        m.camera.rotation = Rotator{ConsumeInt(in_), ConsumeInt(in_), ConsumeInt(in_)};
+        m.camera.fieldOfView = ConsumeFloat(in_);
+        break;
+      default: m.canvasSize = Vector2{ConsumeInt(in_), ConsumeInt(in_)}; break;
+    }
+  }
+
+  // --- the steps that are checked
+
+  void SetVariable() {
+    ++step_;
+    simhost::Variable& variable = *host_.console().Find(in_.PickValueInArray(kSettings));
+    const std::string before = variable.value;
+    const std::string text = ConsoleText();
+    recorder_.Clear();
+    const bool taken = host_.console().Set(variable, text);
+    if (taken != recorder_.messages.empty()) {
+      Fail(variable.name + " \"" + text + "\": taken " + std::to_string(taken) + " with " +
+           std::to_string(recorder_.messages.size()) + " host messages");
+    }
+    if (!taken && variable.value != before) Fail(variable.name + ": a refused value changed it");
+    CheckSlots();
+  }
+
+  std::string ConsoleText() { return ConsumeConsoleText(in_); }
+
+  // Whatever was typed, every slot the plugin reads holds a value within its
+  // variable's bounds.
+  void CheckSlots() {
+    const float weight = *plugin_->distanceWeight;
+    if (!(weight >= 0.0f && weight <= 1.0f)) Fail("distance weight " + std::to_string(weight));
+    const auto within = [&](const char* name, int value, int low, int high) {
+      if (value < low || value > high) Fail(std::string(name) + " " + std::to_string(value));
+    };
+    within("thickness", *plugin_->renderThickness, 1, 5);
+    within("icon size", *plugin_->renderIconSize, 5, 40);
+    within("icon height", *plugin_->renderIconHeight, 0, 40);
+  }
+
+  void Press() {
+    ++step_;
+    const auto& cars = match().cars();
+    SimCar* presser = match().localCar;
+    if (!cars.empty() && in_.ConsumeIntegralInRange(0, 3) == 0) {
+      presser = cars[in_.ConsumeIntegralInRange<std::size_t>(0, cars.size() - 1)].get();
+    }
+    const std::vector<CarState> before = Snapshot();
+    const std::int32_t indexBefore = plugin_->lastSwapIndex.load();
+    const auto count = static_cast<std::int32_t>(cars.size());
+    const bool enabled = *plugin_->enabled;
+    const bool velocities = *plugin_->setVelocities;
+    const bool rotation = *plugin_->setRotation;
+    const bool boost = *plugin_->setBoost;
+
+    recorder_.Clear();
+    host_.Press(presser);
+    const std::vector<std::string>& logs = recorder_.logs;
+    const std::vector<CarState> after = Snapshot();
+    const std::int32_t index = plugin_->lastSwapIndex.load();
+    const auto nothingChanged = [&](const char* why) {
+      for (std::size_t i = 0; i < after.size(); ++i) {
+        if (!SameBits(before[i], after[i])) {
+          return Fail(std::string(why) + ", car " + std::to_string(i) + " changed");
+        }
+      }
+      if (index != indexBefore) return Fail(std::string(why) + ", the index changed");
+      return true;
+    };
+
+    if (logs.empty()) {
+      Fail("a press logged nothing");
+      return;
+    }
+    if (!presser) {
+      if (logs.size() != 1 || logs[0] != "Swap pressed but null car") Fail("null car: " + logs[0]);
+      nothingChanged("a press without a car");
+      return;
+    }
+    if (!enabled || match().mode != simhost::GameMode::kHosted) {
+      if (logs.size() != 1 || logs[0] != "Swap pressed but mod disabled. Owner: " + presser->owner) {
+        Fail("refused press: " + logs[0]);
+      }
+      nothingChanged("a refused press");
+      return;
+    }
+    if (logs[0] != "Swap pressed. Owner: " + presser->owner) {
+      Fail("press: " + logs[0]);
+      return;
+    }
+    if (Contains(logs, "Bad car2 index in SwapCar") || match().serverNull) {
+      // The candidate lay outside the list: -1 after a failure, or 0 for an
+      // empty list. Anything else is a candidate that should not exist.
+      bool failed = false;
+      for (const char* line : kFailureLines) failed = failed || Contains(logs, line);
+      if (!match().serverNull && !failed && count != 0) {
+        Fail("a candidate outside the list of " + std::to_string(count) + " without a failure");
+      }
+      nothingChanged("no candidate");
+      return;
+    }
+    if (index < 0 || index >= count) {
+      Fail("stored index " + std::to_string(index) + " of " + std::to_string(count));
+      return;
+    }
+    const auto other = static_cast<std::size_t>(index);
+    if (!before[other].present) {
+      if (!Contains(logs, "Bad car2 in SwapCar")) Fail("a null candidate, silently");
+      if (index != indexBefore) {
+        // The index is stored before the candidate is fetched.
+        for (std::size_t i = 0; i < after.size(); ++i) {
+          if (!SameBits(before[i], after[i])) {
+            Fail("null candidate, car " + std::to_string(i) + " changed");
+          }
+        }
+      } else {
+        nothingChanged("a null candidate");
+      }
+      return;
+    }
+
+    // The candidate: a team-mate other than the presser, unless none
+    // qualified and the choice fell back to the first car.
+    std::size_t self = before.size();
+    for (std::size_t i = 0; i < cars.size(); ++i) {
+      if (cars[i].get() == presser) self = i;
+    }
+    const CarState& p = before[self];
+    const CarState& c = before[other];
+    const bool qualifies = other != self && p.hasPlayerInfo && c.hasPlayerInfo && p.team == c.team;
+    if (!qualifies && index != 0) Fail("candidate " + std::to_string(index) + " does not qualify");
+
+    // Exactly the two cars' quantities, exchanged as the settings say.
+    std::vector<CarState> expected = before;
+    CarState& ep = expected[self];
+    CarState& ec = expected[other];
+    std::swap(ep.location, ec.location);
+    if (velocities) {
+      std::swap(ep.velocity, ec.velocity);
+      std::swap(ep.angularVelocity, ec.angularVelocity);
+    }
+    if (rotation) std::swap(ep.rotation, ec.rotation);
+    const bool boostMissing = boost && (!p.hasBoost || !c.hasBoost);
+    if (boost && !boostMissing) std::swap(ep.boost, ec.boost);
+    if (boostMissing != Contains(logs, "Bad boost in SwapCar")) Fail("boost message");
+    if (other == self) expected = before;
+    for (std::size_t i = 0; i < after.size(); ++i) {
+      if (!SameBits(expected[i], after[i])) {
+        Fail("swap of " + std::to_string(self) + " and " + std::to_string(other) + ": car " +
+             std::to_string(i) + " is not as exchanged");
+        return;
+      }
+    }
+  }
+
+  void Frame() {
+    ++step_;
+    const std::vector<CarState> before = Snapshot();
+    const std::int32_t indexBefore = plugin_->lastSwapIndex.load();
+    const Vector2 canvas = match().canvasSize;
+    const int thickness = *plugin_->renderThickness;
+
+    recorder_.Clear();
+    host_.Frame();
+    const std::vector<DrawCall>& drawn = host_.lastFrame();
+
+    const std::vector<CarState> after = Snapshot();
+    for (std::size_t i = 0; i < after.size(); ++i) {
+      if (!SameBits(before[i], after[i])) Fail("a frame changed car " + std::to_string(i));
+    }
+    if (plugin_->lastSwapIndex.load() != indexBefore) Fail("a frame changed the index");
+
+    const std::vector<std::string>& logs = recorder_.logs;
+    if (logs.size() > 1) Fail("a frame logged " + std::to_string(logs.size()) + " lines");
+    if (logs.size() == 1) {
+      bool known = logs[0] == "Bad server in Render" || logs[0] == "Bad camera in Render";
+      for (const char* line : kFailureLines) known = known || logs[0] == line;
+      if (!known) Fail("a frame logged: " + logs[0]);
+      if (!drawn.empty()) Fail("a frame that failed drew");
+    }
+
+    if (drawn.size() != recorder_.draws.size()) Fail("the listener saw other drawing calls");
+    if (drawn.empty()) return;
+    if (drawn.size() != 4 || drawn[0].kind != DrawCall::Kind::kColor) {
+      Fail("a frame drew " + std::to_string(drawn.size()) + " calls");
+      return;
+    }
+    const std::uint8_t* colour = drawn[0].color;
+    if (colour[0] != 255 || colour[1] != 255 || colour[2] != 0 || colour[3] != 255) {
+      Fail("the marker is not opaque yellow");
+    }
+    for (int i = 1; i <= 3; ++i) {
+      if (drawn[i].kind != DrawCall::Kind::kLine) {
+        Fail("a colour where a line goes");
+        return;
+      }
+      if (drawn[i].width != static_cast<float>(thickness)) Fail("a line of another width");
+    }
+    // Left corner to tip, tip to right corner, right corner back to the left.
+    const Vector2 tip = drawn[1].end;
+    if (!SamePoint(drawn[2].start, tip) || !SamePoint(drawn[2].end, drawn[3].start) ||
+        !SamePoint(drawn[3].end, drawn[1].start)) {
+      Fail("the three lines are no triangle");
+    }
+    if (tip.X < 0 || tip.X > canvas.X || tip.Y < 0 || tip.Y > canvas.Y) {
+      Fail("the tip " + std::to_string(tip.X) + "," + std::to_string(tip.Y) +
+           " lies off the canvas " + std::to_string(canvas.X) + "x" + std::to_string(canvas.Y));
+    }
+  }
+
+  FuzzedDataProvider& in_;
+  const std::string& pluginPath_;
+  Recorder recorder_;
+  simhost::Host host_;
+  VantorelPlugin* plugin_ = nullptr;
+  int step_ = 0;
+  std::string failure_;
+};
+
+}  // namespace
+
+std::string PlayMatch(const std::uint8_t* data, std::size_t size, const std::string& pluginPath) {
+  FuzzedDataProvider in(data, size);
+  MatchRun run(in, pluginPath);
+  return run.Run();
+}
+
+}  // namespace vantorel_fuzz

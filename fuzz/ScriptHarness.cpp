@@ -1,0 +1,101 @@
+// Arbitrary bytes as a vantorel-sim script.
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Harness.h"
+#include "Host.h"
+#include "ScriptPlayer.h"
+#include "ScriptReader.h"
+#include "Transcript.h"
+
+namespace vantorel_fuzz {
+
+namespace {
+
+// However many frames a script asks for, it gets at most this many: a frame
+// is the same work each time, and a fuzzer must not wait for two billion.
+constexpr std::int32_t kFrameBudget = 64;
+
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+// The script's lines as the reader counts them: after a byte-order mark,
+// split at line feeds, a final line feed ending the last line rather than
+// starting another, a carriage return before a line feed dropped.
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = text.compare(0, 3, kByteOrderMark) == 0 ? 3 : 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    start = end + 1;
+  }
+  return lines;
+}
+
+std::string LineError(const char* what, int line, std::size_t lines) {
+  return std::string(what) + ": line " + std::to_string(line) + " of a script of " +
+         std::to_string(lines) + " lines";
+}
+
+}  // namespace
+
+std::string PlayScript(const std::uint8_t* data, std::size_t size, const std::string& pluginPath) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  const std::vector<std::string> lines = Lines(text);
+
+  std::vector<runner::Command> commands;
+  runner::ScriptError bad;
+  if (!runner::ReadScript(text, &commands, &bad)) {
+    if (bad.line < 1 || static_cast<std::size_t>(bad.line) > lines.size()) {
+      return LineError("a bad line reported outside the script", bad.line, lines.size());
+    }
+    if (bad.message.empty()) return LineError("a bad line without a message", bad.line, lines.size());
+    // The line named is what stopped the script: read alone, it is bad too.
+    std::optional<runner::Command> alone;
+    std::string message;
+    if (runner::ReadLine(lines[static_cast<std::size_t>(bad.line) - 1], bad.line, &alone, &message)) {
+      return LineError("a bad line that reads well alone", bad.line, lines.size());
+    }
+    return std::string();
+  }
+  int previous = 0;
+  for (const runner::Command& command : commands) {
+    if (command.line <= previous || static_cast<std::size_t>(command.line) > lines.size()) {
+      return LineError("a command numbered out of order or outside the script", command.line,
+                       lines.size());
+    }
+    previous = command.line;
+  }
+
+  runner::Transcript nowhere(nullptr);
+  simhost::Host host(nowhere);
+  runner::ScriptPlayer player(host, nowhere, pluginPath);
+  std::string error;
+  if (!host.LoadPlugin(pluginPath, &error)) return "the plugin module did not load: " + error;
+
+  std::int32_t framesLeft = kFrameBudget;
+  for (runner::Command command : commands) {
+    if (command.kind == runner::CommandKind::kFrame) {
+      command.frames = std::min(command.frames, framesLeft);
+      framesLeft -= command.frames;
+    }
+    std::string message;
+    const runner::ScriptPlayer::Result result = player.Play(command, &message);
+    if (result == runner::ScriptPlayer::Result::kBadLine) {
+      if (message.empty()) return LineError("a bad line without a message", command.line, lines.size());
+      break;  // where the runner stops
+    }
+    if (result == runner::ScriptPlayer::Result::kFailed) {
+      return LineError(("a command failed: " + message).c_str(), command.line, lines.size());
+    }
+  }
+  return std::string();
+}
+
+}  // namespace vantorel_fuzz
