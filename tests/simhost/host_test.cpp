@@ -15,18 +15,9 @@
 #include "TestPlugin.h"
 
 #ifdef SIMHOST_COUNT_ALLOCATIONS
-// Every allocation of the process, counted: the host library's too, since
-// the executable's operator new serves the whole process.
-namespace {
-std::atomic<long> allocations{0};
-}
-void* operator new(std::size_t size) {
-  ++allocations;
-  if (void* memory = std::malloc(size ? size : 1)) return memory;
-  throw std::bad_alloc();
-}
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+// Counts every allocation of the process, the host library's too, since the
+// executable's operator new serves the whole process.
+#include "AllocationCounter.h"
 #endif
 
 namespace {
@@ -326,9 +317,9 @@ TEST_F(HostTest, AWarmFrameAllocatesNothing) {
   host.Frame();
   listener.draws.clear();
   listener.draws.reserve(1000);
-  const long before = allocations.load();
+  const auto before = vantorel_bench::AllocationCount();
   for (int i = 0; i < 10; ++i) host.Frame();
-  EXPECT_EQ(allocations.load(), before);
+  EXPECT_EQ(vantorel_bench::AllocationCount(), before);
 }
 #endif
 
