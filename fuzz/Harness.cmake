@@ -35,6 +35,7 @@ if(_provider_include)
   target_include_directories(vantorel_fuzz_harness SYSTEM PRIVATE ${_provider_include})
 endif()
 target_include_directories(vantorel_fuzz_harness
+  PRIVATE ${PROJECT_SOURCE_DIR}/tests/support
   PUBLIC ${_fuzz}
   PRIVATE ${PROJECT_SOURCE_DIR}/source/VantorelPlugin)
 target_link_libraries(vantorel_fuzz_harness PUBLIC vantorel_runner simhost PRIVATE vantorel_flags)

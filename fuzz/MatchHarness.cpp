@@ -13,6 +13,7 @@
 #include "Harness.h"
 #include "Host.h"
 #include "HostListener.h"
+#include "RecordingListener.h"
 #include "VantorelPlugin.h"
 
 namespace vantorel_fuzz {
@@ -38,38 +39,7 @@ const char* const kFailureLines[] = {
     "Bad carArray in FindCandidateSwitchCar Sequential",
 };
 
-class Recorder : public simhost::HostListener {
- public:
-  void OnLog(const std::string& text) override { logs.push_back(text); }
-  void OnHostMessage(const std::string& text) override { messages.push_back(text); }
-  void OnColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
-               std::uint8_t alpha) override {
-    DrawCall call;
-    call.kind = DrawCall::Kind::kColor;
-    call.color[0] = red;
-    call.color[1] = green;
-    call.color[2] = blue;
-    call.color[3] = alpha;
-    draws.push_back(call);
-  }
-  void OnLine(Vector2 start, Vector2 end, float width) override {
-    DrawCall call;
-    call.kind = DrawCall::Kind::kLine;
-    call.start = start;
-    call.end = end;
-    call.width = width;
-    draws.push_back(call);
-  }
-  void Clear() {
-    logs.clear();
-    messages.clear();
-    draws.clear();
-  }
-
-  std::vector<std::string> logs;
-  std::vector<std::string> messages;
-  std::vector<DrawCall> draws;
-};
+using Recorder = RecordingListener;
 
 // Everything a swap may exchange, and what decides whether it may.
 struct CarState {

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
 #include "Host.h"
 #include "HostListener.h"
 #include "VantorelPlugin.h"
@@ -36,18 +37,6 @@ std::string TempPath(const std::string& leaf) {
     if (c == '/') c = '_';
   }
   return std::string(VANTOREL_TEST_TEMP_DIR) + "/" + name + "." + leaf;
-}
-
-void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << content;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 bool Exists(const std::string& path) { return std::filesystem::exists(path); }

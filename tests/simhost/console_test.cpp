@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "Console.h"
 
 #include <gtest/gtest.h>
@@ -21,18 +22,6 @@ std::string TempPath(const std::string& leaf) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   return std::string(SIMHOST_TEST_TEMP_DIR) + "/" + info->test_suite_name() + "." + info->name() +
          "." + leaf;
-}
-
-void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << content;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 Variable& Bounded(Console& console, const std::string& name, float min, float max,

@@ -30,6 +30,12 @@ class RecordingListener : public simhost::HostListener {
     draws.push_back(call);
   }
 
+  void Clear() {
+    logs.clear();
+    messages.clear();
+    draws.clear();
+  }
+
   std::vector<std::string> logs;
   std::vector<std::string> messages;
   std::vector<simhost::DrawCall> draws;
