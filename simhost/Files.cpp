@@ -40,28 +40,29 @@ bool FlushToDisk(std::FILE* file) {
   return _commit(_fileno(file)) == 0;
 }
 
-namespace {
-std::string LastErrorText() {
+std::string LastSystemError() {
   const DWORD code = GetLastError();
   char* buffer = nullptr;
   const DWORD length = FormatMessageA(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, code, 0, reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
-  std::string text = length && buffer ? std::string(buffer, length) : "error " + std::to_string(code);
+  std::string text = length && buffer ? std::string(buffer, length) : std::string();
   if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
+  // The system's texts end in a full stop and a line break; ours go on.
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
+                           text.back() == '.')) {
     text.pop_back();
   }
-  return text;
+  const std::string number = "error " + std::to_string(code);
+  return text.empty() ? number : text + " (" + number + ")";
 }
-}  // namespace
 
 bool ReplaceFile(const std::string& from, const std::string& to, std::string* error) {
   if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return true;
   }
-  if (error) *error = LastErrorText();
+  if (error) *error = LastSystemError();
   return false;
 }
 

@@ -11,6 +11,8 @@ namespace simhost {
 #ifdef _WIN32
 // `text` (UTF-8) as UTF-16, for the wide Windows API.
 std::wstring Widen(const std::string& text);
+// The text of the calling thread's last Windows error.
+std::string LastSystemError();
 #endif
 
 // std::fopen with a UTF-8 path.

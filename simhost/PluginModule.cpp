@@ -21,20 +21,7 @@ namespace {
 
 #ifdef _WIN32
 
-std::string SystemMessage() {
-  const DWORD code = GetLastError();
-  char* buffer = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
-  std::string text = length && buffer ? std::string(buffer, length) : std::string();
-  if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
-                           text.back() == '.')) {
-    text.pop_back();
-  }
-  return text + " (error " + std::to_string(code) + ")";
-}
+std::string SystemMessage() { return LastSystemError(); }
 
 void* OpenLibrary(const std::string& path) {
   // An absolute path, so that the module's own folder is searched for the
