@@ -67,6 +67,24 @@ SimActor* Actor(std::uintptr_t address) { return As<SimActor>(address); }
 
 std::uintptr_t ActorAddress(const SimActor* actor) { return AddressOf(actor); }
 
+// One quantity of an actor, read or written under its match's lock; a null
+// wrapper reads zero and writes nothing.
+template <typename T>
+T ReadActor(std::uintptr_t address, T SimActor::*field) {
+  if (!address) return T{};
+  const SimActor* actor = Actor(address);
+  MatchLock lock(actor->match);
+  return actor->*field;
+}
+
+template <typename T>
+void WriteActor(std::uintptr_t address, T SimActor::*field, T value) {
+  if (!address) return;
+  SimActor* actor = Actor(address);
+  MatchLock lock(actor->match);
+  actor->*field = value;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -74,62 +92,32 @@ std::uintptr_t ActorAddress(const SimActor* actor) { return AddressOf(actor); }
 
 bool ObjectWrapper::IsNull() const { return memory_address == 0; }
 
-Vector ActorWrapper::GetLocation() const {
-  if (!memory_address) return Vector{};
-  const SimActor* actor = Actor(memory_address);
-  MatchLock lock(actor->match);
-  return actor->location;
-}
+Vector ActorWrapper::GetLocation() const { return ReadActor(memory_address, &SimActor::location); }
 
 void ActorWrapper::SetLocation(Vector location) {
-  if (!memory_address) return;
-  SimActor* actor = Actor(memory_address);
-  MatchLock lock(actor->match);
-  actor->location = location;
+  WriteActor(memory_address, &SimActor::location, location);
 }
 
-Vector ActorWrapper::GetVelocity() const {
-  if (!memory_address) return Vector{};
-  const SimActor* actor = Actor(memory_address);
-  MatchLock lock(actor->match);
-  return actor->velocity;
-}
+Vector ActorWrapper::GetVelocity() const { return ReadActor(memory_address, &SimActor::velocity); }
 
 void ActorWrapper::SetVelocity(Vector velocity) {
-  if (!memory_address) return;
-  SimActor* actor = Actor(memory_address);
-  MatchLock lock(actor->match);
-  actor->velocity = velocity;
+  WriteActor(memory_address, &SimActor::velocity, velocity);
 }
 
 Vector ActorWrapper::GetAngularVelocity() const {
-  if (!memory_address) return Vector{};
-  const SimActor* actor = Actor(memory_address);
-  MatchLock lock(actor->match);
-  return actor->angularVelocity;
+  return ReadActor(memory_address, &SimActor::angularVelocity);
 }
 
 void ActorWrapper::SetAngularVelocity(Vector angularVelocity, bool addToCurrent) {
   // The value is set as given, whatever the flag.
   (void)addToCurrent;
-  if (!memory_address) return;
-  SimActor* actor = Actor(memory_address);
-  MatchLock lock(actor->match);
-  actor->angularVelocity = angularVelocity;
+  WriteActor(memory_address, &SimActor::angularVelocity, angularVelocity);
 }
 
-Rotator ActorWrapper::GetRotation() const {
-  if (!memory_address) return Rotator{};
-  const SimActor* actor = Actor(memory_address);
-  MatchLock lock(actor->match);
-  return actor->rotation;
-}
+Rotator ActorWrapper::GetRotation() const { return ReadActor(memory_address, &SimActor::rotation); }
 
 void ActorWrapper::SetRotation(Rotator rotation) {
-  if (!memory_address) return;
-  SimActor* actor = Actor(memory_address);
-  MatchLock lock(actor->match);
-  actor->rotation = rotation;
+  WriteActor(memory_address, &SimActor::rotation, rotation);
 }
 
 // ---------------------------------------------------------------------------
