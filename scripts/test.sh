@@ -4,29 +4,19 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# Configures, builds and tests one preset of CMakePresets.json.
+stage() {
+  local preset=$1 title=$2
+  echo "== $title"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+}
+
 scripts/install-deps.sh
 
-echo "== native build and tests"
-cmake --preset default >/dev/null
-cmake --build --preset default
-ctest --preset default
-
-echo "== Windows cross build (MinGW-w64), tests under Wine"
-cmake --preset windows >/dev/null
-cmake --build --preset windows
-ctest --preset windows
-
-echo "== AddressSanitizer and UndefinedBehaviorSanitizer: every test"
-cmake --preset asan >/dev/null
-cmake --build --preset asan
-ctest --preset asan
-
-echo "== ThreadSanitizer: the concurrency tests"
-cmake --preset tsan >/dev/null
-cmake --build --preset tsan
-ctest --preset tsan
-
-echo "== libFuzzer: each fuzz target for VANTOREL_FUZZ_SECONDS (default 60)"
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz
-ctest --preset fuzz
+stage default "native build and tests"
+stage windows "Windows cross build (MinGW-w64), tests under Wine"
+stage asan "AddressSanitizer and UndefinedBehaviorSanitizer: every test"
+stage tsan "ThreadSanitizer: the concurrency tests"
+stage fuzz "libFuzzer: each fuzz target for VANTOREL_FUZZ_SECONDS (default 60)"

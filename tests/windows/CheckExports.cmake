@@ -8,17 +8,7 @@
 
 cmake_minimum_required(VERSION 3.25)
 
-foreach(var OBJDUMP MODULE)
-  if(NOT DEFINED ${var})
-    message(FATAL_ERROR "CheckExports: ${var} not given")
-  endif()
-endforeach()
-
-execute_process(COMMAND ${OBJDUMP} -p ${MODULE}
-                OUTPUT_VARIABLE dump ERROR_VARIABLE error RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "${OBJDUMP} -p ${MODULE} failed: ${error}")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/ReadHeaders.cmake)
 
 string(REGEX MATCH "The Export Tables.*" exportPart "${dump}")
 if(exportPart STREQUAL "")

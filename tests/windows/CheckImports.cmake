@@ -6,17 +6,7 @@
 
 cmake_minimum_required(VERSION 3.25)
 
-foreach(var OBJDUMP MODULE)
-  if(NOT DEFINED ${var})
-    message(FATAL_ERROR "CheckImports: ${var} not given")
-  endif()
-endforeach()
-
-execute_process(COMMAND ${OBJDUMP} -p ${MODULE}
-                OUTPUT_VARIABLE dump ERROR_VARIABLE error RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "${OBJDUMP} -p ${MODULE} failed: ${error}")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/ReadHeaders.cmake)
 
 string(REGEX MATCHALL "DLL Name: [^\n]+" lines "${dump}")
 if(NOT lines)
