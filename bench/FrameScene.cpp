@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "Match.h"
+#include "simhost/Match.h"
 
 namespace vantorel_bench {
 

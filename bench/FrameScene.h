@@ -3,8 +3,8 @@
 #include <string>
 
 #include "GameWrapper.h"
-#include "Host.h"
-#include "HostListener.h"
+#include "simhost/Host.h"
+#include "simhost/HostListener.h"
 
 namespace vantorel_bench {
 

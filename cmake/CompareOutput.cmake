@@ -1,13 +1,13 @@
 # Runs vantorel-sim once and checks what it did. Run as a script:
 #
-#   cmake -DRUNNER=<command list> [-DARGS=<list>] [-DINPUT=<file>]
+#   cmake -DSIM=<command list> [-DARGS=<list>] [-DINPUT=<file>]
 #         [-DEXPECTED_OUTPUT=<file>] [-DEXPECTED_EXIT=<n>] [-DEXPECTED_ERROR=<regex>]
 #         [-DOUTPUT_MATCHES=<list of regexes>]
 #         [-DCONFIG=<file> -DCONFIG_SEED=<file> -DCONFIG_EXPECTED=<file>]
 #         [-DPICTURE=<file> -DPICTURE_WIDTH=<n> -DPICTURE_HEIGHT=<n>]
 #         -P CompareOutput.cmake
 #
-# RUNNER is the command that starts the runner: its path, or for instance
+# SIM is the command that starts vantorel-sim: its path, or for instance
 # wine followed by the path of vantorel-sim.exe. Carriage returns are dropped
 # from both outputs before comparing, so a Windows build compares against the
 # same expected files. Checks:
@@ -21,8 +21,8 @@
 #   PICTURE_WIDTH/HEIGHT  PICTURE is a PNG of that size; PICTURE_WIDTH 0:
 #                    no PICTURE was written
 
-if(NOT RUNNER)
-  message(FATAL_ERROR "RUNNER not given")
+if(NOT SIM)
+  message(FATAL_ERROR "SIM not given")
 endif()
 if(NOT DEFINED EXPECTED_EXIT)
   set(EXPECTED_EXIT 0)
@@ -99,7 +99,7 @@ set(input_option "")
 if(INPUT)
   set(input_option INPUT_FILE "${INPUT}")
 endif()
-execute_process(COMMAND ${RUNNER} ${ARGS}
+execute_process(COMMAND ${SIM} ${ARGS}
   ${input_option}
   OUTPUT_VARIABLE output
   ERROR_VARIABLE error
@@ -161,8 +161,8 @@ if(DEFINED PICTURE_WIDTH)
 endif()
 
 if(failures)
-  list(JOIN RUNNER " " shown_runner)
+  list(JOIN SIM " " shown_sim)
   list(JOIN ARGS " " shown_args)
-  message(FATAL_ERROR "${shown_runner} ${shown_args}\n${failures}"
+  message(FATAL_ERROR "${shown_sim} ${shown_args}\n${failures}"
     "standard output:\n${output}\nstandard error:\n${error}")
 endif()

@@ -38,4 +38,4 @@ target_include_directories(vantorel_fuzz_harness
   PRIVATE ${PROJECT_SOURCE_DIR}/tests/support
   PUBLIC ${_fuzz}
   PRIVATE ${PROJECT_SOURCE_DIR}/source/VantorelPlugin)
-target_link_libraries(vantorel_fuzz_harness PUBLIC vantorel_runner simhost PRIVATE vantorel_flags)
+target_link_libraries(vantorel_fuzz_harness PUBLIC vantorel_sim simhost PRIVATE vantorel_flags)

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "Harness.h"
-#include "Host.h"
-#include "HostListener.h"
+#include "simhost/Host.h"
+#include "simhost/HostListener.h"
 #include "RecordingListener.h"
 #include "VantorelPlugin.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "Harness.h"
-#include "Host.h"
+#include "simhost/Host.h"
 #include "ScriptPlayer.h"
 #include "ScriptReader.h"
 #include "Transcript.h"
@@ -49,23 +49,23 @@ std::string PlayScript(const std::uint8_t* data, std::size_t size, const std::st
   const std::string text(reinterpret_cast<const char*>(data), size);
   const std::vector<std::string> lines = Lines(text);
 
-  std::vector<runner::Command> commands;
-  runner::ScriptError bad;
-  if (!runner::ReadScript(text, &commands, &bad)) {
+  std::vector<vantorel_sim::Command> commands;
+  vantorel_sim::ScriptError bad;
+  if (!vantorel_sim::ReadScript(text, &commands, &bad)) {
     if (bad.line < 1 || static_cast<std::size_t>(bad.line) > lines.size()) {
       return LineError("a bad line reported outside the script", bad.line, lines.size());
     }
     if (bad.message.empty()) return LineError("a bad line without a message", bad.line, lines.size());
     // The line named is what stopped the script: read alone, it is bad too.
-    std::optional<runner::Command> alone;
+    std::optional<vantorel_sim::Command> alone;
     std::string message;
-    if (runner::ReadLine(lines[static_cast<std::size_t>(bad.line) - 1], bad.line, &alone, &message)) {
+    if (vantorel_sim::ReadLine(lines[static_cast<std::size_t>(bad.line) - 1], bad.line, &alone, &message)) {
       return LineError("a bad line that reads well alone", bad.line, lines.size());
     }
     return std::string();
   }
   int previous = 0;
-  for (const runner::Command& command : commands) {
+  for (const vantorel_sim::Command& command : commands) {
     if (command.line <= previous || static_cast<std::size_t>(command.line) > lines.size()) {
       return LineError("a command numbered out of order or outside the script", command.line,
                        lines.size());
@@ -73,25 +73,25 @@ std::string PlayScript(const std::uint8_t* data, std::size_t size, const std::st
     previous = command.line;
   }
 
-  runner::Transcript nowhere(nullptr);
+  vantorel_sim::Transcript nowhere(nullptr);
   simhost::Host host(nowhere);
-  runner::ScriptPlayer player(host, nowhere, pluginPath);
+  vantorel_sim::ScriptPlayer player(host, nowhere, pluginPath);
   std::string error;
   if (!host.LoadPlugin(pluginPath, &error)) return "the plugin module did not load: " + error;
 
   std::int32_t framesLeft = kFrameBudget;
-  for (runner::Command command : commands) {
-    if (command.kind == runner::CommandKind::kFrame) {
+  for (vantorel_sim::Command command : commands) {
+    if (command.kind == vantorel_sim::CommandKind::kFrame) {
       command.frames = std::min(command.frames, framesLeft);
       framesLeft -= command.frames;
     }
     std::string message;
-    const runner::ScriptPlayer::Result result = player.Play(command, &message);
-    if (result == runner::ScriptPlayer::Result::kBadLine) {
+    const vantorel_sim::ScriptPlayer::Result result = player.Play(command, &message);
+    if (result == vantorel_sim::ScriptPlayer::Result::kBadLine) {
       if (message.empty()) return LineError("a bad line without a message", command.line, lines.size());
-      break;  // where the runner stops
+      break;  // where vantorel-sim stops
     }
-    if (result == runner::ScriptPlayer::Result::kFailed) {
+    if (result == vantorel_sim::ScriptPlayer::Result::kFailed) {
       return LineError(("a command failed: " + message).c_str(), command.line, lines.size());
     }
   }

@@ -10,7 +10,7 @@
 
 #include "AllocationCounter.h"
 #include "FrameScene.h"
-#include "Match.h"
+#include "simhost/Match.h"
 
 namespace {
 

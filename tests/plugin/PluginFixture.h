@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "Host.h"
-#include "HostListener.h"
-#include "Match.h"
+#include "simhost/Host.h"
+#include "simhost/HostListener.h"
+#include "simhost/Match.h"
 #include "VantorelPlugin.h"
 
 namespace vantorel_test {
@@ -23,7 +23,7 @@ namespace vantorel_test {
 using Lines = std::vector<std::string>;
 
 // Records the console log and the drawing calls, the drawing calls written
-// as the runner prints them: "color R G B A", "line X1,Y1 X2,Y2 W".
+// as vantorel-sim prints them: "color R G B A", "line X1,Y1 X2,Y2 W".
 class RecordingListener : public simhost::HostListener {
  public:
   void OnLog(const std::string& text) override {

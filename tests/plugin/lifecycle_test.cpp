@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "Host.h"
-#include "HostListener.h"
+#include "simhost/Host.h"
+#include "simhost/HostListener.h"
 #include "PluginExports.h"
 #include "VantorelPlugin.h"
 

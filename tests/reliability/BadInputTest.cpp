@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "TestFiles.h"
-#include "Host.h"
-#include "HostListener.h"
+#include "simhost/Host.h"
+#include "simhost/HostListener.h"
 #include "VantorelPlugin.h"
 
 namespace {

@@ -16,8 +16,8 @@
 #include <thread>
 #include <vector>
 
-#include "Host.h"
-#include "HostListener.h"
+#include "simhost/Host.h"
+#include "simhost/HostListener.h"
 #include "VantorelPlugin.h"
 
 namespace {

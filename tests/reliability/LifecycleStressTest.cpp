@@ -10,8 +10,8 @@
 #include <string>
 
 #include "HeapInUse.h"
-#include "Host.h"
-#include "HostListener.h"
+#include "simhost/Host.h"
+#include "simhost/HostListener.h"
 #include "VantorelPlugin.h"
 
 namespace {

@@ -1,5 +1,5 @@
 #include "TestFiles.h"
-#include "Console.h"
+#include "simhost/Console.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "Host.h"
+#include "simhost/Host.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <new>
 #include <thread>
 
-#include "Projection.h"
+#include "simhost/Projection.h"
 #include "RecordingListener.h"
 #include "ServerWrapper.h"
 #include "TestPlugin.h"

@@ -1,4 +1,4 @@
-#include "Projection.h"
+#include "simhost/Projection.h"
 
 #include <gtest/gtest.h>
 

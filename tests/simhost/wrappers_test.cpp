@@ -11,7 +11,7 @@
 #include "CanvasWrapper.h"
 #include "CarWrapper.h"
 #include "GameWrapper.h"
-#include "Match.h"
+#include "simhost/Match.h"
 #include "PlayerControllerWrapper.h"
 #include "PriWrapper.h"
 #include "ServerWrapper.h"

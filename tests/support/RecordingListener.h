@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "Host.h"
-#include "HostListener.h"
+#include "simhost/Host.h"
+#include "simhost/HostListener.h"
 
 // Keeps every event the host reports, for tests to look at.
 class RecordingListener : public simhost::HostListener {

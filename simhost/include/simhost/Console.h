@@ -1,0 +1,135 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "HostExport.h"
+#include "simhost/HostListener.h"
+
+namespace simhost {
+
+// A slot a plugin bound to a variable, shared with the plugin, and the
+// plugin session that bound it (so that unloading can let go of exactly the
+// slots whose deleters live in that module's code).
+struct Binding {
+  int session = 0;
+  std::variant<std::shared_ptr<bool>, std::shared_ptr<int>, std::shared_ptr<float>> slot;
+};
+
+// One console variable as the host keeps it.
+struct Variable {
+  std::string name;
+  std::string defaultValue;
+  std::string description;
+  bool searchable = true;
+  bool hasMin = false;
+  float min = 0.0f;
+  bool hasMax = false;
+  float max = 0.0f;
+  bool saveToConfig = false;
+  // The current value as text, shown by `show cvars` and saved.
+  std::string value;
+  // Whether `value` is a number, and that number (clamped into the bounds,
+  // as a 32-bit float): what bound slots receive. A variable whose default
+  // is not a number has none until a number is set.
+  bool numeric = false;
+  float number = 0.0f;
+  std::vector<Binding> bindings;
+};
+
+// The host console: variables in registration order, their bound slots, the
+// log, and the configuration file that keeps saved variables between runs.
+// Owns its variables; the listener must outlive it.
+//
+// Values: the text is trimmed of blanks and must be a decimal number as a
+// whole ([+|-] digits with an optional point and exponent; no hexadecimal,
+// nan, inf or words), read as a 32-bit float; too large for a float
+// ("1e39") is refused. Clamped into [min, max] when bounded. Slots: bool =
+// value != 0, int = truncated toward zero (saturated), float = the value.
+// The variable's text is then the trimmed text as typed, or, when clamped,
+// the bound printed with "%.9g".
+//
+// Host messages (HostListener::OnHostMessage):
+//   NAME: refused "TEXT": REASON (value stays "OLD")
+//     REASON: no value given | not a finite decimal number |
+//             too large for a 32-bit float
+//   PATH:LINE: bad configuration line skipped (expected NAME "VALUE")
+//   PATH:LINE: saved value "TEXT" for NAME not taken: REASON (value stays "OLD")
+//
+// Configuration file: one line per saved variable, in registration order,
+// `NAME "VALUE"` (`"` and `\` inside VALUE escaped with `\`), then the
+// values read for variables not registered in this run, unchanged. Blank
+// lines and lines starting with `#` or `//` are ignored on reading; a later
+// line for a name wins. Saved by writing PATH.tmp beside it and renaming it
+// over PATH.
+class HOST_API Console {
+ public:
+  explicit Console(HostListener& listener);
+
+  // Registers a variable, or returns the one already registered under
+  // `name` unchanged. A new variable saved in the loaded configuration takes
+  // its saved value.
+  Variable& Register(const std::string& name, const std::string& defaultValue,
+                     const std::string& description, bool searchable, bool hasMin,
+                     float min, bool hasMax, float max, bool saveToConfig);
+  Variable* Find(const std::string& name);
+  const std::vector<std::unique_ptr<Variable>>& variables() const { return variables_; }
+
+  // Sets a variable as typed at the console: parsed as a number, clamped
+  // into its bounds, written into every bound slot. Text that is not a
+  // finite number is refused with a host message and changes nothing.
+  // Returns whether the value was taken.
+  bool Set(Variable& variable, const std::string& text);
+
+  // Shares `binding`'s slot with the variable and writes the current value
+  // into it at once. Bindings whose slot nobody else holds any more are
+  // dropped here.
+  void Bind(Variable& variable, Binding binding);
+  // Lets go of every slot that `session` bound.
+  void ReleaseBindings(int session);
+
+  void Log(const std::string& text);
+
+  // The lock under which every call reaches the listener (logs, host
+  // messages, and the drawing calls the host forwards), so that a listener
+  // never sees two calls at once although plugin callbacks may run on two
+  // threads. Never held while plugin code runs.
+  std::mutex& listenerLock() const { return listenerMutex_; }
+
+  // Reads saved values from `path`; a missing file is an empty one. A bad
+  // line is reported as a host message and skipped. Returns false, with
+  // `error` set, only when the file exists and cannot be read.
+  bool LoadConfig(const std::string& path, std::string* error);
+  // Writes every saved variable to `path`, replacing the file whole and
+  // atomically: the old file stays until the new one is complete.
+  bool SaveConfig(const std::string& path, std::string* error) const;
+
+ private:
+  // A value read from the configuration file.
+  struct SavedValue {
+    std::string name;
+    std::string value;
+    int line = 0;
+  };
+
+  // Parses, clamps and stores `text` as the value of `variable`; on refusal
+  // reports `refusal` + the reason + `refusalEnd` as a host message and
+  // changes nothing.
+  bool Assign(Variable& variable, const std::string& text, const std::string& refusal,
+              const std::string& refusalEnd);
+  void HostMessage(const std::string& text) const;
+
+  HostListener& listener_;
+  std::vector<std::unique_ptr<Variable>> variables_;
+  // Values read from the configuration file, in file order, one per name.
+  std::vector<SavedValue> saved_;
+  std::string configPath_;
+  // Serialises what reaches the listener: plugin callbacks may log from more
+  // than one thread.
+  mutable std::mutex listenerMutex_;
+};
+
+}  // namespace simhost

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BakkesModPlugin.h"
+#include "simhost/Console.h"
+#include "GameWrapper.h"
+#include "HostExport.h"
+#include "simhost/HostListener.h"
+#include "simhost/Match.h"
+#include "PluginExports.h"
+
+namespace simhost {
+
+class PluginModule;
+
+// One drawing call a plugin made during a frame.
+struct DrawCall {
+  enum class Kind { kColor, kLine } kind = Kind::kColor;
+  std::uint8_t color[4] = {0, 0, 0, 0};
+  Vector2 start;
+  Vector2 end;
+  float width = 0.0f;
+};
+
+// The simulated host: one match, one console, the hooks and drawables that
+// plugins registered, and at most one loaded plugin module. Owns all of it.
+// The listener must outlive the host.
+//
+// Threads: Press/RunHookedFunction and Frame may run on different threads at
+// once (wrapper calls take the match's lock; no host lock is held while a
+// plugin callback runs; frames are serialised among themselves). Loading,
+// unloading and the console's Register/Set/Bind/LoadConfig/SaveConfig run on
+// one thread, while no press or frame runs.
+//
+// Refusal messages of LoadPlugin, each naming the module's path:
+//   cannot open plugin module PATH: SYSTEM MESSAGE (dlerror / FormatMessage)
+//   plugin module PATH has no exported record "exports"
+//   plugin module PATH carries plugin interface version N; this host loads version 73
+//   plugin module PATH: its record lacks getPlugin or deleteMe
+//   plugin module PATH: getPlugin gave no plugin
+class HOST_API Host {
+ public:
+  static constexpr const char* kPickupEvent = "Function TAGame.PlayerController_TA.UsePickup";
+
+  explicit Host(HostListener& listener);
+  ~Host();  // unloads a loaded plugin
+  Host(const Host&) = delete;
+  Host& operator=(const Host&) = delete;
+
+  Match& match() { return match_; }
+  Console& console() { return console_; }
+
+  // Loads the module at `path` as the real host does: open it, read its
+  // record, check the interface version, getPlugin, fill cvarManager and
+  // gameWrapper, onLoad. When a module is loaded already, calls its
+  // getPlugin again, fills the members and runs onLoad again, in the same
+  // session (`path` is then not looked at). Returns false with `error` set
+  // when the module is refused.
+  bool LoadPlugin(const std::string& path, std::string* error);
+  // onUnload, deleteMe, lets go of the module's slots and of any hook or
+  // drawable it left registered, closes the module. The variables stay
+  // registered with their values. Does nothing when no module is loaded.
+  void UnloadPlugin();
+  bool pluginLoaded() const;
+  // The loaded module's record and plugin object; null when none is loaded.
+  const PluginInfo* pluginRecord() const;
+  BakkesMod::Plugin::BakkesModPlugin* plugin() const;
+
+  // The pickup function runs for `car`'s controller (null: a controller
+  // without a car); every post hook of it is called.
+  void Press(SimCar* car);
+  // Runs every post hook registered for `eventName` with that caller.
+  void RunHookedFunction(const std::string& eventName, SimCar* car);
+  // One drawn frame: every drawable is called with the canvas. The calls it
+  // drew are kept until the next frame.
+  void Frame();
+  const std::vector<DrawCall>& lastFrame() const { return lastFrame_; }
+
+  // Counts of what plugins registered, for tests.
+  std::size_t hookCount() const;
+  std::size_t drawableCount() const;
+
+ private:
+  // ... implementation state: sessions, hooks, drawables, the module.
+  struct Impl;
+  HostListener& listener_;
+  Match match_;
+  Console console_;
+  std::vector<DrawCall> lastFrame_;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace simhost

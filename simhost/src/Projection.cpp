@@ -1,0 +1,63 @@
+#include "simhost/Projection.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace simhost {
+
+namespace {
+
+constexpr float kRadiansPerUnit = 3.14159265358979323846f / 32768.0f;
+constexpr double kPi = 3.14159265358979323846;
+
+// Whether `value`, already rounded, fits in a signed 32-bit integer; false
+// for NaN.
+bool FitsInt32(double value) {
+  return value >= -2147483648.0 && value <= 2147483647.0;
+}
+
+}  // namespace
+
+Vector2 ProjectThroughCamera(const SimCamera& camera, Vector2 canvasSize, Vector location) {
+  const double fov = camera.fieldOfView;
+  if (!(fov > 0.0 && fov < 180.0)) return kOffCanvas;
+
+  const float pitch = static_cast<float>(camera.rotation.Pitch) * kRadiansPerUnit;
+  const float yaw = static_cast<float>(camera.rotation.Yaw) * kRadiansPerUnit;
+  const double sp = std::sin(static_cast<double>(pitch));
+  const double cp = std::cos(static_cast<double>(pitch));
+  const double sy = std::sin(static_cast<double>(yaw));
+  const double cy = std::cos(static_cast<double>(yaw));
+
+  const double dx = static_cast<double>(location.X) - static_cast<double>(camera.location.X);
+  const double dy = static_cast<double>(location.Y) - static_cast<double>(camera.location.Y);
+  const double dz = static_cast<double>(location.Z) - static_cast<double>(camera.location.Z);
+
+  const double forward = dx * (cp * cy) + dy * (cp * sy) + dz * sp;
+  const double right = dx * (-sy) + dy * cy;
+  const double up = dx * (-sp * cy) + dy * (-sp * sy) + dz * cp;
+  if (!(forward > 0.0)) return kOffCanvas;  // behind, beside, or not a number
+
+  const double halfWidth = static_cast<double>(canvasSize.X) / 2.0;
+  const double focal = halfWidth / std::tan(fov * kPi / 360.0);
+  const double centreX = static_cast<double>(canvasSize.X / 2);
+  const double centreY = static_cast<double>(canvasSize.Y / 2);
+
+  const double x = centreX + std::round(focal * right / forward);
+  const double y = centreY - std::round(focal * up / forward);
+  if (!FitsInt32(x) || !FitsInt32(y)) return kOffCanvas;
+  return Vector2{static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)};
+}
+
+Vector2 ProjectOnCanvas(const Match& match, Vector location) {
+  for (const auto& car : match.cars()) {
+    if (car && car->screenPoint &&
+        std::memcmp(&car->location, &location, sizeof(Vector)) == 0) {
+      return *car->screenPoint;
+    }
+  }
+  if (!match.hasCamera) return kOffCanvas;
+  return ProjectThroughCamera(match.camera, match.canvasSize, location);
+}
+
+}  // namespace simhost

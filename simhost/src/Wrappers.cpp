@@ -1,0 +1,360 @@
+// Every host wrapper method, over the simulated match.
+//
+// A wrapper's address is that of the simulated object it stands for:
+//   ActorWrapper and all its subclasses  SimActor (the SimCar, SimBall,
+//                                        SimCamera, SimBoost or SimServer
+//                                        seen as its SimActor base)
+//   PlayerReplicationInfoWrapper/Pri     SimPlayerInfo
+//   PlayerControllerWrapper              SimController
+//   ArrayWrapper<CarWrapper>             Match (its car list)
+//   CanvasWrapper                        SimCanvas
+//   CVarWrapper                          HostSession::CVarHandle
+// Null wrappers hold 0: their getters give zero values (255 for a team
+// number, an empty owner name, null wrappers) and their setters do nothing.
+// A call that reads or writes match state holds the match's lock for its
+// duration, and no longer.
+
+#include <cstring>
+#include <limits>
+#include <utility>
+
+#include "ArrayWrapper.h"
+#include "BallWrapper.h"
+#include "BoostWrapper.h"
+#include "CVarManagerWrapper.h"
+#include "CVarWrapper.h"
+#include "CameraWrapper.h"
+#include "CanvasWrapper.h"
+#include "CarWrapper.h"
+#include "GameWrapper.h"
+#include "ObjectWrapper.h"
+#include "PlayerControllerWrapper.h"
+#include "PriWrapper.h"
+#include "simhost/Projection.h"
+#include "ServerWrapper.h"
+#include "Session.h"
+
+using simhost::AddressOf;
+using simhost::Match;
+using simhost::SimActor;
+
+namespace {
+
+// Holds the lock of an object's match, when it belongs to one that other
+// threads may use.
+class MatchLock {
+ public:
+  explicit MatchLock(const Match* match)
+      : match_(match && !match->singleThreaded ? match : nullptr) {
+    if (match_) match_->lock().lock();
+  }
+  ~MatchLock() {
+    if (match_) match_->lock().unlock();
+  }
+  MatchLock(const MatchLock&) = delete;
+  MatchLock& operator=(const MatchLock&) = delete;
+
+ private:
+  const Match* match_;
+};
+
+template <typename T>
+T* As(std::uintptr_t address) {
+  return reinterpret_cast<T*>(address);
+}
+
+SimActor* Actor(std::uintptr_t address) { return As<SimActor>(address); }
+
+std::uintptr_t ActorAddress(const SimActor* actor) { return AddressOf(actor); }
+
+// One quantity of an actor, read or written under its match's lock; a null
+// wrapper reads zero and writes nothing.
+template <typename T>
+T ReadActor(std::uintptr_t address, T SimActor::*field) {
+  if (!address) return T{};
+  const SimActor* actor = Actor(address);
+  MatchLock lock(actor->match);
+  return actor->*field;
+}
+
+template <typename T>
+void WriteActor(std::uintptr_t address, T SimActor::*field, T value) {
+  if (!address) return;
+  SimActor* actor = Actor(address);
+  MatchLock lock(actor->match);
+  actor->*field = value;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// ObjectWrapper, ActorWrapper
+
+bool ObjectWrapper::IsNull() const { return memory_address == 0; }
+
+Vector ActorWrapper::GetLocation() const { return ReadActor(memory_address, &SimActor::location); }
+
+void ActorWrapper::SetLocation(Vector location) {
+  WriteActor(memory_address, &SimActor::location, location);
+}
+
+Vector ActorWrapper::GetVelocity() const { return ReadActor(memory_address, &SimActor::velocity); }
+
+void ActorWrapper::SetVelocity(Vector velocity) {
+  WriteActor(memory_address, &SimActor::velocity, velocity);
+}
+
+Vector ActorWrapper::GetAngularVelocity() const {
+  return ReadActor(memory_address, &SimActor::angularVelocity);
+}
+
+void ActorWrapper::SetAngularVelocity(Vector angularVelocity, bool addToCurrent) {
+  // The value is set as given, whatever the flag.
+  (void)addToCurrent;
+  WriteActor(memory_address, &SimActor::angularVelocity, angularVelocity);
+}
+
+Rotator ActorWrapper::GetRotation() const { return ReadActor(memory_address, &SimActor::rotation); }
+
+void ActorWrapper::SetRotation(Rotator rotation) {
+  WriteActor(memory_address, &SimActor::rotation, rotation);
+}
+
+// ---------------------------------------------------------------------------
+// Boost, player information, cars, controllers
+
+float BoostWrapper::GetCurrentBoostAmount() const {
+  if (!memory_address) return 0.0f;
+  const auto* boost = static_cast<const simhost::SimBoost*>(Actor(memory_address));
+  MatchLock lock(boost->match);
+  return boost->amount;
+}
+
+void BoostWrapper::SetBoostAmount(float amount) {
+  if (!memory_address) return;
+  auto* boost = static_cast<simhost::SimBoost*>(Actor(memory_address));
+  MatchLock lock(boost->match);
+  boost->amount = amount;
+}
+
+std::uint8_t PlayerReplicationInfoWrapper::GetTeamNum() const {
+  if (!memory_address) return 255;
+  const auto* info = As<simhost::SimPlayerInfo>(memory_address);
+  MatchLock lock(info->match);
+  return info->team;
+}
+
+BoostWrapper VehicleWrapper::GetBoostComponent() const {
+  if (!memory_address) return BoostWrapper();
+  auto* car = static_cast<simhost::SimCar*>(Actor(memory_address));
+  MatchLock lock(car->match);
+  return BoostWrapper(car->hasBoostComponent ? ActorAddress(&car->boostComponent) : 0);
+}
+
+PriWrapper VehicleWrapper::GetPRI() const {
+  if (!memory_address) return PriWrapper();
+  auto* car = static_cast<simhost::SimCar*>(Actor(memory_address));
+  MatchLock lock(car->match);
+  return PriWrapper(car->hasPlayerInfo ? AddressOf(&car->playerInfo) : 0);
+}
+
+std::string CarWrapper::GetOwnerName() const {
+  if (!memory_address) return std::string();
+  const auto* car = static_cast<const simhost::SimCar*>(Actor(memory_address));
+  MatchLock lock(car->match);
+  return car->owner;
+}
+
+CarWrapper PlayerControllerWrapper::GetCar() const {
+  if (!memory_address) return CarWrapper();
+  const auto* controller = As<simhost::SimController>(memory_address);
+  MatchLock lock(controller->match);
+  return CarWrapper(ActorAddress(controller->car));
+}
+
+// ---------------------------------------------------------------------------
+// The car list, game events, servers
+
+std::int32_t ArrayWrapper<CarWrapper>::Count() const {
+  if (!memory_address) return 0;
+  const Match* match = As<Match>(memory_address);
+  MatchLock lock(match);
+  const std::size_t size = match->cars().size();
+  constexpr auto kMost = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
+  return static_cast<std::int32_t>(size < kMost ? size : kMost);
+}
+
+CarWrapper ArrayWrapper<CarWrapper>::Get(std::int32_t index) const {
+  if (!memory_address || index < 0) return CarWrapper();
+  const Match* match = As<Match>(memory_address);
+  MatchLock lock(match);
+  const auto& cars = match->cars();
+  if (static_cast<std::size_t>(index) >= cars.size()) return CarWrapper();
+  return CarWrapper(ActorAddress(cars[static_cast<std::size_t>(index)].get()));
+}
+
+ArrayWrapper<CarWrapper> GameEventWrapper::GetCars() const {
+  if (!memory_address) return ArrayWrapper<CarWrapper>();
+  // The match a game event belongs to never changes: no lock needed.
+  return ArrayWrapper<CarWrapper>(AddressOf(Actor(memory_address)->match));
+}
+
+CarWrapper ServerWrapper::GetGameCar() const {
+  if (!memory_address) return CarWrapper();
+  const Match* match = Actor(memory_address)->match;
+  if (!match) return CarWrapper();
+  MatchLock lock(match);
+  return CarWrapper(ActorAddress(match->localCar));
+}
+
+BallWrapper ServerWrapper::GetBall() const {
+  if (!memory_address) return BallWrapper();
+  const Match* match = Actor(memory_address)->match;
+  if (!match) return BallWrapper();
+  MatchLock lock(match);
+  return BallWrapper(match->hasBall ? ActorAddress(&match->ball) : 0);
+}
+
+// ---------------------------------------------------------------------------
+// GameWrapper
+
+bool GameWrapper::IsInGame() const {
+  if (!session_) return false;
+  const Match* match = session_->match;
+  MatchLock lock(match);
+  return match->mode == simhost::GameMode::kHosted;
+}
+
+bool GameWrapper::IsInOnlineGame() const {
+  if (!session_) return false;
+  const Match* match = session_->match;
+  MatchLock lock(match);
+  return match->mode == simhost::GameMode::kOnline;
+}
+
+ServerWrapper GameWrapper::GetGameEventAsServer() const {
+  if (!session_) return ServerWrapper();
+  Match* match = session_->match;
+  MatchLock lock(match);
+  const bool present = match->mode == simhost::GameMode::kHosted && !match->serverNull;
+  return ServerWrapper(present ? ActorAddress(&match->server) : 0);
+}
+
+ServerWrapper GameWrapper::GetOnlineGame() const {
+  if (!session_) return ServerWrapper();
+  Match* match = session_->match;
+  MatchLock lock(match);
+  const bool present = match->mode == simhost::GameMode::kOnline && !match->serverNull;
+  return ServerWrapper(present ? ActorAddress(&match->server) : 0);
+}
+
+CameraWrapper GameWrapper::GetCamera() const {
+  if (!session_) return CameraWrapper();
+  Match* match = session_->match;
+  MatchLock lock(match);
+  return CameraWrapper(match->hasCamera ? ActorAddress(&match->camera) : 0);
+}
+
+void GameWrapper::HookPlayerControllerPost(std::string eventName, CallerHook callback) {
+  if (!session_ || !session_->active.load() || !callback) return;
+  session_->callbacks->AddHook(session_->id, std::move(eventName), std::move(callback));
+}
+
+void GameWrapper::UnhookEvent(std::string eventName) {
+  if (!session_) return;
+  session_->callbacks->RemoveHooks(session_->id, eventName);
+}
+
+void GameWrapper::RegisterDrawable(Drawable callback) {
+  if (!session_ || !session_->active.load() || !callback) return;
+  session_->callbacks->AddDrawable(session_->id, std::move(callback));
+}
+
+void GameWrapper::UnregisterDrawables() {
+  if (!session_) return;
+  session_->callbacks->RemoveDrawables(session_->id);
+}
+
+// ---------------------------------------------------------------------------
+// Console
+
+CVarWrapper CVarManagerWrapper::registerCvar(std::string name, std::string defaultValue,
+                                             std::string description, bool searchable,
+                                             bool hasMin, float min, bool hasMax, float max,
+                                             bool saveToConfig) {
+  if (!session_) return CVarWrapper();
+  simhost::Variable& variable = session_->console->Register(
+      name, defaultValue, description, searchable, hasMin, min, hasMax, max, saveToConfig);
+  return CVarWrapper(AddressOf(&session_->HandleFor(variable)));
+}
+
+void CVarManagerWrapper::log(std::string text) {
+  if (!session_) return;
+  session_->console->Log(text);
+}
+
+namespace {
+
+template <typename T>
+void Bind(std::uintptr_t address, std::shared_ptr<T> slot) {
+  if (!address || !slot) return;
+  auto* handle = As<HostSession::CVarHandle>(address);
+  HostSession* session = handle->session;
+  if (!session->active.load()) return;
+  session->console->Bind(*handle->variable, simhost::Binding{session->id, std::move(slot)});
+}
+
+}  // namespace
+
+void CVarWrapper::bindTo(std::shared_ptr<bool> slot) { Bind(memory_address, std::move(slot)); }
+void CVarWrapper::bindTo(std::shared_ptr<int> slot) { Bind(memory_address, std::move(slot)); }
+void CVarWrapper::bindTo(std::shared_ptr<float> slot) { Bind(memory_address, std::move(slot)); }
+
+// ---------------------------------------------------------------------------
+// Canvas: the recording canvas of the frame being drawn
+
+Vector2 CanvasWrapper::GetSize() const {
+  if (!memory_address) return Vector2{};
+  const auto* canvas = As<simhost::SimCanvas>(memory_address);
+  MatchLock lock(canvas->match);
+  return canvas->match->canvasSize;
+}
+
+Vector2 CanvasWrapper::Project(Vector location) const {
+  if (!memory_address) return Vector2{};
+  const auto* canvas = As<simhost::SimCanvas>(memory_address);
+  const Match* match = canvas->match;
+  MatchLock lock(match);
+  return simhost::ProjectOnCanvas(*match, location);
+}
+
+void CanvasWrapper::SetColor(char red, char green, char blue, char alpha) {
+  if (!memory_address) return;
+  const auto* canvas = As<simhost::SimCanvas>(memory_address);
+  simhost::DrawCall call;
+  call.kind = simhost::DrawCall::Kind::kColor;
+  call.color[0] = static_cast<std::uint8_t>(red);
+  call.color[1] = static_cast<std::uint8_t>(green);
+  call.color[2] = static_cast<std::uint8_t>(blue);
+  call.color[3] = static_cast<std::uint8_t>(alpha);
+  if (canvas->frame) canvas->frame->push_back(call);
+  if (canvas->listener) {
+    std::lock_guard<std::mutex> lock(*canvas->listenerLock);
+    canvas->listener->OnColor(call.color[0], call.color[1], call.color[2], call.color[3]);
+  }
+}
+
+void CanvasWrapper::DrawLine(Vector2 start, Vector2 end, float width) {
+  if (!memory_address) return;
+  const auto* canvas = As<simhost::SimCanvas>(memory_address);
+  simhost::DrawCall call;
+  call.kind = simhost::DrawCall::Kind::kLine;
+  call.start = start;
+  call.end = end;
+  call.width = width;
+  if (canvas->frame) canvas->frame->push_back(call);
+  if (canvas->listener) {
+    std::lock_guard<std::mutex> lock(*canvas->listenerLock);
+    canvas->listener->OnLine(start, end, width);
+  }
+}

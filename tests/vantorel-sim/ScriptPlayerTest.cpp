@@ -1,0 +1,205 @@
+#include "ScriptPlayer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "Platform.h"
+
+namespace vantorel_sim {
+namespace {
+
+// A transcript written to a file of the test's own, read back as text.
+class CapturedTranscript {
+ public:
+  CapturedTranscript() {
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    path_ = std::string(SIM_TEST_TEMP_DIR) + "/" + test->test_suite_name() + "." +
+            test->name() + ".txt";
+    file_ = OpenFile(path_, "w+b");
+  }
+  ~CapturedTranscript() {
+    if (file_ != nullptr) std::fclose(file_);
+    std::remove(path_.c_str());
+  }
+
+  std::FILE* file() { return file_; }
+
+  // Everything written since the last call. The transcript keeps writing to
+  // the same stream, so the stream stays open and is read from where the
+  // last call stopped.
+  std::string Take() {
+    std::string text, error;
+    std::fflush(file_);
+    std::fseek(file_, taken_, SEEK_SET);
+    ReadAll(file_, &text, &error);
+    taken_ += static_cast<long>(text.size());
+    std::fseek(file_, 0, SEEK_END);
+    return text;
+  }
+
+ private:
+  std::string path_;
+  std::FILE* file_ = nullptr;
+  long taken_ = 0;
+};
+
+class ScriptPlayerTest : public ::testing::Test {
+ protected:
+  ScriptPlayerTest() : transcript_(captured_.file()), host_(transcript_),
+                       player_(host_, transcript_, SIM_TEST_TEMP_DIR "/no-such-module") {}
+
+  ScriptPlayer::Result Play(const std::string& line) {
+    std::optional<Command> command;
+    std::string message;
+    EXPECT_TRUE(ReadLine(line, 1, &command, &message)) << line << ": " << message;
+    message_.clear();
+    return command ? player_.Play(*command, &message_) : ScriptPlayer::Result::kFailed;
+  }
+
+  void PlayAll(std::initializer_list<const char*> lines) {
+    for (const char* line : lines) ASSERT_EQ(Play(line), ScriptPlayer::Result::kPlayed) << line;
+  }
+
+  simhost::Match& match() { return host_.match(); }
+  simhost::SimCar& car(std::size_t index) { return *match().cars().at(index); }
+
+  CapturedTranscript captured_;
+  Transcript transcript_;
+  simhost::Host host_;
+  ScriptPlayer player_;
+  std::string message_;
+};
+
+TEST_F(ScriptPlayerTest, AddsAndChangesCars) {
+  PlayAll({"car Ava team=1 loc=1,2,3 vel=4,5,6 angvel=7,8,9 rot=10,11,12 boost=50 "
+           "screen=100,200 nopri noboost",
+           "nullcar", "car Bo local"});
+  ASSERT_EQ(match().cars().size(), 3u);
+  const simhost::SimCar& ava = car(0);
+  EXPECT_EQ(ava.owner, "Ava");
+  EXPECT_EQ(ava.playerInfo.team, 1);
+  EXPECT_EQ(ava.location.Z, 3.0f);
+  EXPECT_EQ(ava.velocity.X, 4.0f);
+  EXPECT_EQ(ava.angularVelocity.Y, 8.0f);
+  EXPECT_EQ(ava.rotation.Roll, 12);
+  EXPECT_EQ(ava.boostComponent.amount, 50.0f);
+  EXPECT_EQ(ava.screenPoint->Y, 200);
+  EXPECT_FALSE(ava.hasPlayerInfo);
+  EXPECT_FALSE(ava.hasBoostComponent);
+  EXPECT_EQ(match().cars()[1], nullptr);
+  EXPECT_EQ(match().localCar, &car(2));
+  EXPECT_TRUE(car(2).hasPlayerInfo);
+
+  // set changes only the fields it names.
+  PlayAll({"set Ava loc=-1,-2,-3 screen=none team=0"});
+  EXPECT_EQ(ava.location.X, -1.0f);
+  EXPECT_EQ(ava.velocity.X, 4.0f);
+  EXPECT_EQ(ava.playerInfo.team, 0);
+  EXPECT_FALSE(ava.screenPoint.has_value());
+  EXPECT_EQ(ava.boostComponent.amount, 50.0f);
+
+  PlayAll({"local Ava"});
+  EXPECT_EQ(match().localCar, &car(0));
+  PlayAll({"local none"});
+  EXPECT_EQ(match().localCar, nullptr);
+}
+
+TEST_F(ScriptPlayerTest, SetsUpTheMatch) {
+  EXPECT_EQ(match().ball.location.Z, 93.0f);  // a script's starting ball
+  PlayAll({"game online", "server null", "canvas 640 480"});
+  EXPECT_EQ(match().mode, simhost::GameMode::kOnline);
+  EXPECT_TRUE(match().serverNull);
+  EXPECT_EQ(match().canvasSize.X, 640);
+  EXPECT_EQ(match().canvasSize.Y, 480);
+  PlayAll({"game none", "server present"});
+  EXPECT_EQ(match().mode, simhost::GameMode::kNone);
+  EXPECT_FALSE(match().serverNull);
+}
+
+TEST_F(ScriptPlayerTest, CameraAndBallKeepTheirFieldsAcrossNull) {
+  PlayAll({"camera loc=1,2,3 rot=4,5,6 fov=60", "camera null", "camera fov=70"});
+  EXPECT_TRUE(match().hasCamera);
+  EXPECT_EQ(match().camera.location.Y, 2.0f);
+  EXPECT_EQ(match().camera.rotation.Yaw, 5);
+  EXPECT_EQ(match().camera.fieldOfView, 70.0f);
+  PlayAll({"camera null"});
+  EXPECT_FALSE(match().hasCamera);
+  EXPECT_EQ(match().camera.fieldOfView, 70.0f);
+
+  PlayAll({"ball loc=7,8,9", "ball null"});
+  EXPECT_FALSE(match().hasBall);
+  PlayAll({"ball"});
+  EXPECT_TRUE(match().hasBall);
+  EXPECT_EQ(match().ball.location.X, 7.0f);
+}
+
+TEST_F(ScriptPlayerTest, RefusesCarsThatAreOrAreNotThere) {
+  PlayAll({"car Ava", "nullcar"});
+  EXPECT_EQ(Play("car Ava team=1"), ScriptPlayer::Result::kBadLine);
+  EXPECT_NE(message_.find("'Ava' already"), std::string::npos) << message_;
+  EXPECT_EQ(match().cars().size(), 2u);
+  EXPECT_EQ(car(0).playerInfo.team, 0);
+
+  for (const char* line : {"set Zed boost=1", "local Zed", "press Zed"}) {
+    EXPECT_EQ(Play(line), ScriptPlayer::Result::kBadLine) << line;
+    EXPECT_NE(message_.find("no car named 'Zed'"), std::string::npos) << message_;
+  }
+  EXPECT_EQ(captured_.Take(), "");  // the refused press printed nothing
+}
+
+TEST_F(ScriptPlayerTest, SetsRegisteredVariablesOnly) {
+  EXPECT_EQ(Play("volume 3"), ScriptPlayer::Result::kBadLine);
+  EXPECT_NE(message_.find("'volume'"), std::string::npos) << message_;
+
+  simhost::Variable& volume =
+      host_.console().Register("volume", "1", "Loudness", true, true, 0.0f, true, 10.0f, true);
+  PlayAll({"volume 3"});
+  EXPECT_EQ(volume.value, "3");
+  EXPECT_EQ(captured_.Take(), "");
+
+  // A value the console refuses is the host's message, not a bad line.
+  EXPECT_EQ(Play("volume loud"), ScriptPlayer::Result::kPlayed);
+  EXPECT_EQ(volume.value, "3");
+  const std::string output = captured_.Take();
+  EXPECT_EQ(output.rfind("[host] ", 0), 0u) << output;
+
+  PlayAll({"show cvars"});
+  EXPECT_EQ(captured_.Take(), "[cvar] volume = 3\n");
+}
+
+TEST_F(ScriptPlayerTest, PressNamesTheCarItRunsFor) {
+  PlayAll({"car Ava", "car Bo local", "press", "press Ava", "local none", "press"});
+  EXPECT_EQ(captured_.Take(), "[press] Bo\n[press] Ava\n[press] none\n");
+}
+
+TEST_F(ScriptPlayerTest, CountsFramesOverTheWholeRun) {
+  int observed = 0;
+  player_.SetFrameObserver([&] { ++observed; });
+  PlayAll({"frame 2", "frame 0", "frame"});
+  EXPECT_EQ(captured_.Take(), "[frame] 1\n[frame] 2\n[frame] 3\n");
+  EXPECT_EQ(player_.framesDrawn(), 3);
+  EXPECT_EQ(observed, 2);  // once per command that drew
+}
+
+TEST_F(ScriptPlayerTest, ShowsTheCarList) {
+  PlayAll({"car Ava team=3 loc=0.1,-2,1e10 vel=1,2,3 angvel=0,0,-0.5 rot=-1,2,-3 boost=33.3 "
+           "nopri",
+           "nullcar", "show cars"});
+  EXPECT_EQ(captured_.Take(),
+            "[car] 0 Ava team=3 loc=0.100000001,-2,1e+10 vel=1,2,3 angvel=0,0,-0.5 "
+            "rot=-1,2,-3 boost=33.2999992\n"
+            "[car] 1 null\n");
+}
+
+TEST_F(ScriptPlayerTest, ReportsAModuleThatWillNotLoad) {
+  EXPECT_EQ(Play("plugin load"), ScriptPlayer::Result::kFailed);
+  EXPECT_NE(message_.find("no-such-module"), std::string::npos) << message_;
+  EXPECT_FALSE(host_.pluginLoaded());
+  // Unloading without a module does nothing.
+  EXPECT_EQ(Play("plugin unload"), ScriptPlayer::Result::kPlayed);
+}
+
+}  // namespace
+}  // namespace vantorel_sim

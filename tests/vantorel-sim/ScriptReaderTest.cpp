@@ -1,0 +1,259 @@
+#include "ScriptReader.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace vantorel_sim {
+namespace {
+
+Command ReadOne(const std::string& line) {
+  std::vector<Command> commands;
+  ScriptError error;
+  EXPECT_TRUE(ReadScript(line + "\n", &commands, &error)) << line << ": " << error.message;
+  EXPECT_EQ(commands.size(), 1u) << line;
+  return commands.empty() ? Command{} : commands[0];
+}
+
+// The error for `bad` placed on line 3 of a script whose other lines are good.
+ScriptError ErrorOf(const std::string& bad) {
+  std::vector<Command> commands;
+  ScriptError error;
+  EXPECT_FALSE(ReadScript("car Ava local\n# a comment\n" + bad + "\nshow cars\n", &commands,
+                          &error))
+      << bad;
+  return error;
+}
+
+void ExpectVector(const Vector& v, float x, float y, float z) {
+  EXPECT_EQ(v.X, x);
+  EXPECT_EQ(v.Y, y);
+  EXPECT_EQ(v.Z, z);
+}
+
+TEST(ScriptReaderTest, ReadsMatchCommands) {
+  EXPECT_EQ(ReadOne("game online").mode, ScriptGameMode::kOnline);
+  EXPECT_EQ(ReadOne("game none").mode, ScriptGameMode::kNone);
+  EXPECT_EQ(ReadOne("game hosted").mode, ScriptGameMode::kHosted);
+  EXPECT_TRUE(ReadOne("server null").null);
+  EXPECT_FALSE(ReadOne("server present").null);
+  EXPECT_EQ(ReadOne("server present").kind, CommandKind::kServer);
+
+  const Command canvas = ReadOne("canvas 2147483647 1");
+  EXPECT_EQ(canvas.kind, CommandKind::kCanvas);
+  EXPECT_EQ(canvas.canvas.X, 2147483647);
+  EXPECT_EQ(canvas.canvas.Y, 1);
+
+  const Command camera = ReadOne("camera loc=1,-2.5,3e2 rot=-2147483648,16384,7 fov=75.5");
+  EXPECT_EQ(camera.kind, CommandKind::kCamera);
+  EXPECT_FALSE(camera.null);
+  ExpectVector(*camera.view.location, 1.0f, -2.5f, 300.0f);
+  EXPECT_EQ(camera.view.rotation->Pitch, -2147483647 - 1);
+  EXPECT_EQ(camera.view.rotation->Yaw, 16384);
+  EXPECT_EQ(camera.view.rotation->Roll, 7);
+  EXPECT_EQ(*camera.view.fieldOfView, 75.5f);
+
+  const Command partial = ReadOne("camera fov=60");
+  EXPECT_FALSE(partial.view.location.has_value());
+  EXPECT_FALSE(partial.view.rotation.has_value());
+  EXPECT_TRUE(ReadOne("camera null").null);
+
+  const Command ball = ReadOne("ball loc=0,0,93");
+  EXPECT_EQ(ball.kind, CommandKind::kBall);
+  ExpectVector(*ball.view.location, 0.0f, 0.0f, 93.0f);
+  EXPECT_TRUE(ReadOne("ball null").null);
+  EXPECT_EQ(ReadOne("nullcar").kind, CommandKind::kNullCar);
+}
+
+TEST(ScriptReaderTest, ReadsCarsWithEveryOption) {
+  const Command car = ReadOne(
+      "car Ava team=255 loc=1,2,3 vel=4,5,6 angvel=7,8,9 rot=10,11,12 boost=33.5 "
+      "screen=-5,2147483647 local nopri noboost");
+  EXPECT_EQ(car.kind, CommandKind::kCar);
+  EXPECT_EQ(car.name, "Ava");
+  EXPECT_EQ(*car.car.team, 255);
+  ExpectVector(*car.car.location, 1, 2, 3);
+  ExpectVector(*car.car.velocity, 4, 5, 6);
+  ExpectVector(*car.car.angularVelocity, 7, 8, 9);
+  EXPECT_EQ(car.car.rotation->Pitch, 10);
+  EXPECT_EQ(car.car.rotation->Roll, 12);
+  EXPECT_EQ(*car.car.boost, 33.5f);
+  EXPECT_EQ(car.car.screen->X, -5);
+  EXPECT_EQ(car.car.screen->Y, 2147483647);
+  EXPECT_TRUE(car.car.local);
+  EXPECT_TRUE(car.car.noPlayerInfo);
+  EXPECT_TRUE(car.car.noBoostComponent);
+
+  const Command bare = ReadOne("car Bo");
+  EXPECT_FALSE(bare.car.team || bare.car.location || bare.car.boost || bare.car.screen);
+  EXPECT_FALSE(bare.car.local || bare.car.noPlayerInfo || bare.car.noBoostComponent);
+
+  const Command set = ReadOne("set Bo boost=1 screen=none");
+  EXPECT_EQ(set.kind, CommandKind::kSet);
+  EXPECT_EQ(set.name, "Bo");
+  EXPECT_EQ(*set.car.boost, 1.0f);
+  EXPECT_TRUE(set.car.clearScreen);
+  EXPECT_FALSE(set.car.location.has_value());
+}
+
+TEST(ScriptReaderTest, ReadsHostCommands) {
+  EXPECT_EQ(ReadOne("local Bo").name, "Bo");
+  const Command none = ReadOne("local none");
+  EXPECT_EQ(none.kind, CommandKind::kLocal);
+  EXPECT_EQ(none.name, "");
+  EXPECT_EQ(ReadOne("plugin load").kind, CommandKind::kPluginLoad);
+  EXPECT_EQ(ReadOne("plugin unload").kind, CommandKind::kPluginUnload);
+
+  const Command variable = ReadOne("vantorel_enable 1");
+  EXPECT_EQ(variable.kind, CommandKind::kVariable);
+  EXPECT_EQ(variable.name, "vantorel_enable");
+  EXPECT_EQ(variable.value, "1");
+  // The console judges the value, not the reader.
+  EXPECT_EQ(ReadOne("vantorel_enable abc").value, "abc");
+
+  EXPECT_EQ(ReadOne("press").name, "");
+  EXPECT_EQ(ReadOne("press Bo").name, "Bo");
+  EXPECT_EQ(ReadOne("frame").frames, 1);
+  EXPECT_EQ(ReadOne("frame 0").frames, 0);
+  EXPECT_EQ(ReadOne("frame 2147483647").frames, 2147483647);
+  EXPECT_EQ(ReadOne("show cars").kind, CommandKind::kShowCars);
+  EXPECT_EQ(ReadOne("show cvars").kind, CommandKind::kShowVariables);
+}
+
+TEST(ScriptReaderTest, FloatsReadAsStrtofReadsThem) {
+  const Command car = ReadOne("car A loc=0.1,1e-45,-3.4028235e38 boost=-0");
+  ExpectVector(*car.car.location, 0.1f, 1e-45f, -3.4028235e38f);
+  EXPECT_TRUE(std::signbit(*car.car.boost));
+  // Underflow to zero or a subnormal still fits a float.
+  ExpectVector(*ReadOne("car A loc=1e-50,0,0").car.location, 0.0f, 0.0f, 0.0f);
+}
+
+TEST(ScriptReaderTest, KeepsLineNumbersAcrossBlankCommentAndWindowsLines) {
+  const std::string text =
+      "\xEF\xBB\xBF# first\r\n"
+      "\r\n"
+      "   \t# indented comment\n"
+      "\tcar  Ava\t team=1  \r\n"
+      "\n"
+      "show cars";  // no final line break
+  std::vector<Command> commands;
+  ScriptError error;
+  ASSERT_TRUE(ReadScript(text, &commands, &error)) << error.message;
+  ASSERT_EQ(commands.size(), 2u);
+  EXPECT_EQ(commands[0].line, 4);
+  EXPECT_EQ(commands[0].name, "Ava");
+  EXPECT_EQ(*commands[0].car.team, 1);
+  EXPECT_EQ(commands[1].line, 6);
+  EXPECT_EQ(commands[1].kind, CommandKind::kShowCars);
+}
+
+TEST(ScriptReaderTest, ReportsTheFirstBadLineOnly) {
+  std::vector<Command> commands;
+  ScriptError error;
+  ASSERT_FALSE(ReadScript("show cars\nfly\nswim\n", &commands, &error));
+  EXPECT_EQ(error.line, 2);
+  EXPECT_NE(error.message.find("'fly'"), std::string::npos) << error.message;
+}
+
+struct BadLine {
+  const char* text;
+  const char* message;  // a part of the message
+};
+
+void ExpectBadLines(const std::vector<BadLine>& cases) {
+  for (const BadLine& bad : cases) {
+    const ScriptError error = ErrorOf(bad.text);
+    EXPECT_EQ(error.line, 3) << bad.text;
+    EXPECT_NE(error.message.find(bad.message), std::string::npos)
+        << bad.text << " gave: " << error.message;
+  }
+}
+
+TEST(ScriptReaderTest, RefusesUnknownCommands) {
+  ExpectBadLines({
+      {"jump", "unknown command 'jump'"},
+      {"jump very high", "unknown command 'jump'"},
+      {"vantorel_enable 1 2", "unknown command 'vantorel_enable'"},
+      {"vantorel_enable", "unknown command 'vantorel_enable'"},
+      {"Car Ava team=1", "unknown command 'Car'"},
+  });
+}
+
+TEST(ScriptReaderTest, RefusesUnknownOptionsAndArguments) {
+  ExpectBadLines({
+      {"car Bo colour=red", "unknown option 'colour' for car"},
+      {"car Bo fast", "unknown option 'fast' for car"},
+      {"car Bo local=1", "unknown option 'local' for car"},
+      {"set Bo local", "unknown option 'local' for set"},
+      {"set Bo nopri", "unknown option 'nopri' for set"},
+      {"ball fov=90", "unknown option 'fov' for ball"},
+      {"camera zoom=2", "unknown option 'zoom' for camera"},
+      {"camera loc", "unknown option 'loc' for camera"},
+      {"car Bo team=1 team=2", "option 'team' given twice"},
+      {"camera fov=60 fov=70", "option 'fov' given twice"},
+      {"car Bo screen=none", "screen=none is for 'set'"},
+      {"game sideways", "'game' takes hosted, online or none"},
+      {"game", "'game' takes hosted, online or none"},
+      {"game hosted now", "unexpected 'now'"},
+      {"server absent", "'server' takes null or present"},
+      {"plugin reload", "'plugin' takes load or unload"},
+      {"show everything", "'show' takes cars or cvars"},
+      {"car", "'car' needs a car name"},
+      {"set", "'set' needs a car name"},
+      {"car none", "'none' cannot name a car"},
+      {"car a=b", "cannot contain '='"},
+      {"local", "'local' needs more words"},
+      {"local Ava Bo", "unexpected 'Bo'"},
+      {"press Ava Bo", "unexpected 'Bo'"},
+      {"frame 1 2", "unexpected '2'"},
+      {"nullcar Bo", "unexpected 'Bo'"},
+      {"canvas 100", "'canvas' needs more words"},
+  });
+}
+
+TEST(ScriptReaderTest, RefusesMalformedNumbers) {
+  ExpectBadLines({
+      {"car Bo loc=1,2", "loc=1,2 needs 3 comma-separated numbers"},
+      {"car Bo loc=1,2,3,4", "needs 3 comma-separated numbers"},
+      {"car Bo loc=1,,3", "malformed number '' in loc=1,,3"},
+      {"car Bo loc=a,0,0", "malformed number 'a'"},
+      {"car Bo loc=1.5x,0,0", "malformed number '1.5x'"},
+      {"car Bo boost=", "malformed number ''"},
+      {"car Bo team=1.5", "malformed number '1.5' in team=1.5"},
+      {"car Bo team=", "malformed number ''"},
+      {"car Bo rot=0,1.0,0", "malformed number '1.0'"},
+      {"car Bo screen=1", "screen=1 needs 2 comma-separated numbers"},
+      {"set Bo screen=1,x", "malformed number 'x'"},
+      {"camera fov=wide", "malformed number 'wide'"},
+      {"canvas 10 x", "malformed number 'x' in canvas height"},
+      {"canvas 0x10 10", "malformed number '0x10' in canvas width"},
+      {"frame two", "malformed number 'two' in frame count"},
+      {"frame 1-2", "malformed number '1-2'"},
+  });
+}
+
+TEST(ScriptReaderTest, RefusesNumbersOutOfRange) {
+  ExpectBadLines({
+      {"car Bo team=256", "number '256' out of range in team=256"},
+      {"car Bo team=-1", "number '-1' out of range"},
+      {"car Bo rot=2147483648,0,0", "number '2147483648' out of range"},
+      {"car Bo rot=0,-2147483649,0", "number '-2147483649' out of range"},
+      {"car Bo rot=0,0,99999999999999999999999", "out of range"},
+      {"car Bo screen=0,4294967296", "number '4294967296' out of range"},
+      {"car Bo loc=1e39,0,0", "number '1e39' out of range in loc=1e39,0,0"},
+      {"car Bo boost=-1e40", "number '-1e40' out of range"},
+      {"canvas 0 10", "number '0' out of range in canvas width"},
+      {"canvas 10 -5", "number '-5' out of range in canvas height"},
+      {"canvas 2147483648 10", "out of range in canvas width"},
+      {"frame -1", "number '-1' out of range in frame count"},
+      {"frame 2147483648", "out of range in frame count"},
+      {"camera fov=0", "fov must lie between 0 and 180"},
+      {"camera fov=180", "fov must lie between 0 and 180"},
+      {"camera fov=nan", "fov must lie between 0 and 180"},
+  });
+}
+
+}  // namespace
+}  // namespace vantorel_sim

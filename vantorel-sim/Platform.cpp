@@ -1,0 +1,110 @@
+#include "Platform.h"
+
+#include <cerrno>
+#include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+// After windows.h, which it needs.
+#include <fcntl.h>
+#include <io.h>
+#include <shellapi.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace vantorel_sim {
+
+#ifdef _WIN32
+
+namespace {
+
+std::wstring Widen(const std::string& text) {
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], length);
+  wide.resize(static_cast<std::size_t>(length - 1));
+  return wide;
+}
+
+std::string Narrow(const wchar_t* text) {
+  const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return std::string();
+  std::string narrow(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, &narrow[0], length, nullptr, nullptr);
+  narrow.resize(static_cast<std::size_t>(length - 1));
+  return narrow;
+}
+
+}  // namespace
+
+std::vector<std::string> Arguments(int argc, char** argv) {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return std::vector<std::string>(argv, argv + argc);
+  std::vector<std::string> arguments;
+  for (int i = 0; i < count; ++i) arguments.push_back(Narrow(wide[i]));
+  LocalFree(wide);
+  return arguments;
+}
+
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+  return _wfopen(Widen(path).c_str(), Widen(mode).c_str());
+}
+
+std::FILE* BinaryStandardInput() {
+  _setmode(_fileno(stdin), _O_BINARY);
+  return stdin;
+}
+
+std::string ProgramFolder(const std::string& argv0) {
+  (void)argv0;
+  std::wstring path(32768, L'\0');
+  const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+  if (length == 0 || length >= path.size()) return std::string();
+  path.resize(length);
+  const std::size_t slash = path.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return std::string();
+  return Narrow(path.substr(0, slash + 1).c_str());
+}
+
+#else
+
+std::vector<std::string> Arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+  return std::fopen(path.c_str(), mode);
+}
+
+std::FILE* BinaryStandardInput() { return stdin; }
+
+std::string ProgramFolder(const std::string& argv0) {
+  std::string path(4096, '\0');
+  const ssize_t length = readlink("/proc/self/exe", &path[0], path.size());
+  if (length > 0 && static_cast<std::size_t>(length) < path.size()) {
+    path.resize(static_cast<std::size_t>(length));
+  } else {
+    path = argv0;  // no /proc: the path the program was started by
+  }
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+#endif
+
+bool ReadAll(std::FILE* file, std::string* text, std::string* error) {
+  text->clear();
+  char buffer[65536];
+  std::size_t count = 0;
+  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) text->append(buffer, count);
+  if (std::ferror(file)) {
+    *error = std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vantorel_sim

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "simhost/Host.h"
+#include "ScriptReader.h"
+#include "Transcript.h"
+
+namespace vantorel_sim {
+
+// Plays script commands, one at a time, on a simulated host and reports
+// them in the transcript. Checks what only the state of the match can tell:
+// that a car name is new or known, that a console variable is registered.
+// Borrows the host and the transcript, which must outlive it.
+class ScriptPlayer {
+ public:
+  enum class Result {
+    kPlayed,   // the command ran
+    kBadLine,  // the command names a car or variable that is not there; nothing ran
+    kFailed,   // the host refused the command (the plugin module would not load)
+  };
+
+  // Sets up the host's match as a script starts it: the ball at 0,0,93.
+  ScriptPlayer(simhost::Host& host, Transcript& transcript, std::string pluginPath);
+
+  // Plays `command`; on anything but kPlayed, `message` says why.
+  Result Play(const Command& command, std::string* message);
+
+  // Called after each `frame` command that drew a frame, while the match
+  // still looks as its last frame saw it.
+  void SetFrameObserver(std::function<void()> observer) { frameObserver_ = std::move(observer); }
+
+  long long framesDrawn() const { return framesDrawn_; }
+
+ private:
+  Result AddCar(const Command& command, std::string* message);
+  Result ChangeCar(const Command& command, std::string* message);
+  Result SetLocal(const Command& command, std::string* message);
+  Result LoadPlugin(std::string* message);
+  Result SetVariable(const Command& command, std::string* message);
+  Result Press(const Command& command, std::string* message);
+  void DrawFrames(std::int32_t count);
+  void ShowCars();
+  void ShowVariables();
+  void ChangeMatch(const Command& command);
+
+  // Finds the car a command names; a bad line when there is none.
+  Result FindCar(const std::string& name, simhost::SimCar** car, std::string* message);
+  void MakeLocal(simhost::SimCar* car);
+
+  simhost::Host& host_;
+  Transcript& transcript_;
+  std::string pluginPath_;
+  std::function<void()> frameObserver_;
+  long long framesDrawn_ = 0;
+};
+
+}  // namespace vantorel_sim

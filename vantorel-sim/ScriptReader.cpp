@@ -1,0 +1,450 @@
+#include "ScriptReader.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <set>
+
+namespace vantorel_sim {
+
+namespace {
+
+using Words = std::vector<std::string>;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+Words SplitWords(const std::string& line) {
+  Words words;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    const std::size_t start = i;
+    while (i < line.size() && !IsBlank(line[i])) ++i;
+    if (i > start) words.push_back(line.substr(start, i - start));
+  }
+  return words;
+}
+
+std::vector<std::string> SplitCommas(const std::string& text) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', start);
+    parts.push_back(text.substr(start, comma - start));
+    if (comma == std::string::npos) return parts;
+    start = comma + 1;
+  }
+}
+
+// Number readers: the whole token must be the number. `what` names the
+// token in messages.
+bool ReadFloat(const std::string& token, const std::string& what, float* out,
+               std::string* message) {
+  if (token.empty() || IsBlank(token[0])) {
+    *message = "malformed number '" + token + "' in " + what;
+    return false;
+  }
+  char* end = nullptr;
+  errno = 0;
+  const float value = std::strtof(token.c_str(), &end);
+  if (end != token.c_str() + token.size()) {
+    *message = "malformed number '" + token + "' in " + what;
+    return false;
+  }
+  // strtof reports underflow with ERANGE too; only a value too large for a
+  // float fails to fit.
+  if (errno == ERANGE && std::isinf(value)) {
+    *message = "number '" + token + "' out of range in " + what;
+    return false;
+  }
+  *out = value;
+  return true;
+}
+
+bool ReadInteger(const std::string& token, const std::string& what, std::int64_t low,
+                 std::int64_t high, std::int64_t* out, std::string* message) {
+  const bool digitsOnly = !token.empty() && token.find_first_not_of("+-0123456789") ==
+                                                std::string::npos;
+  char* end = nullptr;
+  errno = 0;
+  const long long value = digitsOnly ? std::strtoll(token.c_str(), &end, 10) : 0;
+  if (!digitsOnly || end != token.c_str() + token.size()) {
+    *message = "malformed number '" + token + "' in " + what;
+    return false;
+  }
+  if (errno == ERANGE || value < low || value > high) {
+    *message = "number '" + token + "' out of range in " + what;
+    return false;
+  }
+  *out = value;
+  return true;
+}
+
+constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
+constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+
+bool ReadInt32(const std::string& token, const std::string& what, std::int32_t* out,
+               std::string* message) {
+  std::int64_t value = 0;
+  if (!ReadInteger(token, what, kInt32Min, kInt32Max, &value, message)) return false;
+  *out = static_cast<std::int32_t>(value);
+  return true;
+}
+
+bool SplitParts(const std::string& text, std::size_t count, const std::string& what,
+                std::vector<std::string>* parts, std::string* message) {
+  *parts = SplitCommas(text);
+  if (parts->size() == count) return true;
+  *message = what + " needs " + std::to_string(count) + " comma-separated numbers";
+  return false;
+}
+
+bool ReadVector(const std::string& text, const std::string& what, Vector* out,
+                std::string* message) {
+  std::vector<std::string> parts;
+  return SplitParts(text, 3, what, &parts, message) &&
+         ReadFloat(parts[0], what, &out->X, message) &&
+         ReadFloat(parts[1], what, &out->Y, message) &&
+         ReadFloat(parts[2], what, &out->Z, message);
+}
+
+bool ReadRotator(const std::string& text, const std::string& what, Rotator* out,
+                 std::string* message) {
+  std::vector<std::string> parts;
+  return SplitParts(text, 3, what, &parts, message) &&
+         ReadInt32(parts[0], what, &out->Pitch, message) &&
+         ReadInt32(parts[1], what, &out->Yaw, message) &&
+         ReadInt32(parts[2], what, &out->Roll, message);
+}
+
+bool ReadPoint(const std::string& text, const std::string& what, Vector2* out,
+               std::string* message) {
+  std::vector<std::string> parts;
+  return SplitParts(text, 2, what, &parts, message) &&
+         ReadInt32(parts[0], what, &out->X, message) &&
+         ReadInt32(parts[1], what, &out->Y, message);
+}
+
+// The options after a command's fixed words: `key=value` pairs and bare
+// flags, each given at most once.
+class Options {
+ public:
+  Options(const std::string& command, const Words& words, std::size_t first)
+      : command_(command), words_(words), next_(first) {}
+
+  // Takes the next option apart; false at the end.
+  bool Next(std::string* key, std::string* value, bool* hasValue) {
+    if (next_ >= words_.size()) return false;
+    const std::string& word = words_[next_++];
+    const std::size_t equals = word.find('=');
+    *hasValue = equals != std::string::npos;
+    *key = word.substr(0, equals);
+    *value = *hasValue ? word.substr(equals + 1) : std::string();
+    return true;
+  }
+
+  bool CheckNew(const std::string& key, std::string* message) {
+    if (seen_.insert(key).second) return true;
+    *message = "option '" + key + "' given twice";
+    return false;
+  }
+
+  bool Unknown(const std::string& key, std::string* message) const {
+    *message = "unknown option '" + key + "' for " + command_;
+    return false;
+  }
+
+ private:
+  std::string command_;
+  const Words& words_;
+  std::size_t next_;
+  std::set<std::string> seen_;
+};
+
+enum class OptionRead { kRead, kBad, kUnknown };
+
+OptionRead Outcome(bool read) { return read ? OptionRead::kRead : OptionRead::kBad; }
+
+// Reads one `key=value` option of a car.
+OptionRead ReadCarOption(const std::string& key, const std::string& value, CarFields* car,
+                         std::string* message) {
+  const std::string what = key + "=" + value;
+  if (key == "team") {
+    std::int64_t team = 0;
+    if (!ReadInteger(value, what, 0, 255, &team, message)) return OptionRead::kBad;
+    car->team = static_cast<std::uint8_t>(team);
+    return OptionRead::kRead;
+  }
+  if (key == "loc") return Outcome(ReadVector(value, what, &car->location.emplace(), message));
+  if (key == "vel") return Outcome(ReadVector(value, what, &car->velocity.emplace(), message));
+  if (key == "angvel") {
+    return Outcome(ReadVector(value, what, &car->angularVelocity.emplace(), message));
+  }
+  if (key == "rot") return Outcome(ReadRotator(value, what, &car->rotation.emplace(), message));
+  if (key == "boost") return Outcome(ReadFloat(value, what, &car->boost.emplace(), message));
+  if (key == "screen" && value == "none") {
+    car->clearScreen = true;
+    return OptionRead::kRead;
+  }
+  if (key == "screen") return Outcome(ReadPoint(value, what, &car->screen.emplace(), message));
+  return OptionRead::kUnknown;
+}
+
+bool ReadCarFlag(const std::string& key, CarFields* car) {
+  if (key == "local") car->local = true;
+  else if (key == "nopri") car->noPlayerInfo = true;
+  else if (key == "noboost") car->noBoostComponent = true;
+  else return false;
+  return true;
+}
+
+bool CheckCarName(const std::string& name, std::string* message) {
+  if (name == "none") {
+    *message = "'none' cannot name a car: it means no car";
+    return false;
+  }
+  if (name.find('=') != std::string::npos) {
+    *message = "a car name cannot contain '=': '" + name + "'";
+    return false;
+  }
+  return true;
+}
+
+// car NAME [options] and set NAME [options].
+bool ReadCar(const Words& words, Command* command, std::string* message) {
+  const std::string& verb = words[0];
+  if (words.size() < 2) {
+    *message = "'" + verb + "' needs a car name";
+    return false;
+  }
+  if (!CheckCarName(words[1], message)) return false;
+  command->name = words[1];
+  const bool adding = command->kind == CommandKind::kCar;
+  Options options(verb, words, 2);
+  std::string key, value;
+  bool hasValue = false;
+  while (options.Next(&key, &value, &hasValue)) {
+    if (!options.CheckNew(key, message)) return false;
+    if (adding && key == "screen" && value == "none") {
+      *message = "screen=none is for 'set'; a new car has no screen point";
+      return false;
+    }
+    OptionRead read = OptionRead::kUnknown;
+    if (hasValue) read = ReadCarOption(key, value, &command->car, message);
+    else if (adding && ReadCarFlag(key, &command->car)) read = OptionRead::kRead;
+    if (read == OptionRead::kBad) return false;
+    if (read == OptionRead::kUnknown) return options.Unknown(key, message);
+  }
+  return true;
+}
+
+// camera [loc=] [rot=] [fov=] / camera null, and ball [loc=] / ball null.
+bool ReadView(const Words& words, Command* command, std::string* message) {
+  const std::string& verb = words[0];
+  if (words.size() == 2 && words[1] == "null") {
+    command->null = true;
+    return true;
+  }
+  const bool camera = command->kind == CommandKind::kCamera;
+  Options options(verb, words, 1);
+  std::string key, value;
+  bool hasValue = false;
+  ViewFields& view = command->view;
+  while (options.Next(&key, &value, &hasValue)) {
+    if (!hasValue || !(key == "loc" || (camera && (key == "rot" || key == "fov")))) {
+      return options.Unknown(key, message);
+    }
+    if (!options.CheckNew(key, message)) return false;
+    const std::string what = key + "=" + value;
+    if (key == "loc" && !ReadVector(value, what, &view.location.emplace(), message)) return false;
+    if (key == "rot" && !ReadRotator(value, what, &view.rotation.emplace(), message)) return false;
+    if (key == "fov") {
+      if (!ReadFloat(value, what, &view.fieldOfView.emplace(), message)) return false;
+      // Anything else has no perspective to speak of.
+      if (!(*view.fieldOfView > 0.0f && *view.fieldOfView < 180.0f)) {
+        *message = "fov must lie between 0 and 180 degrees: " + what;
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+bool ExpectWords(const Words& words, std::size_t low, std::size_t high, std::string* message) {
+  if (words.size() > high) {
+    *message = "unexpected '" + words[high] + "' after '" + words[0] + "'";
+    return false;
+  }
+  if (words.size() < low) {
+    *message = "'" + words[0] + "' needs more words";
+    return false;
+  }
+  return true;
+}
+
+// A command word with one of a few fixed arguments.
+bool ReadChoice(const Words& words, const std::vector<std::string>& choices, std::size_t* index,
+                std::string* message) {
+  if (words.size() > 2) return ExpectWords(words, 2, 2, message);
+  for (std::size_t i = 0; words.size() == 2 && i < choices.size(); ++i) {
+    if (words[1] == choices[i]) {
+      *index = i;
+      return true;
+    }
+  }
+  std::string list;
+  for (std::size_t i = 0; i < choices.size(); ++i) {
+    list += (i == 0 ? "" : i + 1 == choices.size() ? " or " : ", ") + choices[i];
+  }
+  *message = "'" + words[0] + "' takes " + list;
+  return false;
+}
+
+bool ReadGame(const Words& words, Command* command, std::string* message) {
+  std::size_t choice = 0;
+  if (!ReadChoice(words, {"hosted", "online", "none"}, &choice, message)) return false;
+  command->mode = static_cast<ScriptGameMode>(choice);
+  return true;
+}
+
+bool ReadServer(const Words& words, Command* command, std::string* message) {
+  std::size_t choice = 0;
+  if (!ReadChoice(words, {"null", "present"}, &choice, message)) return false;
+  command->null = choice == 0;
+  return true;
+}
+
+bool ReadPlugin(const Words& words, Command* command, std::string* message) {
+  std::size_t choice = 0;
+  if (!ReadChoice(words, {"load", "unload"}, &choice, message)) return false;
+  command->kind = choice == 0 ? CommandKind::kPluginLoad : CommandKind::kPluginUnload;
+  return true;
+}
+
+bool ReadShow(const Words& words, Command* command, std::string* message) {
+  std::size_t choice = 0;
+  if (!ReadChoice(words, {"cars", "cvars"}, &choice, message)) return false;
+  command->kind = choice == 0 ? CommandKind::kShowCars : CommandKind::kShowVariables;
+  return true;
+}
+
+bool ReadCanvas(const Words& words, Command* command, std::string* message) {
+  if (!ExpectWords(words, 3, 3, message)) return false;
+  std::int64_t width = 0, height = 0;
+  if (!ReadInteger(words[1], "canvas width", 1, kInt32Max, &width, message) ||
+      !ReadInteger(words[2], "canvas height", 1, kInt32Max, &height, message)) {
+    return false;
+  }
+  command->canvas = Vector2{static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)};
+  return true;
+}
+
+bool ReadLocal(const Words& words, Command* command, std::string* message) {
+  if (!ExpectWords(words, 2, 2, message)) return false;
+  if (words[1] != "none") command->name = words[1];
+  return true;
+}
+
+bool ReadPress(const Words& words, Command* command, std::string* message) {
+  if (!ExpectWords(words, 1, 2, message)) return false;
+  if (words.size() == 2) command->name = words[1];
+  return true;
+}
+
+bool ReadFrame(const Words& words, Command* command, std::string* message) {
+  if (!ExpectWords(words, 1, 2, message)) return false;
+  if (words.size() == 1) return true;
+  std::int64_t frames = 0;
+  if (!ReadInteger(words[1], "frame count", 0, kInt32Max, &frames, message)) return false;
+  command->frames = static_cast<std::int32_t>(frames);
+  return true;
+}
+
+bool ReadVariable(const Words& words, Command* command, std::string* message) {
+  if (words.size() != 2) {
+    *message = "unknown command '" + words[0] + "'";
+    return false;
+  }
+  command->name = words[0];
+  command->value = words[1];
+  return true;
+}
+
+struct CommandWord {
+  const char* word;
+  CommandKind kind;
+  bool (*read)(const Words&, Command*, std::string*);
+};
+
+bool ReadNothingMore(const Words& words, Command*, std::string* message) {
+  return ExpectWords(words, 1, 1, message);
+}
+
+const CommandWord kCommandWords[] = {
+    {"game", CommandKind::kGame, ReadGame},
+    {"server", CommandKind::kServer, ReadServer},
+    {"canvas", CommandKind::kCanvas, ReadCanvas},
+    {"camera", CommandKind::kCamera, ReadView},
+    {"ball", CommandKind::kBall, ReadView},
+    {"car", CommandKind::kCar, ReadCar},
+    {"set", CommandKind::kSet, ReadCar},
+    {"nullcar", CommandKind::kNullCar, ReadNothingMore},
+    {"local", CommandKind::kLocal, ReadLocal},
+    {"plugin", CommandKind::kPluginLoad, ReadPlugin},
+    {"press", CommandKind::kPress, ReadPress},
+    {"frame", CommandKind::kFrame, ReadFrame},
+    {"show", CommandKind::kShowCars, ReadShow},
+};
+
+const CommandWord* FindCommandWord(const std::string& word) {
+  for (const CommandWord& entry : kCommandWords) {
+    if (word == entry.word) return &entry;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool IsCommandWord(const std::string& word) { return FindCommandWord(word) != nullptr; }
+
+bool ReadLine(const std::string& line, int number, std::optional<Command>* command,
+              std::string* message) {
+  command->reset();
+  const Words words = SplitWords(line);
+  if (words.empty() || words[0][0] == '#') return true;
+  Command read;
+  read.line = number;
+  const CommandWord* entry = FindCommandWord(words[0]);
+  read.kind = entry != nullptr ? entry->kind : CommandKind::kVariable;
+  const bool ok = entry != nullptr ? entry->read(words, &read, message)
+                                   : ReadVariable(words, &read, message);
+  if (ok) *command = std::move(read);
+  return ok;
+}
+
+bool ReadScript(const std::string& text, std::vector<Command>* commands, ScriptError* error) {
+  commands->clear();
+  std::size_t start = 0;
+  // A byte-order mark, as some editors write, is not part of the first line.
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) start = 3;
+  int number = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    start = end + 1;
+    ++number;
+    std::optional<Command> command;
+    std::string message;
+    if (!ReadLine(line, number, &command, &message)) {
+      *error = ScriptError{number, message};
+      return false;
+    }
+    if (command) commands->push_back(std::move(*command));
+  }
+  return true;
+}
+
+}  // namespace vantorel_sim

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "simhost/HostListener.h"
+#include "simhost/Match.h"
+
+namespace vantorel_sim {
+
+// Formats a float as printf's "%.9g" does, so that it reads back as the same
+// 32-bit float, with the same text on every platform.
+std::string FormatFloat(float value);
+
+// vantorel-sim's standard output: one line per event, in the order things
+// happen. As the host's listener it prints the plugin's log, the host's own
+// messages and the plugin's drawing; the script player adds the rest. Writes
+// to a stream it does not own; a null stream swallows everything, for a
+// rehearsal of the script.
+class Transcript : public simhost::HostListener {
+ public:
+  explicit Transcript(std::FILE* out) : out_(out) {}
+
+  void OnLog(const std::string& text) override;
+  void OnHostMessage(const std::string& text) override;
+  void OnColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+               std::uint8_t alpha) override;
+  void OnLine(Vector2 start, Vector2 end, float width) override;
+
+  // `owner` null: a press from a controller without a car.
+  void Press(const std::string* owner);
+  void Frame(long long number);
+  // One entry of the car list; `car` null for a null entry.
+  void Car(std::size_t index, const simhost::SimCar* car);
+  void Variable(const std::string& name, const std::string& value);
+
+ private:
+  void Line(const std::string& text);
+
+  std::FILE* out_;
+};
+
+}  // namespace vantorel_sim
