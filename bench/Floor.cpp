@@ -1,42 +1,15 @@
 #include "Floor.h"
 
-#include <cmath>
 #include <cstdint>
 #include <limits>
 
 #include "ArrayWrapper.h"
+#include "CarScore.h"
 #include "ServerWrapper.h"
 
 namespace vantorel_bench {
 
 namespace {
-
-constexpr float kRadiansPerUnit = 3.14159265358979323846f / 32768.0f;
-constexpr float kPi = 3.1415927f;
-
-// The plugin's score, with each sine and cosine taken once. The results are
-// the plugin's to the bit: the same operations on the same floats, and the
-// same correctly rounded trigonometry through double.
-float Score(const Vector& ball, const Vector& car, const Rotator& rotation, float weight) {
-  const float dx = ball.X - car.X;
-  const float dy = ball.Y - car.Y;
-  const float dz = ball.Z - car.Z;
-  const float distance = std::sqrt(dx * dx + dy * dy + dz * dz);
-  const float pitch = static_cast<float>(rotation.Pitch) * kRadiansPerUnit;
-  const float yaw = static_cast<float>(rotation.Yaw) * kRadiansPerUnit;
-  const float cp = static_cast<float>(std::cos(static_cast<double>(pitch)));
-  const float sp = static_cast<float>(std::sin(static_cast<double>(pitch)));
-  const float cy = static_cast<float>(std::cos(static_cast<double>(yaw)));
-  const float sy = static_cast<float>(std::sin(static_cast<double>(yaw)));
-  const float fx = cp * cy;
-  const float fy = cp * sy;
-  const float fz = sp;
-  const float length = std::sqrt(fx * fx + fy * fy + fz * fz);
-  const float cosine =
-      (fx / length) * (dx / distance) + (fy / length) * (dy / distance) + (fz / length) * (dz / distance);
-  const float angle = static_cast<float>(std::acos(static_cast<double>(cosine)));
-  return (1.0f - weight) * (angle / kPi) + weight * (distance / 10000.0f);
-}
 
 // A car without player information has no team: the frame must test for it
 // before asking, so the floor does too.
@@ -60,7 +33,10 @@ std::int32_t BestCar(GameWrapper& game, ArrayWrapper<CarWrapper>& cars, CarWrapp
     if (car.IsNull()) return -1;
     if (car.memory_address == local.memory_address) continue;
     if (!OnTeam(car, team)) continue;
-    const float score = Score(ballLocation, car.GetLocation(), car.GetRotation(), weight);
+    // The plugin's own score, so the floor ranks the cars to the bit as the
+    // frame does.
+    const float score =
+        vantorel::ScoreCar(ballLocation, car.GetLocation(), car.GetRotation(), weight).score;
     if (score < best) {
       best = score;
       result = i;

@@ -21,8 +21,8 @@ struct FloorSettings {
 
 // The least an overlay frame can cost on this host: the host calls a frame
 // that draws the marker must make, in the order the overlay makes them,
-// through the same wrapper classes, and the same score arithmetic, bit for
-// bit; nothing else. It draws exactly what the plugin draws for the matches
+// through the same wrapper classes, scoring cars with the plugin's own
+// ScoreCar; nothing else. It draws exactly what the plugin draws for the matches
 // of FrameScene, which the benchmark checks before it measures.
 void FloorFrame(GameWrapper& game, CanvasWrapper& canvas, const FloorSettings& settings);
 

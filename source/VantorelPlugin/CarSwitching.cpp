@@ -1,89 +1,15 @@
 // The press of the pickup button: choosing the car to switch to, and
 // exchanging the two cars' state.
 
-#include <charconv>
-#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string>
 
+#include "CarScore.h"
 #include "ServerWrapper.h"
 #include "VantorelPlugin.h"
 
 namespace {
-
-// Results must be the same bits on every compiler and C runtime, so the score
-// is computed in 32-bit floats in a fixed order, and the three functions whose
-// single-precision versions differ between runtimes are taken as the
-// correctly rounded float: the double-precision function of the widened
-// argument, rounded once.
-float Sine(float x) { return static_cast<float>(std::sin(static_cast<double>(x))); }
-float Cosine(float x) { return static_cast<float>(std::cos(static_cast<double>(x))); }
-float ArcCosine(float x) { return static_cast<float>(std::acos(static_cast<double>(x))); }
-
-// Radians per rotator unit (65536 to a full turn): the float nearest to
-// pi / 32768, which is exactly the float nearest to pi scaled by 2^-15.
-constexpr float kRadiansPerUnit = 3.14159265358979323846f / 32768.0f;
-constexpr float kPi = 3.1415927f;
-// A car this far from the ball weighs as much as one facing straight away.
-constexpr float kDistanceScale = 10000.0f;
-
-// How well placed a car is to take over: lower is better.
-struct CarScore {
-  float angle;       // between the car's facing and the ball, in radians
-  float angleN;      // angle / pi
-  float distance;    // to the ball, in game units
-  float distanceN;   // distance / kDistanceScale
-  float score;       // (1 - w) * angleN + w * distanceN
-};
-
-CarScore ScoreCar(const Vector& ball, const Vector& car, const Rotator& rotation,
-                  float distanceWeight) {
-  const float dx = ball.X - car.X;
-  const float dy = ball.Y - car.Y;
-  const float dz = ball.Z - car.Z;
-  CarScore s{};
-  s.distance = std::sqrt(dx * dx + dy * dy + dz * dz);
-  s.distanceN = s.distance / kDistanceScale;
-
-  const float pitch = static_cast<float>(rotation.Pitch) * kRadiansPerUnit;
-  const float yaw = static_cast<float>(rotation.Yaw) * kRadiansPerUnit;
-  const float fx = Cosine(pitch) * Cosine(yaw);
-  const float fy = Cosine(pitch) * Sine(yaw);
-  const float fz = Sine(pitch);
-  // Normalised although its length is 1 in exact arithmetic: the rounding of
-  // this division is part of the score every player has seen.
-  const float length = std::sqrt(fx * fx + fy * fy + fz * fz);
-  const float cosine = (fx / length) * (dx / s.distance) + (fy / length) * (dy / s.distance) +
-                       (fz / length) * (dz / s.distance);
-
-  s.angle = ArcCosine(cosine);
-  s.angleN = s.angle / kPi;
-  s.score = (1.0f - distanceWeight) * s.angleN + distanceWeight * s.distanceN;
-  return s;
-}
-
-// Appends `value` as "%f" would print it widened to double. std::to_chars
-// gives the same digits on every runtime, where printf does not.
-void AppendFixed(std::string& line, float value) {
-  char digits[400];  // the widest finite float takes 39 digits before the point
-  const auto result = std::to_chars(digits, digits + sizeof digits,
-                                    static_cast<double>(value), std::chars_format::fixed, 6);
-  line.append(digits, result.ptr);
-}
-
-std::string ScoreLine(const CarScore& s) {
-  std::string line = "Car Valid. Ang: ";
-  AppendFixed(line, s.angle);
-  line += " (";
-  AppendFixed(line, s.angleN);
-  line += ") Mag: ";
-  AppendFixed(line, s.distance);
-  line += " (";
-  AppendFixed(line, s.distanceN);
-  line += ")";
-  return line;
-}
 
 // Decides which cars of the list the player may switch to: team-mates, never
 // the player's own car. A car without player information has no team, so it
@@ -242,8 +168,9 @@ std::int32_t VantorelPlugin::FindCandidateSwitchCar(ArrayWrapper<CarWrapper>& ca
     }
     if (!filter.Qualifies(car)) continue;
 
-    const CarScore s = ScoreCar(ballLocation, car.GetLocation(), car.GetRotation(), weight);
-    if (logDetails) cvarManager->log(ScoreLine(s));
+    const vantorel::CarScore s =
+        vantorel::ScoreCar(ballLocation, car.GetLocation(), car.GetRotation(), weight);
+    if (logDetails) cvarManager->log(vantorel::ScoreLine(s));
     // Strictly lower: ties keep the lower index, and a score that is not a
     // number never wins.
     if (s.score < best) {
