@@ -50,6 +50,13 @@ void Exchange(Object& player, Object& other, Get get, Set set) {
   set(player, otherOld);
 }
 
+// The ball of the game the cars play in: the hosted game, else the online
+// one, so that the overlay of an online game ranks against its own ball.
+BallWrapper BallOfTheCurrentGame(const GameWrapper& game) {
+  ServerWrapper server = game.IsInGame() ? game.GetGameEventAsServer() : game.GetOnlineGame();
+  return server.GetBall();
+}
+
 }  // namespace
 
 void VantorelPlugin::SwapCar(PlayerControllerWrapper caller, void* /*params*/,
@@ -112,53 +119,56 @@ void VantorelPlugin::SwapCar(PlayerControllerWrapper caller, void* /*params*/,
 
 std::int32_t VantorelPlugin::FindCandidateSwitchCar(ArrayWrapper<CarWrapper>& carArray,
                                                     CarWrapper& currentCar, bool logDetails) {
-  if (*sequentialSwap) {
-    if (logDetails) cvarManager->log("Finding sequential car");
-    const std::int32_t count = carArray.Count();
-    if (count <= 0) return 0;
+  if (*sequentialSwap) return FindNextTeammate(carArray, currentCar, logDetails);
+  return FindBestTeammate(carArray, currentCar, logDetails);
+}
 
-    const TeamFilter filter(currentCar);
-    // The walk starts after the last choice, which may lie beyond a list that
-    // has shrunk since, and wraps round to 0. Counted in 64 bits: the sum may
-    // pass the 32-bit range on a huge list.
-    const std::int64_t last = lastSwapIndex.load(std::memory_order_relaxed);
-    auto index = static_cast<std::int32_t>((last + 1) % count);
-    for (std::int32_t offset = 1; offset <= count; ++offset, index = NextIndex(index, count)) {
-      if (logDetails) cvarManager->log("Inspecting car: " + std::to_string(offset));
-      CarWrapper car = carArray.Get(index);
-      if (car.IsNull()) {
-        cvarManager->log("Bad carArray in FindCandidateSwitchCar Sequential");
-        return -1;
-      }
-      if (filter.Qualifies(car)) {
-        if (logDetails) {
-          cvarManager->log("Car Valid");
-          cvarManager->log("Next Car " + std::to_string(offset) + " Found");
-        }
-        return index;
-      }
+std::int32_t VantorelPlugin::FindNextTeammate(ArrayWrapper<CarWrapper>& carArray,
+                                              CarWrapper& currentCar, bool logDetails) {
+  if (logDetails) cvarManager->log("Finding sequential car");
+  const std::int32_t count = carArray.Count();
+  if (count <= 0) return 0;
+
+  const TeamFilter filter(currentCar);
+  // The walk starts after the last choice, which may lie beyond a list that
+  // has shrunk since, and wraps round to 0. Counted in 64 bits: the sum may
+  // pass the 32-bit range on a huge list.
+  const std::int64_t last = lastSwapIndex.load(std::memory_order_relaxed);
+  auto index = static_cast<std::int32_t>((last + 1) % count);
+  for (std::int32_t offset = 1; offset <= count; ++offset, index = NextIndex(index, count)) {
+    if (logDetails) cvarManager->log("Inspecting car: " + std::to_string(offset));
+    CarWrapper car = carArray.Get(index);
+    if (car.IsNull()) {
+      cvarManager->log("Bad carArray in FindCandidateSwitchCar Sequential");
+      return -1;
     }
-    return 0;
+    if (filter.Qualifies(car)) {
+      if (logDetails) {
+        cvarManager->log("Car Valid");
+        cvarManager->log("Next Car " + std::to_string(offset) + " Found");
+      }
+      return index;
+    }
   }
+  return 0;
+}
 
+std::int32_t VantorelPlugin::FindBestTeammate(ArrayWrapper<CarWrapper>& carArray,
+                                              CarWrapper& currentCar, bool logDetails) {
   if (logDetails) cvarManager->log("Finding best car");
-  // The ball of the game the cars play in: the hosted game, else the online
-  // one, so that the overlay of an online game ranks against its own ball.
-  ServerWrapper game = gameWrapper->IsInGame() ? gameWrapper->GetGameEventAsServer()
-                                               : gameWrapper->GetOnlineGame();
-  BallWrapper ball = game.GetBall();
+  BallWrapper ball = BallOfTheCurrentGame(*gameWrapper);
   if (ball.IsNull()) {
     cvarManager->log("Bad ball in FindCandidateSwitchCar Intelligent");
     return -1;
   }
   const Vector ballLocation = ball.GetLocation();
-  float best = std::numeric_limits<float>::max();
-  std::int32_t result = 0;
   const float weight = *distanceWeight;
-
   const std::int32_t count = carArray.Count();
   if (count <= 0) return 0;
+
   const TeamFilter filter(currentCar);
+  float best = std::numeric_limits<float>::max();
+  std::int32_t result = 0;
   for (std::int32_t index = 0; index < count; ++index) {
     if (logDetails) cvarManager->log("Inspecting car: " + std::to_string(index));
     CarWrapper car = carArray.Get(index);
