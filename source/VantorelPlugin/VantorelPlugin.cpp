@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -60,12 +61,28 @@ PLUGIN_API PluginInfo exports = {
 
 namespace {
 
-// Registers one setting: searchable, bounded on both sides, saved.
-CVarWrapper RegisterSetting(CVarManagerWrapper& console, const char* name,
-                            const char* defaultValue, const char* description,
-                            float min, float max) {
-  return console.registerCvar(name, defaultValue, description, true, true, min,
-                              true, max, true);
+// A setting's default as the console shows and saves it: a switch as 0 or 1,
+// a number as the shortest text that reads back as the same value.
+std::string ConsoleText(bool value) { return value ? "1" : "0"; }
+std::string ConsoleText(int value) { return std::to_string(value); }
+std::string ConsoleText(float value) {
+  char text[32];  // a float's shortest form takes at most 15 characters
+  const auto result = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, result.ptr);
+}
+
+// Registers one setting, searchable, bounded on both sides and saved, with
+// `defaultValue` as its default, and binds it to a fresh `slot`. The slot is
+// replaced before it is bound, so that on a second load the host, finding
+// itself the only holder of the earlier slot, lets that one go.
+template <typename Value>
+void AddSetting(CVarManagerWrapper& console, std::shared_ptr<Value>& slot, const char* name,
+                Value defaultValue, const char* description, float min, float max) {
+  slot = std::make_shared<Value>(defaultValue);
+  console
+      .registerCvar(name, ConsoleText(defaultValue), description, true, true, min, true, max,
+                    true)
+      .bindTo(slot);
 }
 
 }  // namespace
@@ -73,57 +90,35 @@ CVarWrapper RegisterSetting(CVarManagerWrapper& console, const char* name,
 void VantorelPlugin::onLoad() {
   CVarManagerWrapper& console = *cvarManager;
 
-  enabled = std::make_shared<bool>(false);
-  RegisterSetting(console, "vantorel_enable", "0",
-                  "Enable car swapping when pressing L3", 0, 1)
-      .bindTo(enabled);
-
-  setVelocities = std::make_shared<bool>(true);
-  setRotation = std::make_shared<bool>(true);
-  setBoost = std::make_shared<bool>(true);
-  RegisterSetting(console, "vantorel_set_velocities", "1",
-                  "Set velocities on player swap", 0, 1)
-      .bindTo(setVelocities);
-  RegisterSetting(console, "vantorel_set_rotation", "1",
-                  "Set rotations on player swap", 0, 1)
-      .bindTo(setRotation);
-  RegisterSetting(console, "vantorel_set_boost", "1", "Set boost on player swap", 0, 1)
-      .bindTo(setBoost);
+  AddSetting(console, enabled, "vantorel_enable", false, "Enable car swapping when pressing L3",
+             0, 1);
+  AddSetting(console, setVelocities, "vantorel_set_velocities", true,
+             "Set velocities on player swap", 0, 1);
+  AddSetting(console, setRotation, "vantorel_set_rotation", true, "Set rotations on player swap",
+             0, 1);
+  AddSetting(console, setBoost, "vantorel_set_boost", true, "Set boost on player swap", 0, 1);
 
   lastSwapIndex.store(0, std::memory_order_relaxed);
 
-  sequentialSwap = std::make_shared<bool>(false);
-  distanceWeight = std::make_shared<float>(0.5f);
-  RegisterSetting(console, "vantorel_sequential_swap", "0",
-                  "If true, swap through the cars in order. If false, try to "
-                  "automatically determine the best car to swap to.",
-                  0, 1)
-      .bindTo(sequentialSwap);
-  RegisterSetting(console, "vantorel_swap_distanceweight", "0.5",
-                  "How heavily distance to the ball weights the best car choice.", 0, 1)
-      .bindTo(distanceWeight);
+  AddSetting(console, sequentialSwap, "vantorel_sequential_swap", false,
+             "If true, swap through the cars in order. If false, try to "
+             "automatically determine the best car to swap to.",
+             0, 1);
+  AddSetting(console, distanceWeight, "vantorel_swap_distanceweight", 0.5f,
+             "How heavily distance to the ball weights the best car choice.", 0, 1);
 
-  renderEnabled = std::make_shared<bool>(false);
-  renderSelected = std::make_shared<bool>(true);
-  renderNext = std::make_shared<bool>(true);
-  renderThickness = std::make_shared<int>(3);
-  renderIconSize = std::make_shared<int>(12);
-  renderIconHeight = std::make_shared<int>(15);
-  RegisterSetting(console, "vantorel_render_enable", "0", "Enable rendering", 0, 1)
-      .bindTo(renderEnabled);
-  RegisterSetting(console, "vantorel_render_selected", "1",
-                  "Render currently selected car", 0, 1)
-      .bindTo(renderSelected);
-  RegisterSetting(console, "vantorel_render_next", "1", "Render next car to switch to", 0, 1)
-      .bindTo(renderNext);
-  RegisterSetting(console, "vantorel_render_thickness", "3", "Render line thickness", 1, 5)
-      .bindTo(renderThickness);
-  RegisterSetting(console, "vantorel_render_iconsize", "12", "Render icon size", 5, 40)
-      .bindTo(renderIconSize);
+  AddSetting(console, renderEnabled, "vantorel_render_enable", false, "Enable rendering", 0, 1);
+  AddSetting(console, renderSelected, "vantorel_render_selected", true,
+             "Render currently selected car", 0, 1);
+  AddSetting(console, renderNext, "vantorel_render_next", true, "Render next car to switch to",
+             0, 1);
+  AddSetting(console, renderThickness, "vantorel_render_thickness", 3, "Render line thickness",
+             1, 5);
+  AddSetting(console, renderIconSize, "vantorel_render_iconsize", 12, "Render icon size", 5, 40);
   // The icon height has always shared the icon size's description; saved
   // configurations and users' notes refer to it that way.
-  RegisterSetting(console, "vantorel_render_iconheight", "15", "Render icon size", 0, 40)
-      .bindTo(renderIconHeight);
+  AddSetting(console, renderIconHeight, "vantorel_render_iconheight", 15, "Render icon size", 0,
+             40);
 
   gameWrapper->HookEventWithCallerPost<PlayerControllerWrapper>(
       kPickupEvent, [this](PlayerControllerWrapper caller, void* params, std::string eventName) {
