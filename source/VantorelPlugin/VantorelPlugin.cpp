@@ -1,15 +1,11 @@
 #include "VantorelPlugin.h"
 
 #include <charconv>
-#include <cmath>
-#include <cstdint>
-#include <limits>
 #include <memory>
 #include <string>
 #include <utility>
 
 #include "PluginExports.h"
-#include "ServerWrapper.h"
 
 using BakkesMod::Plugin::BakkesModPlugin;
 
