@@ -48,6 +48,8 @@ class VantorelPlugin final : public BakkesMod::Plugin::BakkesModPlugin {
   std::shared_ptr<bool> sequentialSwap;
   std::shared_ptr<float> distanceWeight;
   std::shared_ptr<bool> renderEnabled;
+  // Registered and saved like the other settings, but read by nothing: no
+  // marker is drawn for the car the player drives.
   std::shared_ptr<bool> renderSelected;
   std::shared_ptr<bool> renderNext;
   std::shared_ptr<int> renderThickness;
