@@ -406,8 +406,6 @@ const CommandWord* FindCommandWord(const std::string& word) {
 
 }  // namespace
 
-bool IsCommandWord(const std::string& word) { return FindCommandWord(word) != nullptr; }
-
 bool ReadLine(const std::string& line, int number, std::optional<Command>* command,
               std::string* message) {
   command->reset();

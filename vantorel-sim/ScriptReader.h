@@ -86,8 +86,4 @@ bool ReadScript(const std::string& text, std::vector<Command>* commands, ScriptE
 bool ReadLine(const std::string& line, int number, std::optional<Command>* command,
               std::string* message);
 
-// Whether `word` starts one of the script's own commands, as opposed to a
-// console variable's name.
-bool IsCommandWord(const std::string& word);
-
 }  // namespace vantorel_sim
