@@ -126,11 +126,12 @@ bool ReadPoint(const std::string& text, const std::string& what, Vector2* out,
          ReadInt32(parts[1], what, &out->Y, message);
 }
 
-// The options after a command's fixed words: `key=value` pairs and bare
-// flags, each given at most once.
-class Options {
+// Walks the options after a command's fixed words: `key=value` pairs and
+// bare flags, each given at most once. Refers to the words it was given,
+// which must outlive it.
+class OptionWords {
  public:
-  Options(const std::string& command, const Words& words, std::size_t first)
+  OptionWords(const std::string& command, const Words& words, std::size_t first)
       : command_(command), words_(words), next_(first) {}
 
   // Takes the next option apart; false at the end.
@@ -221,7 +222,7 @@ bool ReadCar(const Words& words, Command* command, std::string* message) {
   if (!CheckCarName(words[1], message)) return false;
   command->name = words[1];
   const bool adding = command->kind == CommandKind::kCar;
-  Options options(verb, words, 2);
+  OptionWords options(verb, words, 2);
   std::string key, value;
   bool hasValue = false;
   while (options.Next(&key, &value, &hasValue)) {
@@ -247,7 +248,7 @@ bool ReadView(const Words& words, Command* command, std::string* message) {
     return true;
   }
   const bool camera = command->kind == CommandKind::kCamera;
-  Options options(verb, words, 1);
+  OptionWords options(verb, words, 1);
   std::string key, value;
   bool hasValue = false;
   ViewFields& view = command->view;

@@ -57,7 +57,8 @@ const char kUsage[] =
     "Exit status: 0 when the script ran to its end; 2 for a bad script line\n"
     "(nothing runs); 1 for any other failure.\n";
 
-struct Options {
+// What the command line asks for.
+struct ProgramOptions {
   std::string plugin;
   std::string config;
   std::string picture;
@@ -94,7 +95,8 @@ bool TakeValue(const std::vector<std::string>& args, std::size_t* i, const std::
   return true;
 }
 
-bool ParseOptions(const std::vector<std::string>& args, Options* options, std::string* error) {
+bool ParseOptions(const std::vector<std::string>& args, ProgramOptions* options,
+                  std::string* error) {
   bool onlyFiles = false;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -124,7 +126,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::s
   return true;
 }
 
-bool LoadScriptText(const Options& options, std::string* text, std::string* error) {
+bool LoadScriptText(const ProgramOptions& options, std::string* text, std::string* error) {
   if (!options.script) {
     *text = kDemoScript;
     return true;
@@ -150,7 +152,7 @@ struct PlayOutcome {
 };
 
 // Plays every command on `host`; stops at the first that is not played.
-PlayOutcome PlayAll(simhost::Host& host, Transcript& transcript, const Options& options,
+PlayOutcome PlayAll(simhost::Host& host, Transcript& transcript, const ProgramOptions& options,
                     const std::string& file, const std::vector<Command>& commands,
                     bool keepFrames) {
   PlayOutcome outcome;
@@ -178,7 +180,7 @@ PlayOutcome PlayAll(simhost::Host& host, Transcript& transcript, const Options& 
 // A silent run on a scratch host, so that a line naming a car or variable
 // that will not be there stops the script before anything of it is shown,
 // and the configuration file is not touched.
-int Rehearse(const Options& options, const std::string& file,
+int Rehearse(const ProgramOptions& options, const std::string& file,
              const std::vector<Command>& commands) {
   Transcript silent(nullptr);
   PlayOutcome outcome;
@@ -194,7 +196,7 @@ int Rehearse(const Options& options, const std::string& file,
   return 0;
 }
 
-int Perform(const Options& options, const std::string& file,
+int Perform(const ProgramOptions& options, const std::string& file,
             const std::vector<Command>& commands) {
   Transcript transcript(stdout);
   simhost::Host host(transcript);
@@ -217,7 +219,7 @@ int Perform(const Options& options, const std::string& file,
 
 int Main(int argc, char** argv) {
   const std::vector<std::string> args = Arguments(argc, argv);
-  Options options;
+  ProgramOptions options;
   std::string error;
   if (!ParseOptions(args, &options, &error)) return Fail(error);
   if (options.help) {
