@@ -76,23 +76,41 @@ int BadLine(const std::string& file, int line, const std::string& message) {
   return kExitBadLine;
 }
 
-// Takes the value of an option given as `--name VALUE` or `--name=VALUE`.
-bool TakeValue(const std::vector<std::string>& args, std::size_t* i, const std::string& name,
-               std::string* value, bool* matched) {
+// What TakeValue found at the argument it looked at.
+enum class OptionValue {
+  kNotThisOption,  // another option: nothing taken
+  kTaken,          // the option and its value
+  kMissingValue,   // the option, last of the arguments, without its value
+};
+
+// Takes the value of the option `name` when args[*i] is that option, given
+// as `--name VALUE` or `--name=VALUE`; *i moves past the value.
+OptionValue TakeValue(const std::vector<std::string>& args, std::size_t* i,
+                      const std::string& name, std::string* value) {
   const std::string& arg = args[*i];
-  *matched = false;
   if (arg == name) {
-    *matched = true;
-    if (*i + 1 >= args.size()) return false;
+    if (*i + 1 >= args.size()) return OptionValue::kMissingValue;
     *value = args[++*i];
-    return true;
+    return OptionValue::kTaken;
   }
   if (arg.compare(0, name.size() + 1, name + "=") == 0) {
-    *matched = true;
     *value = arg.substr(name.size() + 1);
-    return true;
+    return OptionValue::kTaken;
   }
-  return true;
+  return OptionValue::kNotThisOption;
+}
+
+// Takes one of the options that name a path, when args[*i] is one.
+OptionValue TakePathOption(const std::vector<std::string>& args, std::size_t* i,
+                           ProgramOptions* options, std::string* error) {
+  for (auto [name, path] : {std::pair{"--plugin", &options->plugin},
+                            std::pair{"--config", &options->config},
+                            std::pair{"--picture", &options->picture}}) {
+    const OptionValue taken = TakeValue(args, i, name, path);
+    if (taken == OptionValue::kMissingValue) *error = std::string(name) + " needs a path";
+    if (taken != OptionValue::kNotThisOption) return taken;
+  }
+  return OptionValue::kNotThisOption;
 }
 
 bool ParseOptions(const std::vector<std::string>& args, ProgramOptions* options,
@@ -103,17 +121,9 @@ bool ParseOptions(const std::vector<std::string>& args, ProgramOptions* options,
     if (!onlyFiles && arg.size() > 1 && arg[0] == '-') {
       if (arg == "--") { onlyFiles = true; continue; }
       if (arg == "--help" || arg == "-h") { options->help = true; continue; }
-      bool matched = false;
-      for (auto [name, value] : {std::pair{"--plugin", &options->plugin},
-                                 std::pair{"--config", &options->config},
-                                 std::pair{"--picture", &options->picture}}) {
-        if (!TakeValue(args, &i, name, value, &matched)) {
-          *error = std::string(name) + " needs a path";
-          return false;
-        }
-        if (matched) break;
-      }
-      if (matched) continue;
+      const OptionValue taken = TakePathOption(args, &i, options, error);
+      if (taken == OptionValue::kMissingValue) return false;
+      if (taken == OptionValue::kTaken) continue;
       *error = "unknown option '" + arg + "' (see --help)";
       return false;
     }
