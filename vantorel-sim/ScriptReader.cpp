@@ -372,10 +372,14 @@ bool ReadVariable(const Words& words, Command* command, std::string* message) {
   return true;
 }
 
+// One command of the script language: the word that starts its lines, how
+// they are read, and how --help and README.md describe them.
 struct CommandWord {
   const char* word;
   CommandKind kind;
   bool (*read)(const Words&, Command*, std::string*);
+  const char* synopsis;
+  const char* effect;
 };
 
 bool ReadNothingMore(const Words& words, Command*, std::string* message) {
@@ -383,20 +387,40 @@ bool ReadNothingMore(const Words& words, Command*, std::string* message) {
 }
 
 const CommandWord kCommandWords[] = {
-    {"game", CommandKind::kGame, ReadGame},
-    {"server", CommandKind::kServer, ReadServer},
-    {"canvas", CommandKind::kCanvas, ReadCanvas},
-    {"camera", CommandKind::kCamera, ReadView},
-    {"ball", CommandKind::kBall, ReadView},
-    {"car", CommandKind::kCar, ReadCar},
-    {"set", CommandKind::kSet, ReadCar},
-    {"nullcar", CommandKind::kNullCar, ReadNothingMore},
-    {"local", CommandKind::kLocal, ReadLocal},
-    {"plugin", CommandKind::kPluginLoad, ReadPlugin},
-    {"press", CommandKind::kPress, ReadPress},
-    {"frame", CommandKind::kFrame, ReadFrame},
-    {"show", CommandKind::kShowCars, ReadShow},
+    {"game", CommandKind::kGame, ReadGame, "game hosted|online|none", "the game mode"},
+    {"server", CommandKind::kServer, ReadServer, "server null|present",
+     "make the game's server null, or bring it back"},
+    {"canvas", CommandKind::kCanvas, ReadCanvas, "canvas W H",
+     "the canvas size (default 1920 1080)"},
+    {"camera", CommandKind::kCamera, ReadView,
+     "camera [loc=X,Y,Z] [rot=P,Y,R] [fov=DEG] | camera null", "the camera"},
+    {"ball", CommandKind::kBall, ReadView, "ball [loc=X,Y,Z] | ball null",
+     "the ball (default at 0,0,93)"},
+    {"car", CommandKind::kCar, ReadCar,
+     "car NAME [team=N] [loc=X,Y,Z] [vel=X,Y,Z] [angvel=X,Y,Z] [rot=P,Y,R] [boost=F] "
+     "[screen=X,Y] [local] [nopri] [noboost]",
+     "append a car; screen= fixes where it projects, nopri and noboost leave out its "
+     "player information or boost component"},
+    {"set", CommandKind::kSet, ReadCar,
+     "set NAME [team=N] [loc=X,Y,Z] [vel=X,Y,Z] [angvel=X,Y,Z] [rot=P,Y,R] [boost=F] "
+     "[screen=X,Y|none]",
+     "change a car: only what the line names"},
+    {"nullcar", CommandKind::kNullCar, ReadNothingMore, "nullcar",
+     "append a null entry to the car list"},
+    {"local", CommandKind::kLocal, ReadLocal, "local NAME|none",
+     "which car is the local player's"},
+    {"plugin", CommandKind::kPluginLoad, ReadPlugin, "plugin load|unload",
+     "load or unload the plugin module"},
+    {"press", CommandKind::kPress, ReadPress, "press [NAME]",
+     "the pickup button, for NAME's controller (default: the local player's)"},
+    {"frame", CommandKind::kFrame, ReadFrame, "frame [N]", "draw N frames (default 1)"},
+    {"show", CommandKind::kShowCars, ReadShow, "show cars | show cvars",
+     "print the car list, or every console variable"},
 };
+
+// A line that starts with none of the words above sets a console variable.
+constexpr char kVariableSynopsis[] = "NAME VALUE";
+constexpr char kVariableEffect[] = "set a console variable, e.g. vantorel_enable 1";
 
 const CommandWord* FindCommandWord(const std::string& word) {
   for (const CommandWord& entry : kCommandWords) {
@@ -405,7 +429,61 @@ const CommandWord* FindCommandWord(const std::string& word) {
   return nullptr;
 }
 
+// The grammar's layout: each synopsis from column 2, its effect from
+// kEffectColumn (on a line of its own when the synopsis reaches that far),
+// no line longer than kGrammarWidth.
+constexpr std::size_t kSynopsisColumn = 2;
+constexpr std::size_t kSynopsisIndent = 6;
+constexpr std::size_t kEffectColumn = 32;
+constexpr std::size_t kGrammarWidth = 78;
+
+// Appends the words of `text` to `out`, which ends at `column`, starting a
+// new line at `indent` wherever the next word would pass kGrammarWidth.
+// Returns the column where `out` then ends.
+std::size_t AppendWrapped(std::string* out, std::size_t column, std::size_t indent,
+                          const std::string& text) {
+  bool first = true;
+  for (const std::string& word : SplitWords(text)) {
+    if (!first && column + 1 + word.size() > kGrammarWidth) {
+      *out += "\n" + std::string(indent, ' ');
+      column = indent;
+    } else if (!first) {
+      *out += ' ';
+      ++column;
+    }
+    *out += word;
+    column += word.size();
+    first = false;
+  }
+  return column;
+}
+
+// Appends one entry of the grammar: the synopsis, then the effect beside it.
+void AppendCommand(std::string* out, const char* synopsis, const char* effect) {
+  *out += std::string(kSynopsisColumn, ' ');
+  std::size_t column = AppendWrapped(out, kSynopsisColumn, kSynopsisIndent, synopsis);
+  if (column + 2 > kEffectColumn) {
+    *out += '\n';
+    column = 0;
+  }
+  *out += std::string(kEffectColumn - column, ' ');
+  AppendWrapped(out, kEffectColumn, kEffectColumn, effect);
+  *out += '\n';
+}
+
 }  // namespace
+
+std::string ScriptGrammar() {
+  std::string grammar =
+      "One command per line; blank lines and lines starting with # are skipped.\n"
+      "Vectors are written X,Y,Z, rotations P,Y,R (65536 to a full turn), screen\n"
+      "points X,Y.\n";
+  for (const CommandWord& entry : kCommandWords) {
+    AppendCommand(&grammar, entry.synopsis, entry.effect);
+  }
+  AppendCommand(&grammar, kVariableSynopsis, kVariableEffect);
+  return grammar;
+}
 
 bool ReadLine(const std::string& line, int number, std::optional<Command>* command,
               std::string* message) {

@@ -9,23 +9,26 @@
 
 namespace vantorel_sim {
 
+// The form a script line takes. kCommandWords in ScriptReader.cpp gives each
+// command word its synopsis and effect (ScriptGrammar prints them); a line
+// whose first word is none of them is a kVariable.
 enum class CommandKind {
-  kGame,           // game hosted|online|none
-  kServer,         // server null|present
-  kCanvas,         // canvas W H
-  kCamera,         // camera [loc=] [rot=] [fov=] / camera null
-  kBall,           // ball [loc=] / ball null
-  kCar,            // car NAME [options]
-  kSet,            // set NAME [options]
-  kNullCar,        // nullcar
-  kLocal,          // local NAME|none
-  kPluginLoad,     // plugin load
-  kPluginUnload,   // plugin unload
-  kVariable,       // NAME VALUE
-  kPress,          // press [NAME]
-  kFrame,          // frame [N]
-  kShowCars,       // show cars
-  kShowVariables,  // show cvars
+  kGame,
+  kServer,
+  kCanvas,
+  kCamera,
+  kBall,
+  kCar,
+  kSet,
+  kNullCar,
+  kLocal,
+  kPluginLoad,
+  kPluginUnload,
+  kVariable,
+  kPress,
+  kFrame,
+  kShowCars,
+  kShowVariables,
 };
 
 enum class ScriptGameMode { kHosted, kOnline, kNone };
@@ -80,6 +83,11 @@ struct ScriptError {
 // played, so that a malformed line anywhere stops the script before its
 // first command. Returns false with `error` set at the first bad line.
 bool ReadScript(const std::string& text, std::vector<Command>* commands, ScriptError* error);
+
+// The script language: how lines are written, then one entry per command
+// with its synopsis and effect, as `vantorel-sim --help` prints it and
+// README.md shows it.
+std::string ScriptGrammar();
 
 // Reads one line (without its line break). Returns false with `message` set
 // when the line is bad; a blank or comment line gives no command.

@@ -22,7 +22,8 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kExitBadLine = 2;
 
-const char kUsage[] =
+// The usage text around the script language, which ScriptGrammar gives.
+const char kUsageBeforeGrammar[] =
     "Usage: vantorel-sim [options] [SCRIPT]\n"
     "\n"
     "Plays SCRIPT (a file, or - for standard input) on the simulated host with\n"
@@ -40,19 +41,8 @@ const char kUsage[] =
     "                   and ball as the host marks them, the plugin's lines on\n"
     "                   top (without any frame: the match at the end)\n"
     "  --help           show this text\n"
-    "\n"
-    "Script lines (blank lines and lines starting with # are skipped):\n"
-    "  game hosted|online|none          server null|present\n"
-    "  canvas W H                       nullcar\n"
-    "  camera [loc=X,Y,Z] [rot=P,Y,R] [fov=DEG]  |  camera null\n"
-    "  ball [loc=X,Y,Z]  |  ball null\n"
-    "  car NAME [team=N] [loc=X,Y,Z] [vel=X,Y,Z] [angvel=X,Y,Z] [rot=P,Y,R]\n"
-    "           [boost=F] [screen=X,Y] [local] [nopri] [noboost]\n"
-    "  set NAME [team= loc= vel= angvel= rot= boost= screen=X,Y|none]\n"
-    "  local NAME|none                  plugin load|unload\n"
-    "  press [NAME]                     frame [N]\n"
-    "  show cars                        show cvars\n"
-    "  NAME VALUE                       set a console variable\n"
+    "\n";
+const char kUsageAfterGrammar[] =
     "\n"
     "Exit status: 0 when the script ran to its end; 2 for a bad script line\n"
     "(nothing runs); 1 for any other failure.\n";
@@ -233,7 +223,9 @@ int Main(int argc, char** argv) {
   std::string error;
   if (!ParseOptions(args, &options, &error)) return Fail(error);
   if (options.help) {
-    std::fputs(kUsage, stdout);
+    std::fputs(kUsageBeforeGrammar, stdout);
+    std::fputs(ScriptGrammar().c_str(), stdout);
+    std::fputs(kUsageAfterGrammar, stdout);
     if (!PicturesSupported()) {
       std::fputs("\nThis build has no Cairo: --picture is unavailable.\n", stdout);
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -253,6 +254,21 @@ TEST(ScriptReaderTest, RefusesNumbersOutOfRange) {
       {"camera fov=180", "fov must lie between 0 and 180"},
       {"camera fov=nan", "fov must lie between 0 and 180"},
   });
+}
+
+// --help and README.md print the grammar as it comes: one entry per command,
+// each starting a line of its own, and no line wider than a terminal.
+TEST(ScriptReaderTest, GrammarListsEveryCommandWithinSeventyEightColumns) {
+  const std::string grammar = ScriptGrammar();
+  for (const char* start : {"game ", "server ", "canvas ", "camera ", "ball ", "car ", "set ",
+                            "nullcar ", "local ", "plugin ", "press ", "frame ", "show ",
+                            "NAME VALUE "}) {
+    EXPECT_NE(grammar.find(std::string("\n  ") + start), std::string::npos) << start;
+  }
+  std::istringstream lines(grammar);
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_LE(line.size(), 78u) << line;
+  }
 }
 
 }  // namespace
