@@ -34,8 +34,6 @@ endif()
 if(_provider_include)
   target_include_directories(vantorel_fuzz_harness SYSTEM PRIVATE ${_provider_include})
 endif()
-target_include_directories(vantorel_fuzz_harness
-  PRIVATE ${PROJECT_SOURCE_DIR}/tests/support
-  PUBLIC ${_fuzz}
-  PRIVATE ${PROJECT_SOURCE_DIR}/source/VantorelPlugin)
-target_link_libraries(vantorel_fuzz_harness PUBLIC vantorel_sim simhost PRIVATE vantorel_flags)
+target_include_directories(vantorel_fuzz_harness PUBLIC ${_fuzz})
+target_link_libraries(vantorel_fuzz_harness
+  PUBLIC vantorel_sim vantorel_test_support PRIVATE vantorel_flags)

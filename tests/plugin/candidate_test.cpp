@@ -4,17 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
-#include "PluginFixture.h"
+#include "HostFixture.h"
 
 namespace vantorel_test {
 namespace {
 
-class CandidateTest : public PluginTest {
+class CandidateTest : public PluginFixture {
  protected:
   void SetUp() override {
-    PluginTest::SetUp();
+    PluginFixture::SetUp();
     Set("vantorel_enable", "1");
     match().ball.location = Vector{0, 0, 0};
   }
@@ -25,8 +26,12 @@ class CandidateTest : public PluginTest {
   std::string MarkedCar() {
     Set("vantorel_render_enable", "1");
     Frame();
-    if (listener_.lines.size() != 3) return "";
-    const Vector2 tip = listener_.lines[0].end;
+    if (listener_.lineCount != 3) return "";
+    const auto& draws = listener_.draws;
+    const auto first = std::find_if(draws.begin(), draws.end(), [](const simhost::DrawCall& call) {
+      return call.kind == simhost::DrawCall::Kind::kLine;
+    });
+    const Vector2 tip = first->end;
     for (const auto& car : match().cars()) {
       if (car && car->screenPoint && car->screenPoint->X == tip.X &&
           car->screenPoint->Y - 30 == tip.Y) {

@@ -8,7 +8,7 @@
 #include <limits>
 #include <string>
 
-#include "PluginFixture.h"
+#include "HostFixture.h"
 
 namespace vantorel_test {
 namespace {
@@ -18,10 +18,10 @@ constexpr std::int32_t kMaxInt = std::numeric_limits<std::int32_t>::max();
 
 const char kYellow[] = "color 255 255 0 255";
 
-class OverlayTest : public PluginTest {
+class OverlayTest : public PluginFixture {
  protected:
   void SetUp() override {
-    PluginTest::SetUp();
+    PluginFixture::SetUp();
     Set("vantorel_render_enable", "1");
     match().ball.location = Vector{0, 0, 0};
     me_ = &AddLocal("me", 0, {0, 5000, 0});

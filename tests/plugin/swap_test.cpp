@@ -10,7 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "PluginFixture.h"
+#include "Bits.h"
+#include "CarState.h"
+#include "HostFixture.h"
 
 namespace vantorel_test {
 namespace {
@@ -37,10 +39,10 @@ CarState OtherState() {
                   -0.0f};
 }
 
-class SwapTest : public PluginTest {
+class SwapTest : public PluginFixture {
  protected:
   void SetUp() override {
-    PluginTest::SetUp();
+    PluginFixture::SetUp();
     Set("vantorel_enable", "1");
     // The walk from index 0 takes the team-mate at 1 whatever the cars hold,
     // so any value may stand in any field.

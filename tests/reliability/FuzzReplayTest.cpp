@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Harness.h"
+#include "ModulePaths.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ std::size_t Replay(const std::string& target, Play play) {
     for (const fs::path& input : Inputs(folder)) {
       const std::string bytes = ReadBytes(input);
       EXPECT_EQ(play(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
-                     VANTOREL_PLUGIN_PATH),
+                     vantorel_test::PluginModule()),
                 "")
           << input;
       ++played;

@@ -1,4 +1,3 @@
-#include "TestFiles.h"
 #include "simhost/Console.h"
 
 #include <gtest/gtest.h>
@@ -7,22 +6,18 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "RecordingListener.h"
+#include "TempPath.h"
+#include "TestFiles.h"
 
+namespace vantorel_test {
 namespace {
 
 using simhost::Binding;
 using simhost::Console;
 using simhost::Variable;
-
-std::string TempPath(const std::string& leaf) {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  return std::string(SIMHOST_TEST_TEMP_DIR) + "/" + info->test_suite_name() + "." + info->name() +
-         "." + leaf;
-}
 
 Variable& Bounded(Console& console, const std::string& name, float min, float max,
                   const std::string& defaultValue = "0") {
@@ -281,7 +276,7 @@ TEST(ConsoleConfig, UnreadableFileIsAnError) {
   Console console(listener);
   std::string error;
   // A folder is no file to read.
-  EXPECT_FALSE(console.LoadConfig(SIMHOST_TEST_TEMP_DIR, &error));
+  EXPECT_FALSE(console.LoadConfig(TempDir(), &error));
   EXPECT_NE(error.find("cannot read configuration file"), std::string::npos) << error;
 }
 
@@ -423,3 +418,4 @@ TEST(ConsoleConfig, FailedReplaceKeepsTheOldFileAndLeavesNoTemporary) {
 }
 
 }  // namespace
+}  // namespace vantorel_test

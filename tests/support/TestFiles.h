@@ -1,18 +1,14 @@
 #pragma once
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
-// Whole files in and out, for tests that prepare or inspect a configuration.
-inline void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << content;
-}
+namespace vantorel_test {
 
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+// Whole files in and out, for tests that prepare or inspect a configuration
+// file, and for replaying saved fuzz inputs. Binary: no line endings change.
+void WriteFile(const std::string& path, const std::string& content);
+// The whole file; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+bool Exists(const std::string& path);
+
+}  // namespace vantorel_test

@@ -11,8 +11,12 @@
 #include <cairo.h>
 #endif
 
+#include "TempPath.h"
+
 namespace vantorel_sim {
 namespace {
+
+using vantorel_test::TempPath;
 
 TEST(PictureTest, RefusesCanvasesTooLargeToHold) {
   std::string error;
@@ -104,8 +108,6 @@ simhost::DrawCall Line(Vector2 start, Vector2 end, float width) {
   return call;
 }
 
-std::string TempPath(const char* name) { return std::string(SIM_TEST_TEMP_DIR) + "/" + name; }
-
 TEST(PictureTest, PaintsMarksAndLinesWhereTheyWereDrawn) {
   Scene scene;
   scene.canvas = Vector2{200, 100};
@@ -169,7 +171,7 @@ TEST(PictureTest, WithoutCairoRefusesPictures) {
   Scene scene;
   scene.canvas = Vector2{10, 10};
   std::string error;
-  EXPECT_FALSE(WritePicture(scene, SIM_TEST_TEMP_DIR "/never.png", &error));
+  EXPECT_FALSE(WritePicture(scene, TempPath("never.png"), &error));
   EXPECT_NE(error.find("Cairo"), std::string::npos) << error;
 }
 

@@ -6,7 +6,7 @@
 #include "simhost/Host.h"
 #include "simhost/HostListener.h"
 
-namespace vantorel_bench {
+namespace vantorel_test {
 
 // How the plugin chooses the next car: vantorel_sequential_swap 0 or 1.
 enum class Mode { kBestCar, kSequential };
@@ -70,4 +70,4 @@ class FrameScene {
   std::string error_;
 };
 
-}  // namespace vantorel_bench
+}  // namespace vantorel_test

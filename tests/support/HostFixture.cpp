@@ -1,0 +1,50 @@
+#include "HostFixture.h"
+
+namespace vantorel_test {
+
+void HostFixture::Load(const std::string& path) {
+  std::string error;
+  ASSERT_TRUE(host_.LoadPlugin(path, &error)) << error;
+  ASSERT_NE(host_.plugin(), nullptr);
+}
+
+void HostFixture::Set(const std::string& name, const std::string& value) {
+  simhost::Variable* variable = host_.console().Find(name);
+  ASSERT_NE(variable, nullptr) << name;
+  ASSERT_TRUE(host_.console().Set(*variable, value)) << name << " " << value;
+}
+
+simhost::SimCar& HostFixture::AddCar(const std::string& owner, int team, Vector location,
+                                     Rotator rotation) {
+  simhost::SimCar& car = match().AddCar(owner);
+  car.playerInfo.team = static_cast<std::uint8_t>(team);
+  car.location = location;
+  car.rotation = rotation;
+  return car;
+}
+
+simhost::SimCar& HostFixture::AddLocal(const std::string& owner, int team, Vector location,
+                                       Rotator rotation) {
+  simhost::SimCar& car = AddCar(owner, team, location, rotation);
+  match().localCar = &car;
+  return car;
+}
+
+Lines HostFixture::Press(simhost::SimCar* car) {
+  listener_.Clear();
+  host_.Press(car);
+  return listener_.logs;
+}
+
+Lines HostFixture::Frame() {
+  listener_.Clear();
+  host_.Frame();
+  return Describe(listener_.draws);
+}
+
+void PluginFixture::SetUp() {
+  Load();
+  listener_.Clear();
+}
+
+}  // namespace vantorel_test
