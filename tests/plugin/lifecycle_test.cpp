@@ -362,13 +362,6 @@ TEST_F(Lifecycle, AModuleThatCannotBeOpenedIsRefused) {
   EXPECT_TRUE(host_.console().variables().empty());
 }
 
-TEST_F(Lifecycle, AModuleWithoutRecordIsRefused) {
-  std::string error;
-  EXPECT_FALSE(host_.LoadPlugin(TestPluginNoExportsModule(), &error));
-  EXPECT_NE(error.find("has no exported record \"exports\""), std::string::npos) << error;
-  EXPECT_FALSE(host_.pluginLoaded());
-}
-
 TEST_F(Lifecycle, AModuleOfAnotherInterfaceVersionIsRefused) {
   std::string error;
   EXPECT_FALSE(host_.LoadPlugin(TestPluginV72Module(), &error));
