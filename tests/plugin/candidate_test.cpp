@@ -145,49 +145,45 @@ TEST_F(SequentialWalkTest, NullCarAfterFirstTeamMateIsNotReached) {
 // ---------------------------------------------------------------------------
 // Who counts as a team-mate, in either mode
 
+// An opponent, the player in team 255, and after them a car of team 255
+// without player information: the host reports team 255 for such a car,
+// which must not pass for a team-mate of a player in team 255.
 class TeamFilterTest : public CandidateTest, public ::testing::WithParamInterface<bool> {
  protected:
   void SetUp() override {
     CandidateTest::SetUp();
     Set("vantorel_sequential_swap", GetParam() ? "1" : "0");
+    opp_ = &AddCar("opp", 1, {500, 0, 0});
+    me_ = &AddLocal("me", 255, {-500, 0, 0});
+    ghost_ = &AddCar("ghost", 255, {1000, 0, 0});
+    ghost_->hasPlayerInfo = false;
   }
+
+  // Presses and checks that no car qualified: the choice fell back to the
+  // first car, the opponent, and the ghost stayed where it was.
+  void PressFindsNoTeamMate() {
+    for (const std::string& line : Press()) {
+      EXPECT_NE(line.rfind("Car Valid", 0), 0u) << line;
+    }
+    EXPECT_EQ(lastSwapIndex(), 0);
+    EXPECT_EQ(me_->location.X, 500);
+    EXPECT_EQ(opp_->location.X, -500);
+    EXPECT_EQ(ghost_->location.X, 1000);
+  }
+
+  simhost::SimCar* opp_ = nullptr;
+  simhost::SimCar* me_ = nullptr;
+  simhost::SimCar* ghost_ = nullptr;
 };
 
-// The host reports team 255 for a car without player information; such a car
-// must not pass for a team-mate of a player in team 255.
-TEST_P(TeamFilterTest, CarWithoutPlayerInfoNeverQualifies) {
-  simhost::SimCar& opp = AddCar("opp", 1, {500, 0, 0});
-  simhost::SimCar& me = AddLocal("me", 255, {-500, 0, 0});
-  simhost::SimCar& ghost = AddCar("ghost", 255, {1000, 0, 0});
-  ghost.hasPlayerInfo = false;
-
-  const Lines lines = Press();
-  for (const std::string& line : lines) {
-    EXPECT_NE(line.rfind("Car Valid", 0), 0u) << line;
-  }
-  EXPECT_EQ(lastSwapIndex(), 0);
-  EXPECT_EQ(me.location.X, 500);
-  EXPECT_EQ(opp.location.X, -500);
-  EXPECT_EQ(ghost.location.X, 1000);
-}
+TEST_P(TeamFilterTest, CarWithoutPlayerInfoNeverQualifies) { PressFindsNoTeamMate(); }
 
 TEST_P(TeamFilterTest, PlayerWithoutPlayerInfoHasNoTeamMates) {
-  simhost::SimCar& opp = AddCar("opp", 1, {500, 0, 0});
-  simhost::SimCar& me = AddLocal("me", 255, {-500, 0, 0});
-  me.hasPlayerInfo = false;
-  simhost::SimCar& ghost = AddCar("ghost", 255, {1000, 0, 0});
-  ghost.hasPlayerInfo = false;
+  me_->hasPlayerInfo = false;
   simhost::SimCar& other = AddCar("other", 255, {2000, 0, 0});
   simhost::SimCar& zero = AddCar("zero", 0, {3000, 0, 0});
 
-  const Lines lines = Press();
-  for (const std::string& line : lines) {
-    EXPECT_NE(line.rfind("Car Valid", 0), 0u) << line;
-  }
-  EXPECT_EQ(lastSwapIndex(), 0);
-  EXPECT_EQ(me.location.X, 500);
-  EXPECT_EQ(opp.location.X, -500);
-  EXPECT_EQ(ghost.location.X, 1000);
+  PressFindsNoTeamMate();
   EXPECT_EQ(other.location.X, 2000);
   EXPECT_EQ(zero.location.X, 3000);
 }

@@ -46,30 +46,24 @@ class HostTest : public HostFixture {
 // Loading
 
 TEST_F(HostTest, RefusesAModuleThatCannotBeOpened) {
-  std::string error;
-  EXPECT_FALSE(host_.LoadPlugin("/no/such/folder/VantorelPlugin.so", &error));
+  const std::string error = LoadRefused("/no/such/folder/VantorelPlugin.so");
   EXPECT_EQ(error.rfind("cannot open plugin module /no/such/folder/VantorelPlugin.so: ", 0), 0u)
       << error;
   EXPECT_GT(error.size(), std::strlen("cannot open plugin module /no/such/folder/VantorelPlugin.so: "));
-  EXPECT_FALSE(host_.pluginLoaded());
   EXPECT_EQ(host_.plugin(), nullptr);
   EXPECT_EQ(host_.pluginRecord(), nullptr);
 }
 
 TEST_F(HostTest, RefusesAModuleWithoutRecord) {
-  std::string error;
-  EXPECT_FALSE(host_.LoadPlugin(TestPluginNoExportsModule(), &error));
-  EXPECT_EQ(error, std::string("plugin module ") + TestPluginNoExportsModule() +
-                       " has no exported record \"exports\"");
-  EXPECT_FALSE(host_.pluginLoaded());
+  EXPECT_EQ(LoadRefused(TestPluginNoExportsModule()),
+            std::string("plugin module ") + TestPluginNoExportsModule() +
+                " has no exported record \"exports\"");
 }
 
 TEST_F(HostTest, RefusesAnotherInterfaceVersion) {
-  std::string error;
-  EXPECT_FALSE(host_.LoadPlugin(TestPluginV72Module(), &error));
-  EXPECT_EQ(error, std::string("plugin module ") + TestPluginV72Module() +
-                       " carries plugin interface version 72; this host loads version 73");
-  EXPECT_FALSE(host_.pluginLoaded());
+  EXPECT_EQ(LoadRefused(TestPluginV72Module()),
+            std::string("plugin module ") + TestPluginV72Module() +
+                " carries plugin interface version 72; this host loads version 73");
   EXPECT_EQ(host_.hookCount(), 0u);
   EXPECT_TRUE(host_.console().variables().empty());
 }
@@ -116,13 +110,8 @@ TEST_F(HostTest, UnloadRunsOnUnloadDeletesAndLetsGo) {
   Load();
   host_.console().Set(*host_.console().Find("test_enable"), "1");
   host_.UnloadPlugin();
-  EXPECT_FALSE(host_.pluginLoaded());
-  EXPECT_EQ(host_.plugin(), nullptr);
-  EXPECT_EQ(host_.hookCount(), 0u);
-  EXPECT_EQ(host_.drawableCount(), 0u);
-  ASSERT_EQ(host_.console().variables().size(), 3u);
+  ASSERT_NO_FATAL_FAILURE(ExpectUnloaded(3));
   EXPECT_EQ(host_.console().Find("test_enable")->value, "1");
-  for (const auto& variable : host_.console().variables()) EXPECT_TRUE(variable->bindings.empty());
   host_.UnloadPlugin();  // nothing loaded: nothing happens
 
   // Loading again makes a fresh object, which gets the kept values.

@@ -8,6 +8,24 @@ void HostFixture::Load(const std::string& path) {
   ASSERT_NE(host_.plugin(), nullptr);
 }
 
+std::string HostFixture::LoadRefused(const std::string& path) {
+  std::string error;
+  EXPECT_FALSE(host_.LoadPlugin(path, &error)) << path;
+  EXPECT_FALSE(host_.pluginLoaded());
+  return error;
+}
+
+void HostFixture::ExpectUnloaded(std::size_t variables) {
+  EXPECT_FALSE(host_.pluginLoaded());
+  EXPECT_EQ(host_.plugin(), nullptr);
+  EXPECT_EQ(host_.hookCount(), 0u);
+  EXPECT_EQ(host_.drawableCount(), 0u);
+  ASSERT_EQ(host_.console().variables().size(), variables);
+  for (const auto& variable : host_.console().variables()) {
+    EXPECT_TRUE(variable->bindings.empty()) << variable->name;
+  }
+}
+
 void HostFixture::Set(const std::string& name, const std::string& value) {
   simhost::Variable* variable = host_.console().Find(name);
   ASSERT_NE(variable, nullptr) << name;

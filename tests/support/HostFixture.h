@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -26,6 +27,13 @@ class HostFixture : public ::testing::Test {
   // Loads the module at `path` through the host's own loader; a refusal
   // fails the test.
   void Load(const std::string& path = PluginModule());
+  // Loads the module at `path`, which the host must refuse, and returns the
+  // refusal message; a module that loads fails the test.
+  std::string LoadRefused(const std::string& path);
+  // Checks that the host holds nothing of a plugin any more: no module, no
+  // object, no hook or drawable, and no slot bound to any of the console's
+  // `variables` variables, which stay registered.
+  void ExpectUnloaded(std::size_t variables);
 
   // The loaded plugin object as its class. Only the built plugin module's
   // object is a VantorelPlugin.
