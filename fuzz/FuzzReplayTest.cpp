@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "Harness.h"
-#include "ModulePaths.h"
+#include "Paths.h"
 #include "TestFiles.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "Harness.h"
-#include "ModulePaths.h"
+#include "Paths.h"
 
 namespace {
 

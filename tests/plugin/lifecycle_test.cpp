@@ -12,9 +12,8 @@
 
 #include "HostFixture.h"
 #include "ModuleHandle.h"
-#include "ModulePaths.h"
+#include "Paths.h"
 #include "PluginExports.h"
-#include "TempPath.h"
 #include "VantorelPlugin.h"
 
 namespace vantorel_test {
@@ -237,8 +236,7 @@ TEST_F(Lifecycle, ConsoleChangeReachesTheSlotAtOnce) {
 }
 
 TEST_F(Lifecycle, PressReachesSwapCarAtOnceAfterEnabling) {
-  simhost::SimCar& car = host_.match().AddCar("Zindar");
-  host_.match().localCar = &car;
+  simhost::SimCar& car = AddLocal("Zindar", 0);
   Load();
   host_.Press(&car);
   ASSERT_EQ(listener_.logs.size(), 1u);
@@ -254,8 +252,7 @@ TEST_F(Lifecycle, PressReachesSwapCarAtOnceAfterEnabling) {
 // Unloading
 
 TEST_F(Lifecycle, AfterOnUnloadNoPressOrFrameReachesThePlugin) {
-  simhost::SimCar& car = host_.match().AddCar("Zindar");
-  host_.match().localCar = &car;
+  simhost::SimCar& car = AddLocal("Zindar", 0);
   simhost::SimCar& mate = host_.match().AddCar("Mate");
   mate.location = Vector{1000, 0, 0};
   mate.screenPoint = Vector2{500, 500};

@@ -18,9 +18,8 @@
 #include <vector>
 
 #include "HostFixture.h"
-#include "ModulePaths.h"
+#include "Paths.h"
 #include "RecordingListener.h"
-#include "TempPath.h"
 #include "TestFiles.h"
 #include "VantorelPlugin.h"
 #include "simhost/Host.h"

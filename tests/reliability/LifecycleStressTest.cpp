@@ -10,7 +10,7 @@
 #include <string>
 
 #include "HeapInUse.h"
-#include "ModulePaths.h"
+#include "Paths.h"
 #include "RecordingListener.h"
 #include "VantorelPlugin.h"
 #include "simhost/Host.h"
@@ -89,9 +89,9 @@ TEST(LifecycleStress, LoadUnloadAndDeleteCyclesGiveEverythingBack) {
   // registers an exit handler of its own, for the whole process, with each
   // static destructor a module registers, and the module has two: 32 bytes
   // of glibc's exit list apiece, every load, until the process ends.
-  if (CanMeasureHeap()) {
+  if (kCanMeasureHeap) {
     const std::size_t grown = finalHeap > warmHeap ? finalHeap - warmHeap : 0;
-    const std::size_t perCycle = SanitizedHeap() ? 80 : 0;
+    const std::size_t perCycle = kSanitizedHeap ? 80 : 0;
     const std::size_t allowed = 16 * 1024 + perCycle * static_cast<std::size_t>(cycles - warmCycles);
     EXPECT_LT(grown, allowed) << "the heap grew by " << grown << " bytes over "
                               << cycles - warmCycles << " cycles";

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "RecordingListener.h"
-#include "TempPath.h"
+#include "Paths.h"
 #include "TestFiles.h"
 
 namespace vantorel_test {

@@ -11,7 +11,7 @@
 
 #include "simhost/Projection.h"
 #include "HostFixture.h"
-#include "ModulePaths.h"
+#include "Paths.h"
 #include "ServerWrapper.h"
 #include "TestPlugin.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "ModulePaths.h"
+#include "Paths.h"
 #include "simhost/Match.h"
 
 namespace vantorel_test {

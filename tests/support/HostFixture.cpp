@@ -41,28 +41,4 @@ simhost::SimCar& HostFixture::AddCar(const std::string& owner, int team, Vector 
   return car;
 }
 
-simhost::SimCar& HostFixture::AddLocal(const std::string& owner, int team, Vector location,
-                                       Rotator rotation) {
-  simhost::SimCar& car = AddCar(owner, team, location, rotation);
-  match().localCar = &car;
-  return car;
-}
-
-Lines HostFixture::Press(simhost::SimCar* car) {
-  listener_.Clear();
-  host_.Press(car);
-  return listener_.logs;
-}
-
-Lines HostFixture::Frame() {
-  listener_.Clear();
-  host_.Frame();
-  return Describe(listener_.draws);
-}
-
-void PluginFixture::SetUp() {
-  Load();
-  listener_.Clear();
-}
-
 }  // namespace vantorel_test

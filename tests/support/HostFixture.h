@@ -7,7 +7,7 @@
 #include <string>
 
 #include "GameWrapper.h"
-#include "ModulePaths.h"
+#include "Paths.h"
 #include "RecordingListener.h"
 #include "VantorelPlugin.h"
 #include "simhost/Host.h"
@@ -51,15 +51,27 @@ class HostFixture : public ::testing::Test {
                           Rotator rotation = {});
   // Adds the local player's car.
   simhost::SimCar& AddLocal(const std::string& owner, int team, Vector location = {},
-                            Rotator rotation = {});
+                            Rotator rotation = {}) {
+    simhost::SimCar& car = AddCar(owner, team, location, rotation);
+    match().localCar = &car;
+    return car;
+  }
 
   // Presses the pickup button in `car` and returns the lines it logged.
-  Lines Press(simhost::SimCar* car);
+  Lines Press(simhost::SimCar* car) {
+    listener_.Clear();
+    host_.Press(car);
+    return listener_.logs;
+  }
   Lines Press() { return Press(match().localCar); }
 
   // Draws one frame and returns its drawing calls as text (see Describe);
   // its log lines stay in logs().
-  Lines Frame();
+  Lines Frame() {
+    listener_.Clear();
+    host_.Frame();
+    return Describe(listener_.draws);
+  }
 
   const Lines& logs() const { return listener_.logs; }
 
@@ -71,7 +83,10 @@ class HostFixture : public ::testing::Test {
 // and nothing recorded yet.
 class PluginFixture : public HostFixture {
  protected:
-  void SetUp() override;
+  void SetUp() override {
+    Load();
+    listener_.Clear();
+  }
 };
 
 }  // namespace vantorel_test

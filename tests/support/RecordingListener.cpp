@@ -4,43 +4,24 @@
 
 namespace vantorel_test {
 
-void RecordingListener::OnLog(const std::string& text) {
-  ++logCount;
-  if (keep) logs.push_back(text);
-  if (onLog) onLog(text);
-}
-
-void RecordingListener::OnHostMessage(const std::string& text) { messages.push_back(text); }
-
-void RecordingListener::OnColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
-                                std::uint8_t alpha) {
-  if (!keep) return;
+simhost::DrawCall ColorCall(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+                            std::uint8_t alpha) {
   simhost::DrawCall call;
   call.kind = simhost::DrawCall::Kind::kColor;
   call.color[0] = red;
   call.color[1] = green;
   call.color[2] = blue;
   call.color[3] = alpha;
-  draws.push_back(call);
+  return call;
 }
 
-void RecordingListener::OnLine(Vector2 start, Vector2 end, float width) {
-  ++lineCount;
-  if (!keep) return;
+simhost::DrawCall LineCall(Vector2 start, Vector2 end, float width) {
   simhost::DrawCall call;
   call.kind = simhost::DrawCall::Kind::kLine;
   call.start = start;
   call.end = end;
   call.width = width;
-  draws.push_back(call);
-}
-
-void RecordingListener::Clear() {
-  logs.clear();
-  messages.clear();
-  draws.clear();
-  logCount = 0;
-  lineCount = 0;
+  return call;
 }
 
 Lines Describe(const std::vector<simhost::DrawCall>& draws) {

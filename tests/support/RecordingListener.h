@@ -12,6 +12,11 @@ namespace vantorel_test {
 
 using Lines = std::vector<std::string>;
 
+// One drawing call as the host records it.
+simhost::DrawCall ColorCall(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+                            std::uint8_t alpha);
+simhost::DrawCall LineCall(Vector2 start, Vector2 end, float width);
+
 // What a host reported to its listener, for a test to look at: the console
 // lines, the host's own messages and the drawing calls, each kept in order
 // and counted. Owned by the test, which hands it to the host it builds.
@@ -25,14 +30,29 @@ using Lines = std::vector<std::string>;
 // pressed or drew.
 class RecordingListener : public simhost::HostListener {
  public:
-  void OnLog(const std::string& text) override;
-  void OnHostMessage(const std::string& text) override;
+  void OnLog(const std::string& text) override {
+    ++logCount;
+    if (keep) logs.push_back(text);
+    if (onLog) onLog(text);
+  }
+  void OnHostMessage(const std::string& text) override { messages.push_back(text); }
   void OnColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
-               std::uint8_t alpha) override;
-  void OnLine(Vector2 start, Vector2 end, float width) override;
+               std::uint8_t alpha) override {
+    if (keep) draws.push_back(ColorCall(red, green, blue, alpha));
+  }
+  void OnLine(Vector2 start, Vector2 end, float width) override {
+    ++lineCount;
+    if (keep) draws.push_back(LineCall(start, end, width));
+  }
 
   // Forgets what was kept and counted.
-  void Clear();
+  void Clear() {
+    logs.clear();
+    messages.clear();
+    draws.clear();
+    logCount = 0;
+    lineCount = 0;
+  }
 
   bool keep = true;
   Lines logs;

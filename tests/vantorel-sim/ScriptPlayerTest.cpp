@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "Paths.h"
 #include "Platform.h"
-#include "TempPath.h"
 
 namespace vantorel_sim {
 namespace {

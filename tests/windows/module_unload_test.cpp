@@ -12,7 +12,7 @@
 #include "CVarManagerWrapper.h"
 #include "GameWrapper.h"
 #include "ModuleHandle.h"
-#include "ModulePaths.h"
+#include "Paths.h"
 #include "PluginExports.h"
 
 namespace vantorel_test {
