@@ -8,6 +8,8 @@
 
 namespace vantorel_bench {
 
+using vantorel_test::Mode;
+
 // What the floor needs to know that the plugin reads from its settings and
 // from lastSwapIndex.
 struct FloorSettings {

@@ -23,12 +23,12 @@
 
 namespace {
 
-using vantorel_bench::AllocationCount;
+using vantorel_test::AllocationCount;
 using vantorel_bench::FloorFrame;
 using vantorel_bench::FloorSettings;
-using vantorel_bench::FrameScene;
-using vantorel_bench::Mode;
-using vantorel_bench::ModeName;
+using vantorel_test::FrameScene;
+using vantorel_test::Mode;
+using vantorel_test::ModeName;
 
 constexpr int kSizes[] = {2, 6, 8, 64, 1024};
 constexpr Mode kModes[] = {Mode::kBestCar, Mode::kSequential};

@@ -17,7 +17,7 @@
 #include "Floor.h"
 #include "FrameScene.h"
 
-extern "C" __attribute__((noinline)) void vantorel_run_frames(vantorel_bench::FrameScene* scene,
+extern "C" __attribute__((noinline)) void vantorel_run_frames(vantorel_test::FrameScene* scene,
                                                               long frames) {
   for (long i = 0; i < frames; ++i) scene->Frame();
 }
@@ -39,14 +39,14 @@ int Usage() {
 
 int main(int argc, char** argv) {
   bool floor = false;
-  vantorel_bench::Mode mode = vantorel_bench::Mode::kBestCar;
+  vantorel_test::Mode mode = vantorel_test::Mode::kBestCar;
   long cars = 8;
   long frames = -1;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--floor") == 0) {
       floor = true;
     } else if (std::strcmp(argv[i], "--sequential") == 0) {
-      mode = vantorel_bench::Mode::kSequential;
+      mode = vantorel_test::Mode::kSequential;
     } else if (std::strcmp(argv[i], "--cars") == 0 && i + 1 < argc) {
       if (!ParseCount(argv[++i], &cars) || cars < 2 || cars > 1000000) return Usage();
     } else if (frames >= 0 || !ParseCount(argv[i], &frames)) {
@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
   }
   if (frames < 0) return Usage();
 
-  vantorel_bench::FrameScene scene(mode, static_cast<int>(cars));
+  vantorel_test::FrameScene scene(mode, static_cast<int>(cars));
   if (!scene.ok()) {
     std::fprintf(stderr, "frame-driver: %s\n", scene.error().c_str());
     return 1;
@@ -74,11 +74,11 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  const auto before = vantorel_bench::AllocationCount();
+  const auto before = vantorel_test::AllocationCount();
   vantorel_run_frames(&scene, frames);
-  const auto allocations = vantorel_bench::AllocationCount() - before;
+  const auto allocations = vantorel_test::AllocationCount() - before;
   std::printf("%s frames: %ld, %s mode, %ld cars, heap allocations: %llu\n",
-              floor ? "floor" : "plugin", frames, vantorel_bench::ModeName(mode), cars,
+              floor ? "floor" : "plugin", frames, vantorel_test::ModeName(mode), cars,
               static_cast<unsigned long long>(allocations));
   return 0;
 }

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "CarState.h"
 #include "Harness.h"
-#include "simhost/Host.h"
-#include "simhost/HostListener.h"
 #include "RecordingListener.h"
 #include "VantorelPlugin.h"
+#include "simhost/Host.h"
 
 namespace vantorel_fuzz {
 
@@ -39,28 +39,18 @@ const char* const kFailureLines[] = {
     "Bad carArray in FindCandidateSwitchCar Sequential",
 };
 
-using Recorder = RecordingListener;
-
-// Everything a swap may exchange, and what decides whether it may.
-struct CarState {
+// A car of the list as a press or frame found it: what a swap may exchange,
+// and what decides whether it may.
+struct CarSnapshot {
   bool present = false;
-  Vector location;
-  Vector velocity;
-  Vector angularVelocity;
-  Rotator rotation;
-  float boost = 0.0f;
+  vantorel_test::CarState state;
   bool hasPlayerInfo = false;
   bool hasBoost = false;
   std::uint8_t team = 0;
 };
 
-bool SameBits(const CarState& a, const CarState& b) {
-  return a.present == b.present &&
-         std::memcmp(&a.location, &b.location, sizeof(Vector)) == 0 &&
-         std::memcmp(&a.velocity, &b.velocity, sizeof(Vector)) == 0 &&
-         std::memcmp(&a.angularVelocity, &b.angularVelocity, sizeof(Vector)) == 0 &&
-         std::memcmp(&a.rotation, &b.rotation, sizeof(Rotator)) == 0 &&
-         std::memcmp(&a.boost, &b.boost, sizeof(float)) == 0;
+bool SameBits(const CarSnapshot& a, const CarSnapshot& b) {
+  return a.present == b.present && vantorel_test::SameBits(a.state, b.state);
 }
 
 bool SamePoint(Vector2 a, Vector2 b) { return a.X == b.X && a.Y == b.Y; }
@@ -182,24 +172,20 @@ class MatchRun {
 
   simhost::Match& match() { return host_.match(); }
 
-  std::vector<CarState> Snapshot() {
-    std::vector<CarState> states;
+  std::vector<CarSnapshot> Snapshot() {
+    std::vector<CarSnapshot> snapshots;
     for (const auto& car : match().cars()) {
-      CarState state;
+      CarSnapshot snapshot;
       if (car) {
-        state.present = true;
-        state.location = car->location;
-        state.velocity = car->velocity;
-        state.angularVelocity = car->angularVelocity;
-        state.rotation = car->rotation;
-        state.boost = car->boostComponent.amount;
-        state.hasPlayerInfo = car->hasPlayerInfo;
-        state.hasBoost = car->hasBoostComponent;
-        state.team = car->playerInfo.team;
+        snapshot.present = true;
+        snapshot.state = vantorel_test::StateOf(*car);
+        snapshot.hasPlayerInfo = car->hasPlayerInfo;
+        snapshot.hasBoost = car->hasBoostComponent;
+        snapshot.team = car->playerInfo.team;
       }
-      states.push_back(state);
+      snapshots.push_back(snapshot);
     }
-    return states;
+    return snapshots;
   }
 
   SimCar* CarAt(std::size_t index) { return match().cars()[index].get(); }
@@ -315,7 +301,7 @@ class MatchRun {
     if (!cars.empty() && in_.ConsumeIntegralInRange(0, 3) == 0) {
       presser = cars[in_.ConsumeIntegralInRange<std::size_t>(0, cars.size() - 1)].get();
     }
-    const std::vector<CarState> before = Snapshot();
+    const std::vector<CarSnapshot> before = Snapshot();
     const std::int32_t indexBefore = plugin_->lastSwapIndex.load();
     const auto count = static_cast<std::int32_t>(cars.size());
     const bool enabled = *plugin_->enabled;
@@ -326,7 +312,7 @@ class MatchRun {
     recorder_.Clear();
     host_.Press(presser);
     const std::vector<std::string>& logs = recorder_.logs;
-    const std::vector<CarState> after = Snapshot();
+    const std::vector<CarSnapshot> after = Snapshot();
     const std::int32_t index = plugin_->lastSwapIndex.load();
     const auto nothingChanged = [&](const char* why) {
       for (std::size_t i = 0; i < after.size(); ++i) {
@@ -395,15 +381,15 @@ class MatchRun {
     for (std::size_t i = 0; i < cars.size(); ++i) {
       if (cars[i].get() == presser) self = i;
     }
-    const CarState& p = before[self];
-    const CarState& c = before[other];
+    const CarSnapshot& p = before[self];
+    const CarSnapshot& c = before[other];
     const bool qualifies = other != self && p.hasPlayerInfo && c.hasPlayerInfo && p.team == c.team;
     if (!qualifies && index != 0) Fail("candidate " + std::to_string(index) + " does not qualify");
 
     // Exactly the two cars' quantities, exchanged as the settings say.
-    std::vector<CarState> expected = before;
-    CarState& ep = expected[self];
-    CarState& ec = expected[other];
+    std::vector<CarSnapshot> expected = before;
+    vantorel_test::CarState& ep = expected[self].state;
+    vantorel_test::CarState& ec = expected[other].state;
     std::swap(ep.location, ec.location);
     if (velocities) {
       std::swap(ep.velocity, ec.velocity);
@@ -425,7 +411,7 @@ class MatchRun {
 
   void Frame() {
     ++step_;
-    const std::vector<CarState> before = Snapshot();
+    const std::vector<CarSnapshot> before = Snapshot();
     const std::int32_t indexBefore = plugin_->lastSwapIndex.load();
     const Vector2 canvas = match().canvasSize;
     const int thickness = *plugin_->renderThickness;
@@ -434,7 +420,7 @@ class MatchRun {
     host_.Frame();
     const std::vector<DrawCall>& drawn = host_.lastFrame();
 
-    const std::vector<CarState> after = Snapshot();
+    const std::vector<CarSnapshot> after = Snapshot();
     for (std::size_t i = 0; i < after.size(); ++i) {
       if (!SameBits(before[i], after[i])) Fail("a frame changed car " + std::to_string(i));
     }
@@ -480,7 +466,7 @@ class MatchRun {
 
   FuzzedDataProvider& in_;
   const std::string& pluginPath_;
-  Recorder recorder_;
+  vantorel_test::RecordingListener recorder_;
   simhost::Host host_;
   VantorelPlugin* plugin_ = nullptr;
   int step_ = 0;

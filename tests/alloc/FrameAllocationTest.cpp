@@ -14,9 +14,9 @@
 
 namespace {
 
-using vantorel_bench::AllocationCount;
-using vantorel_bench::FrameScene;
-using vantorel_bench::Mode;
+using vantorel_test::AllocationCount;
+using vantorel_test::FrameScene;
+using vantorel_test::Mode;
 
 struct Case {
   Mode mode;
@@ -24,7 +24,7 @@ struct Case {
 };
 
 void PrintTo(const Case& c, std::ostream* os) {
-  *os << vantorel_bench::ModeName(c.mode) << " mode, " << c.cars << " cars";
+  *os << vantorel_test::ModeName(c.mode) << " mode, " << c.cars << " cars";
 }
 
 class FrameAllocationTest : public testing::TestWithParam<Case> {};
@@ -50,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Case{Mode::kSequential, 2}, Case{Mode::kSequential, 8},
                     Case{Mode::kSequential, 1024}),
     [](const testing::TestParamInfo<Case>& info) {
-      return std::string(vantorel_bench::ModeName(info.param.mode)) + "_" +
+      return std::string(vantorel_test::ModeName(info.param.mode)) + "_" +
              std::to_string(info.param.cars);
     });
 

@@ -4,17 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
-#include "PluginFixture.h"
+#include "HostFixture.h"
 
 namespace vantorel_test {
 namespace {
 
-class CandidateTest : public PluginTest {
+class CandidateTest : public PluginFixture {
  protected:
   void SetUp() override {
-    PluginTest::SetUp();
+    PluginFixture::SetUp();
     Set("vantorel_enable", "1");
     match().ball.location = Vector{0, 0, 0};
   }
@@ -25,8 +26,12 @@ class CandidateTest : public PluginTest {
   std::string MarkedCar() {
     Set("vantorel_render_enable", "1");
     Frame();
-    if (listener_.lines.size() != 3) return "";
-    const Vector2 tip = listener_.lines[0].end;
+    if (listener_.lineCount != 3) return "";
+    const auto& draws = listener_.draws;
+    const auto first = std::find_if(draws.begin(), draws.end(), [](const simhost::DrawCall& call) {
+      return call.kind == simhost::DrawCall::Kind::kLine;
+    });
+    const Vector2 tip = first->end;
     for (const auto& car : match().cars()) {
       if (car && car->screenPoint && car->screenPoint->X == tip.X &&
           car->screenPoint->Y - 30 == tip.Y) {
@@ -140,49 +145,45 @@ TEST_F(SequentialWalkTest, NullCarAfterFirstTeamMateIsNotReached) {
 // ---------------------------------------------------------------------------
 // Who counts as a team-mate, in either mode
 
+// An opponent, the player in team 255, and after them a car of team 255
+// without player information: the host reports team 255 for such a car,
+// which must not pass for a team-mate of a player in team 255.
 class TeamFilterTest : public CandidateTest, public ::testing::WithParamInterface<bool> {
  protected:
   void SetUp() override {
     CandidateTest::SetUp();
     Set("vantorel_sequential_swap", GetParam() ? "1" : "0");
+    opp_ = &AddCar("opp", 1, {500, 0, 0});
+    me_ = &AddLocal("me", 255, {-500, 0, 0});
+    ghost_ = &AddCar("ghost", 255, {1000, 0, 0});
+    ghost_->hasPlayerInfo = false;
   }
+
+  // Presses and checks that no car qualified: the choice fell back to the
+  // first car, the opponent, and the ghost stayed where it was.
+  void PressFindsNoTeamMate() {
+    for (const std::string& line : Press()) {
+      EXPECT_NE(line.rfind("Car Valid", 0), 0u) << line;
+    }
+    EXPECT_EQ(lastSwapIndex(), 0);
+    EXPECT_EQ(me_->location.X, 500);
+    EXPECT_EQ(opp_->location.X, -500);
+    EXPECT_EQ(ghost_->location.X, 1000);
+  }
+
+  simhost::SimCar* opp_ = nullptr;
+  simhost::SimCar* me_ = nullptr;
+  simhost::SimCar* ghost_ = nullptr;
 };
 
-// The host reports team 255 for a car without player information; such a car
-// must not pass for a team-mate of a player in team 255.
-TEST_P(TeamFilterTest, CarWithoutPlayerInfoNeverQualifies) {
-  simhost::SimCar& opp = AddCar("opp", 1, {500, 0, 0});
-  simhost::SimCar& me = AddLocal("me", 255, {-500, 0, 0});
-  simhost::SimCar& ghost = AddCar("ghost", 255, {1000, 0, 0});
-  ghost.hasPlayerInfo = false;
-
-  const Lines lines = Press();
-  for (const std::string& line : lines) {
-    EXPECT_NE(line.rfind("Car Valid", 0), 0u) << line;
-  }
-  EXPECT_EQ(lastSwapIndex(), 0);
-  EXPECT_EQ(me.location.X, 500);
-  EXPECT_EQ(opp.location.X, -500);
-  EXPECT_EQ(ghost.location.X, 1000);
-}
+TEST_P(TeamFilterTest, CarWithoutPlayerInfoNeverQualifies) { PressFindsNoTeamMate(); }
 
 TEST_P(TeamFilterTest, PlayerWithoutPlayerInfoHasNoTeamMates) {
-  simhost::SimCar& opp = AddCar("opp", 1, {500, 0, 0});
-  simhost::SimCar& me = AddLocal("me", 255, {-500, 0, 0});
-  me.hasPlayerInfo = false;
-  simhost::SimCar& ghost = AddCar("ghost", 255, {1000, 0, 0});
-  ghost.hasPlayerInfo = false;
+  me_->hasPlayerInfo = false;
   simhost::SimCar& other = AddCar("other", 255, {2000, 0, 0});
   simhost::SimCar& zero = AddCar("zero", 0, {3000, 0, 0});
 
-  const Lines lines = Press();
-  for (const std::string& line : lines) {
-    EXPECT_NE(line.rfind("Car Valid", 0), 0u) << line;
-  }
-  EXPECT_EQ(lastSwapIndex(), 0);
-  EXPECT_EQ(me.location.X, 500);
-  EXPECT_EQ(opp.location.X, -500);
-  EXPECT_EQ(ghost.location.X, 1000);
+  PressFindsNoTeamMate();
   EXPECT_EQ(other.location.X, 2000);
   EXPECT_EQ(zero.location.X, 3000);
 }

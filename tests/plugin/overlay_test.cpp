@@ -8,7 +8,7 @@
 #include <limits>
 #include <string>
 
-#include "PluginFixture.h"
+#include "HostFixture.h"
 
 namespace vantorel_test {
 namespace {
@@ -18,10 +18,10 @@ constexpr std::int32_t kMaxInt = std::numeric_limits<std::int32_t>::max();
 
 const char kYellow[] = "color 255 255 0 255";
 
-class OverlayTest : public PluginTest {
+class OverlayTest : public PluginFixture {
  protected:
   void SetUp() override {
-    PluginTest::SetUp();
+    PluginFixture::SetUp();
     Set("vantorel_render_enable", "1");
     match().ball.location = Vector{0, 0, 0};
     me_ = &AddLocal("me", 0, {0, 5000, 0});
@@ -33,6 +33,15 @@ class OverlayTest : public PluginTest {
   Lines FrameAt(std::int32_t x, std::int32_t y) {
     mate_->screenPoint = Vector2{x, y};
     return Frame();
+  }
+
+  // Draws `frames` frames with the mate at (500, 400); each must draw
+  // nothing and log `line` alone.
+  void ExpectFramesFail(int frames, const std::string& line) {
+    for (int frame = 0; frame < frames; ++frame) {
+      EXPECT_TRUE(FrameAt(500, 400).empty());
+      EXPECT_EQ(logs(), (Lines{line}));
+    }
   }
 
   simhost::SimCar* me_ = nullptr;
@@ -157,10 +166,7 @@ TEST_F(OverlayTest, RenderNextOffDrawsNothingWhateverRenderSelected) {
 TEST_F(OverlayTest, NullServerLogsEveryFrameAndNeverTheCamera) {
   match().serverNull = true;
   match().hasCamera = false;
-  for (int frame = 0; frame < 3; ++frame) {
-    EXPECT_TRUE(FrameAt(500, 400).empty());
-    EXPECT_EQ(logs(), (Lines{"Bad server in Render"}));
-  }
+  ExpectFramesFail(3, "Bad server in Render");
   match().mode = simhost::GameMode::kOnline;
   EXPECT_TRUE(Frame().empty());
   EXPECT_EQ(logs(), (Lines{"Bad server in Render"}));
@@ -168,10 +174,7 @@ TEST_F(OverlayTest, NullServerLogsEveryFrameAndNeverTheCamera) {
 
 TEST_F(OverlayTest, NullCameraLogsEveryFrame) {
   match().hasCamera = false;
-  for (int frame = 0; frame < 3; ++frame) {
-    EXPECT_TRUE(FrameAt(500, 400).empty());
-    EXPECT_EQ(logs(), (Lines{"Bad camera in Render"}));
-  }
+  ExpectFramesFail(3, "Bad camera in Render");
 }
 
 TEST_F(OverlayTest, NoLocalCarDrawsNothing) {
@@ -182,26 +185,19 @@ TEST_F(OverlayTest, NoLocalCarDrawsNothing) {
 
 TEST_F(OverlayTest, FailedSearchLogsItsLineOncePerFrame) {
   match().hasBall = false;
-  for (int frame = 0; frame < 3; ++frame) {
-    EXPECT_TRUE(FrameAt(500, 400).empty());
-    EXPECT_EQ(logs(), (Lines{"Bad ball in FindCandidateSwitchCar Intelligent"}));
-  }
+  ExpectFramesFail(3, "Bad ball in FindCandidateSwitchCar Intelligent");
 }
 
 TEST_F(OverlayTest, NullCarInTheListFailsTheBestCarSearch) {
   match().AddNullCar();
-  EXPECT_TRUE(FrameAt(500, 400).empty());
-  EXPECT_EQ(logs(), (Lines{"Bad carArray in FindCandidateSwitchCar Intelligent"}));
+  ExpectFramesFail(1, "Bad carArray in FindCandidateSwitchCar Intelligent");
 }
 
 TEST_F(OverlayTest, NullCarBeforeTheNextTeamMateFailsTheSequentialWalk) {
   Set("vantorel_sequential_swap", "1");
   match().AddNullCar();
   plugin().lastSwapIndex = 2;  // opp at 2, then the null car at 3
-  for (int frame = 0; frame < 2; ++frame) {
-    EXPECT_TRUE(FrameAt(500, 400).empty());
-    EXPECT_EQ(logs(), (Lines{"Bad carArray in FindCandidateSwitchCar Sequential"}));
-  }
+  ExpectFramesFail(2, "Bad carArray in FindCandidateSwitchCar Sequential");
   // From 0 the walk meets the mate first and never reaches it.
   plugin().lastSwapIndex = 0;
   EXPECT_EQ(Frame(), Marker(500, 400, 12, 15, 3));

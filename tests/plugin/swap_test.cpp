@@ -10,7 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "PluginFixture.h"
+#include "Bits.h"
+#include "CarState.h"
+#include "HostFixture.h"
 
 namespace vantorel_test {
 namespace {
@@ -37,10 +39,10 @@ CarState OtherState() {
                   -0.0f};
 }
 
-class SwapTest : public PluginTest {
+class SwapTest : public PluginFixture {
  protected:
   void SetUp() override {
-    PluginTest::SetUp();
+    PluginFixture::SetUp();
     Set("vantorel_enable", "1");
     // The walk from index 0 takes the team-mate at 1 whatever the cars hold,
     // so any value may stand in any field.
@@ -53,6 +55,30 @@ class SwapTest : public PluginTest {
     mate_ = &AddCar("mate", 0);
     SetState(*me_, PlayerState());
     SetState(*mate_, OtherState());
+  }
+
+  // Quantities each car may keep through a swap.
+  enum Kept { kNothing = 0, kVelocities = 1, kRotation = 2, kBoost = 4 };
+
+  // Checks the pair after one swap of the two states above in which each
+  // car kept what `kept` names and took everything else from the other.
+  void ExpectSwappedKeeping(int kept) {
+    CarState me = OtherState();
+    CarState mate = PlayerState();
+    if (kept & kVelocities) {
+      std::swap(me.velocity, mate.velocity);
+      std::swap(me.angularVelocity, mate.angularVelocity);
+    }
+    if (kept & kRotation) std::swap(me.rotation, mate.rotation);
+    if (kept & kBoost) std::swap(me.boost, mate.boost);
+    ExpectState(*me_, me);
+    ExpectState(*mate_, mate);
+  }
+
+  // Checks that neither car of the pair changed.
+  void ExpectNotSwapped() {
+    ExpectState(*me_, PlayerState());
+    ExpectState(*mate_, OtherState());
   }
 
   static const Lines kChoseMate;
@@ -71,31 +97,21 @@ TEST_F(SwapTest, ExchangesEveryQuantityBitForBit) {
   AddPair();
   EXPECT_EQ(Press(), kChoseMate);
   EXPECT_EQ(lastSwapIndex(), 1);
-  ExpectState(*me_, OtherState());
-  ExpectState(*mate_, PlayerState());
+  ExpectSwappedKeeping(kNothing);
 }
 
 TEST_F(SwapTest, VelocitiesOffKeepsVelocityAndAngularVelocity) {
   AddPair();
   Set("vantorel_set_velocities", "0");
   EXPECT_EQ(Press(), kChoseMate);
-  CarState me = OtherState();
-  CarState mate = PlayerState();
-  std::swap(me.velocity, mate.velocity);
-  std::swap(me.angularVelocity, mate.angularVelocity);
-  ExpectState(*me_, me);
-  ExpectState(*mate_, mate);
+  ExpectSwappedKeeping(kVelocities);
 }
 
 TEST_F(SwapTest, RotationOffKeepsRotations) {
   AddPair();
   Set("vantorel_set_rotation", "0");
   EXPECT_EQ(Press(), kChoseMate);
-  CarState me = OtherState();
-  CarState mate = PlayerState();
-  std::swap(me.rotation, mate.rotation);
-  ExpectState(*me_, me);
-  ExpectState(*mate_, mate);
+  ExpectSwappedKeeping(kRotation);
 }
 
 TEST_F(SwapTest, BoostOffNeverAsksForBoostComponents) {
@@ -103,11 +119,7 @@ TEST_F(SwapTest, BoostOffNeverAsksForBoostComponents) {
   Set("vantorel_set_boost", "0");
   mate_->hasBoostComponent = false;  // would end the press if it were asked for
   EXPECT_EQ(Press(), kChoseMate);
-  CarState me = OtherState();
-  CarState mate = PlayerState();
-  std::swap(me.boost, mate.boost);
-  ExpectState(*me_, me);
-  ExpectState(*mate_, mate);
+  ExpectSwappedKeeping(kBoost);
 }
 
 TEST_F(SwapTest, AllSettingsOffExchangesLocationsOnly) {
@@ -116,11 +128,7 @@ TEST_F(SwapTest, AllSettingsOffExchangesLocationsOnly) {
   Set("vantorel_set_rotation", "0");
   Set("vantorel_set_boost", "0");
   EXPECT_EQ(Press(), kChoseMate);
-  CarState me = PlayerState();
-  CarState mate = OtherState();
-  std::swap(me.location, mate.location);
-  ExpectState(*me_, me);
-  ExpectState(*mate_, mate);
+  ExpectSwappedKeeping(kVelocities | kRotation | kBoost);
 
   // Turned back on, they apply from the next press: the locations go back,
   // everything else moves for the first time.
@@ -129,7 +137,9 @@ TEST_F(SwapTest, AllSettingsOffExchangesLocationsOnly) {
   Set("vantorel_set_boost", "1");
   plugin().lastSwapIndex = 0;
   EXPECT_EQ(Press(), kChoseMate);
-  std::swap(me, mate);
+  CarState me = OtherState();
+  CarState mate = PlayerState();
+  std::swap(me.location, mate.location);
   ExpectState(*me_, me);
   ExpectState(*mate_, mate);
 }
@@ -145,11 +155,7 @@ TEST_P(MissingBoostTest, EndsThePressAfterTheOtherExchanges) {
   expected.push_back("Bad boost in SwapCar");
   EXPECT_EQ(Press(), expected);
   EXPECT_EQ(lastSwapIndex(), 1);
-  CarState me = OtherState();
-  CarState mate = PlayerState();
-  std::swap(me.boost, mate.boost);
-  ExpectState(*me_, me);
-  ExpectState(*mate_, mate);
+  ExpectSwappedKeeping(kBoost);
 }
 
 INSTANTIATE_TEST_SUITE_P(EitherCar, MissingBoostTest, ::testing::Bool(),
@@ -165,8 +171,7 @@ TEST_F(SwapTest, DisabledPluginRefusesWithOwnerName) {
   plugin().lastSwapIndex = 1;
   Set("vantorel_enable", "0");
   EXPECT_EQ(Press(), (Lines{"Swap pressed but mod disabled. Owner: me"}));
-  ExpectState(*me_, PlayerState());
-  ExpectState(*mate_, OtherState());
+  ExpectNotSwapped();
   EXPECT_EQ(lastSwapIndex(), 1);
 
   // Enabled at the console: the very next press swaps.
@@ -183,8 +188,7 @@ TEST_F(SwapTest, NoHostedGameRefusesAsDisabled) {
     match().mode = mode;
     EXPECT_EQ(Press(), (Lines{"Swap pressed but mod disabled. Owner: me"}));
   }
-  ExpectState(*me_, PlayerState());
-  ExpectState(*mate_, OtherState());
+  ExpectNotSwapped();
   EXPECT_EQ(lastSwapIndex(), 1);
 }
 
@@ -217,8 +221,7 @@ TEST_F(SwapTest, HostedGameWithoutServerEndsThePress) {
   plugin().lastSwapIndex = 1;
   match().serverNull = true;
   EXPECT_EQ(Press(), (Lines{"Swap pressed. Owner: me", "Bad server in SwapCar"}));
-  ExpectState(*me_, PlayerState());
-  ExpectState(*mate_, OtherState());
+  ExpectNotSwapped();
   EXPECT_EQ(lastSwapIndex(), 1);
 
   // Same in best-car mode, which asks for the ball of that event.
@@ -239,8 +242,7 @@ TEST_F(SwapTest, FailedSearchIsABadIndexAndKeepsTheLastSwap) {
                             "Bad ball in FindCandidateSwitchCar Intelligent",
                             "Bad car2 index in SwapCar"}));
   EXPECT_EQ(lastSwapIndex(), 1);
-  ExpectState(*me_, PlayerState());
-  ExpectState(*mate_, OtherState());
+  ExpectNotSwapped();
 }
 
 // The car list is live: a car may leave between the search and the fetch.

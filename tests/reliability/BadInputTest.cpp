@@ -17,29 +17,15 @@
 #include <string>
 #include <vector>
 
+#include "HostFixture.h"
+#include "Paths.h"
+#include "RecordingListener.h"
 #include "TestFiles.h"
-#include "simhost/Host.h"
-#include "simhost/HostListener.h"
 #include "VantorelPlugin.h"
+#include "simhost/Host.h"
 
+namespace vantorel_test {
 namespace {
-
-class MessageListener : public simhost::HostListener {
- public:
-  void OnHostMessage(const std::string& text) override { messages.push_back(text); }
-  std::vector<std::string> messages;
-};
-
-std::string TempPath(const std::string& leaf) {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = std::string(info->test_suite_name()) + "." + info->name();
-  for (char& c : name) {
-    if (c == '/') c = '_';
-  }
-  return std::string(VANTOREL_TEST_TEMP_DIR) + "/" + name + "." + leaf;
-}
-
-bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
 // The value the plugin sees in a setting's slot, whatever the slot's type.
 double Slot(VantorelPlugin& plugin, const std::string& name) {
@@ -76,20 +62,7 @@ void PrintTo(const ConsoleCase& c, std::ostream* os) {
   *os << (c.text.size() > 40 ? "...\"" : "\"");
 }
 
-class ConsoleInput : public ::testing::TestWithParam<ConsoleCase> {
- protected:
-  ConsoleInput() : host_(listener_) {}
-
-  void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(host_.LoadPlugin(VANTOREL_PLUGIN_PATH, &error)) << error;
-  }
-
-  VantorelPlugin& plugin() { return *static_cast<VantorelPlugin*>(host_.plugin()); }
-
-  MessageListener listener_;
-  simhost::Host host_;
-};
+class ConsoleInput : public PluginFixture, public ::testing::WithParamInterface<ConsoleCase> {};
 
 TEST_P(ConsoleInput, IsRefusedClearlyOrClampedIntoRange) {
   const ConsoleCase& c = GetParam();
@@ -210,11 +183,11 @@ TEST(ConfigFile, TruncatedAnywhereKeepsEveryCompleteLine) {
     const std::string kept = full.substr(0, cut);
     WriteFile(path, kept);
 
-    MessageListener listener;
+    RecordingListener listener;
     simhost::Host host(listener);
     std::string error;
     ASSERT_TRUE(host.console().LoadConfig(path, &error)) << error;
-    ASSERT_TRUE(host.LoadPlugin(VANTOREL_PLUGIN_PATH, &error)) << error;
+    ASSERT_TRUE(host.LoadPlugin(PluginModule(), &error)) << error;
 
     const std::size_t lastBreak = kept.rfind('\n');
     const std::string complete = lastBreak == std::string::npos ? "" : kept.substr(0, lastBreak + 1);
@@ -260,11 +233,11 @@ TEST(ConfigFile, WriteCutShortByAFullDiskKeepsThePreviousFile) {
     std::signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{64, 64};
     setrlimit(RLIMIT_FSIZE, &limit);
-    MessageListener listener;
+    RecordingListener listener;
     simhost::Host host(listener);
     std::string error;
     if (!host.console().LoadConfig(path, &error)) _exit(10);
-    if (!host.LoadPlugin(VANTOREL_PLUGIN_PATH, &error)) _exit(11);
+    if (!host.LoadPlugin(PluginModule(), &error)) _exit(11);
     host.console().Set(*host.console().Find("vantorel_render_thickness"), "2");
     const bool saved = host.console().SaveConfig(path, &error);
     const bool clear = error.find("cannot write configuration file " + path) == 0;
@@ -279,10 +252,10 @@ TEST(ConfigFile, WriteCutShortByAFullDiskKeepsThePreviousFile) {
 }
 
 TEST(ConfigFile, UnwritablePlaceIsReportedAndNothingIsLeftBehind) {
-  MessageListener listener;
+  RecordingListener listener;
   simhost::Host host(listener);
   std::string error;
-  ASSERT_TRUE(host.LoadPlugin(VANTOREL_PLUGIN_PATH, &error)) << error;
+  ASSERT_TRUE(host.LoadPlugin(PluginModule(), &error)) << error;
 
   const std::string missing = TempPath("no-such-folder") + "/settings.cfg";
   EXPECT_FALSE(host.console().SaveConfig(missing, &error));
@@ -316,12 +289,12 @@ TEST(ConfigFile, BadAndForeignLinesLoseNoSavedValue) {
             "vantorel_old_setting \"3\"\n"            // from an older version
             "\xff\xfe garbage \"\n"
             "vantorel_render_iconheight \"7\"");      // no final line break
-  MessageListener listener;
+  RecordingListener listener;
   {
     simhost::Host host(listener);
     std::string error;
     ASSERT_TRUE(host.console().LoadConfig(path, &error)) << error;
-    ASSERT_TRUE(host.LoadPlugin(VANTOREL_PLUGIN_PATH, &error)) << error;
+    ASSERT_TRUE(host.LoadPlugin(PluginModule(), &error)) << error;
     auto& plugin = *static_cast<VantorelPlugin*>(host.plugin());
     EXPECT_TRUE(*plugin.enabled);
     EXPECT_EQ(*plugin.renderThickness, 3);
@@ -343,3 +316,4 @@ TEST(ConfigFile, BadAndForeignLinesLoseNoSavedValue) {
 }
 
 }  // namespace
+}  // namespace vantorel_test

@@ -16,10 +16,10 @@
 #include <thread>
 #include <vector>
 
+#include "HostFixture.h"
 #include "simhost/Host.h"
-#include "simhost/HostListener.h"
-#include "VantorelPlugin.h"
 
+namespace vantorel_test {
 namespace {
 
 constexpr int kPresses = 20000;
@@ -54,25 +54,17 @@ int Successor(int last) {
   return 0;
 }
 
-// Counts what the plugin logs, from whichever thread it logs; the host
-// hands the listener one call at a time.
-class TallyListener : public simhost::HostListener {
- public:
-  void OnLog(const std::string& text) override {
-    if (text == "Swap pressed. Owner: me") ++presses;
-    if (text.compare(0, 3, "Bad") == 0) failures.push_back(text);
-  }
-  void OnHostMessage(const std::string& text) override { failures.push_back(text); }
-
-  int presses = 0;
-  std::vector<std::string> failures;
-};
-
-class Concurrency : public ::testing::TestWithParam<bool> {
+// The listener only counts, from whichever thread the plugin logs: the
+// host hands it one call at a time. Keeping forty thousand calls' lines
+// would only slow the run down.
+class Concurrency : public HostFixture, public ::testing::WithParamInterface<bool> {
  protected:
-  Concurrency() : host_(listener_) {}
-
   void SetUp() override {
+    listener_.keep = false;
+    listener_.onLog = [this](const std::string& text) {
+      if (text == "Swap pressed. Owner: me") ++presses_;
+      if (text.compare(0, 3, "Bad") == 0) failures_.push_back(text);
+    };
     simhost::Match& match = host_.match();
     for (int i = 0; i < kCarCount; ++i) {
       simhost::SimCar& car = match.AddCar(kCars[i].owner);
@@ -86,8 +78,7 @@ class Concurrency : public ::testing::TestWithParam<bool> {
     match.localCar = match.cars()[kLocal].get();
     match.localController.car = match.localCar;
 
-    std::string error;
-    ASSERT_TRUE(host_.LoadPlugin(VANTOREL_PLUGIN_PATH, &error)) << error;
+    ASSERT_NO_FATAL_FAILURE(Load());
     Set("vantorel_enable", "1");
     Set("vantorel_render_enable", "1");
     Set("vantorel_sequential_swap", sequential() ? "1" : "0");
@@ -95,14 +86,11 @@ class Concurrency : public ::testing::TestWithParam<bool> {
 
   bool sequential() const { return GetParam(); }
 
-  void Set(const char* name, const char* value) {
-    simhost::Variable* variable = host_.console().Find(name);
-    ASSERT_NE(variable, nullptr) << name;
-    ASSERT_TRUE(host_.console().Set(*variable, value));
-  }
-
-  std::int32_t LastSwapIndex() {
-    return static_cast<VantorelPlugin*>(host_.plugin())->lastSwapIndex.load();
+  // Failure lines the plugin logged, then the host's messages.
+  Lines Failures() const {
+    Lines failures = failures_;
+    failures.insert(failures.end(), listener_.messages.begin(), listener_.messages.end());
+    return failures;
   }
 
   // The car the last frame marked: -1 for none, -2 for a drawing that is no
@@ -119,8 +107,8 @@ class Concurrency : public ::testing::TestWithParam<bool> {
     return -2;
   }
 
-  TallyListener listener_;
-  simhost::Host host_;
+  int presses_ = 0;
+  Lines failures_;
 };
 
 TEST_P(Concurrency, PressesAndFramesOnTwoThreads) {
@@ -136,7 +124,7 @@ TEST_P(Concurrency, PressesAndFramesOnTwoThreads) {
     while (!go.load()) std::this_thread::yield();
     for (int i = 0; i < kPresses; ++i) {
       host_.Press(me);
-      const std::int32_t index = LastSwapIndex();
+      const std::int32_t index = lastSwapIndex();
       if (sequential() && index != Successor(last)) ++wrongSteps;
       if (stored.empty() || stored.back() != index) stored.push_back(index);
       last = index;
@@ -157,8 +145,8 @@ TEST_P(Concurrency, PressesAndFramesOnTwoThreads) {
   drawer.join();
 
   EXPECT_EQ(wrongSteps, 0);
-  EXPECT_EQ(listener_.presses, kPresses);
-  EXPECT_TRUE(listener_.failures.empty()) << listener_.failures.front();
+  EXPECT_EQ(presses_, kPresses);
+  EXPECT_TRUE(Failures().empty()) << Failures().front();
 
   // Every marked car is one the next press could have chosen at some moment:
   // the successor of an index a press stored, or of the initial 0. In
@@ -186,7 +174,7 @@ TEST_P(Concurrency, PressesAndFramesOnTwoThreads) {
   host_.Frame();
   const int next = MarkedCar();
   host_.Press(host_.match().localCar);
-  EXPECT_EQ(next, LastSwapIndex());
+  EXPECT_EQ(next, lastSwapIndex());
   if (sequential()) {
     EXPECT_EQ(next, Successor(stored.back()));
   }
@@ -198,3 +186,4 @@ INSTANTIATE_TEST_SUITE_P(Modes, Concurrency, ::testing::Values(true, false),
                          });
 
 }  // namespace
+}  // namespace vantorel_test

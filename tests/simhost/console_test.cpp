@@ -1,4 +1,3 @@
-#include "TestFiles.h"
 #include "simhost/Console.h"
 
 #include <gtest/gtest.h>
@@ -7,29 +6,36 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "RecordingListener.h"
+#include "Paths.h"
+#include "TestFiles.h"
 
+namespace vantorel_test {
 namespace {
 
 using simhost::Binding;
-using simhost::Console;
 using simhost::Variable;
 
-std::string TempPath(const std::string& leaf) {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  return std::string(SIMHOST_TEST_TEMP_DIR) + "/" + info->test_suite_name() + "." + info->name() +
-         "." + leaf;
-}
+// A console of the test's own, reporting to a recording listener. The suites
+// Console and ConsoleConfig are this fixture under their own names.
+class ConsoleTest : public ::testing::Test {
+ protected:
+  ConsoleTest() : console_(listener_) {}
 
-Variable& Bounded(Console& console, const std::string& name, float min, float max,
+  RecordingListener listener_;
+  simhost::Console console_;
+};
+using Console = ConsoleTest;
+using ConsoleConfig = ConsoleTest;
+
+Variable& Bounded(simhost::Console& console, const std::string& name, float min, float max,
                   const std::string& defaultValue = "0") {
   return console.Register(name, defaultValue, "", true, true, min, true, max, true);
 }
 
-Variable& Unbounded(Console& console, const std::string& name, const std::string& defaultValue = "0") {
+Variable& Unbounded(simhost::Console& console, const std::string& name, const std::string& defaultValue = "0") {
   return console.Register(name, defaultValue, "", true, false, 0, false, 0, true);
 }
 
@@ -46,17 +52,15 @@ struct SetCase {
   float number;
 };
 
-class ConsoleSetTable : public ::testing::TestWithParam<SetCase> {};
+class ConsoleSetTable : public ConsoleTest, public ::testing::WithParamInterface<SetCase> {};
 
 TEST_P(ConsoleSetTable, ParsesClampsAndKeepsTheText) {
   const SetCase& c = GetParam();
-  RecordingListener listener;
-  Console console(listener);
-  Variable& v = c.bounded ? Bounded(console, "v", c.min, c.max) : Unbounded(console, "v");
-  EXPECT_EQ(console.Set(v, c.text), c.taken);
+  Variable& v = c.bounded ? Bounded(console_, "v", c.min, c.max) : Unbounded(console_, "v");
+  EXPECT_EQ(console_.Set(v, c.text), c.taken);
   EXPECT_EQ(v.value, c.value);
   EXPECT_EQ(v.number, c.number);
-  EXPECT_EQ(listener.messages.size(), c.taken ? 0u : 1u);
+  EXPECT_EQ(listener_.messages.size(), c.taken ? 0u : 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -95,36 +99,32 @@ INSTANTIATE_TEST_SUITE_P(
         SetCase{"1e39", true, 0, 1, false, "0", 0.0f},
         SetCase{"-1e39", false, 0, 0, false, "0", 0.0f}));
 
-TEST(Console, RefusalNamesTheVariableAndTheText) {
-  RecordingListener listener;
-  Console console(listener);
-  Variable& v = Bounded(console, "vantorel_enable", 0, 1);
-  EXPECT_FALSE(console.Set(v, " abc "));
-  ASSERT_EQ(listener.messages.size(), 1u);
-  EXPECT_EQ(listener.messages[0],
+TEST_F(Console, RefusalNamesTheVariableAndTheText) {
+  Variable& v = Bounded(console_, "vantorel_enable", 0, 1);
+  EXPECT_FALSE(console_.Set(v, " abc "));
+  ASSERT_EQ(listener_.messages.size(), 1u);
+  EXPECT_EQ(listener_.messages[0],
             "vantorel_enable: refused \"abc\": not a finite decimal number (value stays \"0\")");
-  EXPECT_FALSE(console.Set(v, ""));
-  EXPECT_EQ(listener.messages[1], "vantorel_enable: refused \"\": no value given (value stays \"0\")");
-  EXPECT_FALSE(console.Set(v, "1e39"));
-  EXPECT_EQ(listener.messages[2],
+  EXPECT_FALSE(console_.Set(v, ""));
+  EXPECT_EQ(listener_.messages[1], "vantorel_enable: refused \"\": no value given (value stays \"0\")");
+  EXPECT_FALSE(console_.Set(v, "1e39"));
+  EXPECT_EQ(listener_.messages[2],
             "vantorel_enable: refused \"1e39\": too large for a 32-bit float (value stays \"0\")");
 }
 
 // ---------------------------------------------------------------------------
 // Slots
 
-TEST(Console, SlotsReceiveTheValueConverted) {
-  RecordingListener listener;
-  Console console(listener);
-  Variable& flag = Unbounded(console, "flag");
-  Variable& count = Unbounded(console, "count");
-  Variable& weight = Unbounded(console, "weight");
+TEST_F(Console, SlotsReceiveTheValueConverted) {
+  Variable& flag = Unbounded(console_, "flag");
+  Variable& count = Unbounded(console_, "count");
+  Variable& weight = Unbounded(console_, "weight");
   auto b = std::make_shared<bool>(true);
   auto i = std::make_shared<int>(7);
   auto f = std::make_shared<float>(7.0f);
-  console.Bind(flag, Binding{1, b});
-  console.Bind(count, Binding{1, i});
-  console.Bind(weight, Binding{1, f});
+  console_.Bind(flag, Binding{1, b});
+  console_.Bind(count, Binding{1, i});
+  console_.Bind(weight, Binding{1, f});
   // Written at once.
   EXPECT_FALSE(*b);
   EXPECT_EQ(*i, 0);
@@ -143,51 +143,45 @@ TEST(Console, SlotsReceiveTheValueConverted) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.text);
-    ASSERT_TRUE(console.Set(flag, row.text));
-    ASSERT_TRUE(console.Set(count, row.text));
-    ASSERT_TRUE(console.Set(weight, row.text));
+    ASSERT_TRUE(console_.Set(flag, row.text));
+    ASSERT_TRUE(console_.Set(count, row.text));
+    ASSERT_TRUE(console_.Set(weight, row.text));
     EXPECT_EQ(*b, row.b);
     EXPECT_EQ(*i, row.i);
     EXPECT_EQ(*f, row.f);
   }
   // A refused text leaves the slots alone.
-  ASSERT_TRUE(console.Set(count, "6"));
-  EXPECT_FALSE(console.Set(count, "six"));
+  ASSERT_TRUE(console_.Set(count, "6"));
+  EXPECT_FALSE(console_.Set(count, "six"));
   EXPECT_EQ(*i, 6);
 }
 
-TEST(Console, ClampedValueReachesTheSlot) {
-  RecordingListener listener;
-  Console console(listener);
-  Variable& size = Bounded(console, "size", 5, 40, "12");
+TEST_F(Console, ClampedValueReachesTheSlot) {
+  Variable& size = Bounded(console_, "size", 5, 40, "12");
   auto slot = std::make_shared<int>(0);
-  console.Bind(size, Binding{1, slot});
+  console_.Bind(size, Binding{1, slot});
   EXPECT_EQ(*slot, 12);
-  console.Set(size, "1000");
+  console_.Set(size, "1000");
   EXPECT_EQ(*slot, 40);
   EXPECT_EQ(size.value, "40");
-  console.Set(size, "-1000");
+  console_.Set(size, "-1000");
   EXPECT_EQ(*slot, 5);
 }
 
-TEST(Console, RegisteringAgainReturnsTheVariableWithItsValue) {
-  RecordingListener listener;
-  Console console(listener);
-  Variable& first = console.Register("v", "1", "first", true, true, 0, true, 10, true);
-  console.Set(first, "7");
-  Variable& second = console.Register("v", "2", "second", false, false, 0, false, 0, false);
+TEST_F(Console, RegisteringAgainReturnsTheVariableWithItsValue) {
+  Variable& first = console_.Register("v", "1", "first", true, true, 0, true, 10, true);
+  console_.Set(first, "7");
+  Variable& second = console_.Register("v", "2", "second", false, false, 0, false, 0, false);
   EXPECT_EQ(&first, &second);
   EXPECT_EQ(second.value, "7");
   EXPECT_EQ(second.description, "first");
-  EXPECT_EQ(console.variables().size(), 1u);
-  EXPECT_EQ(console.Find("v"), &first);
-  EXPECT_EQ(console.Find("w"), nullptr);
+  EXPECT_EQ(console_.variables().size(), 1u);
+  EXPECT_EQ(console_.Find("v"), &first);
+  EXPECT_EQ(console_.Find("w"), nullptr);
 }
 
-TEST(Console, RegisterKeepsEverythingAndClampsTheDefault) {
-  RecordingListener listener;
-  Console console(listener);
-  Variable& v = console.Register("v", "70", "desc", false, true, 5, true, 40, false);
+TEST_F(Console, RegisterKeepsEverythingAndClampsTheDefault) {
+  Variable& v = console_.Register("v", "70", "desc", false, true, 5, true, 40, false);
   EXPECT_EQ(v.name, "v");
   EXPECT_EQ(v.defaultValue, "70");
   EXPECT_EQ(v.description, "desc");
@@ -201,110 +195,94 @@ TEST(Console, RegisterKeepsEverythingAndClampsTheDefault) {
   EXPECT_TRUE(v.numeric);
 
   // A default that is no number is kept as text; slots are not written.
-  Variable& text = Unbounded(console, "text", "hello");
+  Variable& text = Unbounded(console_, "text", "hello");
   EXPECT_EQ(text.value, "hello");
   EXPECT_FALSE(text.numeric);
   auto slot = std::make_shared<int>(9);
-  console.Bind(text, Binding{1, slot});
+  console_.Bind(text, Binding{1, slot});
   EXPECT_EQ(*slot, 9);
-  EXPECT_TRUE(listener.messages.empty());
+  EXPECT_TRUE(listener_.messages.empty());
 }
 
-TEST(Console, BindDropsSlotsNobodyElseHolds) {
-  RecordingListener listener;
-  Console console(listener);
-  Variable& v = Unbounded(console, "v", "1");
+TEST_F(Console, BindDropsSlotsNobodyElseHolds) {
+  Variable& v = Unbounded(console_, "v", "1");
   auto kept = std::make_shared<int>(0);
   auto dropped = std::make_shared<int>(0);
-  console.Bind(v, Binding{1, kept});
-  console.Bind(v, Binding{1, dropped});
+  console_.Bind(v, Binding{1, kept});
+  console_.Bind(v, Binding{1, dropped});
   ASSERT_EQ(v.bindings.size(), 2u);
   std::weak_ptr<int> watch = dropped;
   dropped.reset();  // only the host holds it now
   EXPECT_FALSE(watch.expired());
   auto fresh = std::make_shared<int>(0);
-  console.Bind(v, Binding{1, fresh});
+  console_.Bind(v, Binding{1, fresh});
   EXPECT_TRUE(watch.expired());
   EXPECT_EQ(v.bindings.size(), 2u);
   EXPECT_EQ(*fresh, 1);
 }
 
-TEST(Console, ReleaseBindingsLetsGoOfOneSessionsSlots) {
-  RecordingListener listener;
-  Console console(listener);
-  Variable& v = Unbounded(console, "v", "1");
+TEST_F(Console, ReleaseBindingsLetsGoOfOneSessionsSlots) {
+  Variable& v = Unbounded(console_, "v", "1");
   auto mine = std::make_shared<bool>(false);
   auto theirs = std::make_shared<bool>(false);
-  console.Bind(v, Binding{1, mine});
-  console.Bind(v, Binding{2, theirs});
-  console.ReleaseBindings(1);
+  console_.Bind(v, Binding{1, mine});
+  console_.Bind(v, Binding{2, theirs});
+  console_.ReleaseBindings(1);
   EXPECT_EQ(mine.use_count(), 1);
   EXPECT_EQ(theirs.use_count(), 2);
-  console.Set(v, "0");
+  console_.Set(v, "0");
   EXPECT_TRUE(*mine);  // no longer written
   EXPECT_FALSE(*theirs);
   // The variable stays, with its value.
-  EXPECT_EQ(console.Find("v")->value, "0");
+  EXPECT_EQ(console_.Find("v")->value, "0");
 }
 
-TEST(Console, EmptySlotIsIgnored) {
-  RecordingListener listener;
-  Console console(listener);
-  Variable& v = Unbounded(console, "v", "1");
-  console.Bind(v, Binding{1, std::shared_ptr<int>()});
+TEST_F(Console, EmptySlotIsIgnored) {
+  Variable& v = Unbounded(console_, "v", "1");
+  console_.Bind(v, Binding{1, std::shared_ptr<int>()});
   EXPECT_TRUE(v.bindings.empty());
-  EXPECT_TRUE(console.Set(v, "2"));
+  EXPECT_TRUE(console_.Set(v, "2"));
 }
 
-TEST(Console, LogReachesTheListenerUnchanged) {
-  RecordingListener listener;
-  Console console(listener);
-  console.Log("  Swap pressed. Owner: Zindar  ");
-  ASSERT_EQ(listener.logs.size(), 1u);
-  EXPECT_EQ(listener.logs[0], "  Swap pressed. Owner: Zindar  ");
-  EXPECT_TRUE(listener.messages.empty());
+TEST_F(Console, LogReachesTheListenerUnchanged) {
+  console_.Log("  Swap pressed. Owner: Zindar  ");
+  ASSERT_EQ(listener_.logs.size(), 1u);
+  EXPECT_EQ(listener_.logs[0], "  Swap pressed. Owner: Zindar  ");
+  EXPECT_TRUE(listener_.messages.empty());
 }
 
 // ---------------------------------------------------------------------------
 // Configuration file
 
-TEST(ConsoleConfig, MissingFileIsEmpty) {
-  RecordingListener listener;
-  Console console(listener);
+TEST_F(ConsoleConfig, MissingFileIsEmpty) {
   std::string error;
-  EXPECT_TRUE(console.LoadConfig(TempPath("missing.cfg"), &error));
-  EXPECT_TRUE(listener.messages.empty());
+  EXPECT_TRUE(console_.LoadConfig(TempPath("missing.cfg"), &error));
+  EXPECT_TRUE(listener_.messages.empty());
 }
 
-TEST(ConsoleConfig, UnreadableFileIsAnError) {
-  RecordingListener listener;
-  Console console(listener);
+TEST_F(ConsoleConfig, UnreadableFileIsAnError) {
   std::string error;
   // A folder is no file to read.
-  EXPECT_FALSE(console.LoadConfig(SIMHOST_TEST_TEMP_DIR, &error));
+  EXPECT_FALSE(console_.LoadConfig(TempDir(), &error));
   EXPECT_NE(error.find("cannot read configuration file"), std::string::npos) << error;
 }
 
-TEST(ConsoleConfig, SavedValueIsTakenAtRegistration) {
-  RecordingListener listener;
-  Console console(listener);
+TEST_F(ConsoleConfig, SavedValueIsTakenAtRegistration) {
   const std::string path = TempPath("saved.cfg");
   WriteFile(path, "a \"1\"\nb \"30\"\n");
-  ASSERT_TRUE(console.LoadConfig(path, nullptr));
-  Variable& a = Bounded(console, "a", 0, 1);
-  Variable& b = Bounded(console, "b", 5, 20, "12");
-  Variable& c = Bounded(console, "c", 0, 1);
+  ASSERT_TRUE(console_.LoadConfig(path, nullptr));
+  Variable& a = Bounded(console_, "a", 0, 1);
+  Variable& b = Bounded(console_, "b", 5, 20, "12");
+  Variable& c = Bounded(console_, "c", 0, 1);
   EXPECT_EQ(a.value, "1");
-  EXPECT_EQ(b.value, "20");  // clamped as a console value is
+  EXPECT_EQ(b.value, "20");  // clamped as a console_ value is
   EXPECT_EQ(c.value, "0");
   auto slot = std::make_shared<int>(0);
-  console.Bind(b, Binding{1, slot});
+  console_.Bind(b, Binding{1, slot});
   EXPECT_EQ(*slot, 20);
 }
 
-TEST(ConsoleConfig, BadLinesAreReportedAndSkipped) {
-  RecordingListener listener;
-  Console console(listener);
+TEST_F(ConsoleConfig, BadLinesAreReportedAndSkipped) {
   const std::string path = TempPath("bad.cfg");
   WriteFile(path,
             "# a comment\n"
@@ -318,108 +296,97 @@ TEST(ConsoleConfig, BadLinesAreReportedAndSkipped) {
             "\"e\" \"1\"\n"
             "f\"1\"\n"
             "  g   \"3\"  ");
-  ASSERT_TRUE(console.LoadConfig(path, nullptr));
-  ASSERT_EQ(listener.messages.size(), 5u);
-  EXPECT_EQ(listener.messages[0],
+  ASSERT_TRUE(console_.LoadConfig(path, nullptr));
+  ASSERT_EQ(listener_.messages.size(), 5u);
+  EXPECT_EQ(listener_.messages[0],
             path + ":4: bad configuration line skipped (expected NAME \"VALUE\")");
-  EXPECT_EQ(listener.messages[1].substr(0, path.size() + 3), path + ":5:");
-  EXPECT_EQ(listener.messages[2].substr(0, path.size() + 3), path + ":8:");
-  EXPECT_EQ(listener.messages[3].substr(0, path.size() + 3), path + ":9:");
-  EXPECT_EQ(listener.messages[4].substr(0, path.size() + 4), path + ":10:");
-  EXPECT_EQ(Unbounded(console, "a").value, "1");
-  EXPECT_EQ(Unbounded(console, "b").value, "0");
-  EXPECT_EQ(Unbounded(console, "c").value, "0.5");
-  EXPECT_EQ(Unbounded(console, "g").value, "3");
+  EXPECT_EQ(listener_.messages[1].substr(0, path.size() + 3), path + ":5:");
+  EXPECT_EQ(listener_.messages[2].substr(0, path.size() + 3), path + ":8:");
+  EXPECT_EQ(listener_.messages[3].substr(0, path.size() + 3), path + ":9:");
+  EXPECT_EQ(listener_.messages[4].substr(0, path.size() + 4), path + ":10:");
+  EXPECT_EQ(Unbounded(console_, "a").value, "1");
+  EXPECT_EQ(Unbounded(console_, "b").value, "0");
+  EXPECT_EQ(Unbounded(console_, "c").value, "0.5");
+  EXPECT_EQ(Unbounded(console_, "g").value, "3");
 }
 
-TEST(ConsoleConfig, RefusedSavedValueIsReportedAndTheDefaultKept) {
-  RecordingListener listener;
-  Console console(listener);
+TEST_F(ConsoleConfig, RefusedSavedValueIsReportedAndTheDefaultKept) {
   const std::string path = TempPath("refused.cfg");
   WriteFile(path, "a \"1\"\nb \"lots\"\n");
-  ASSERT_TRUE(console.LoadConfig(path, nullptr));
-  EXPECT_TRUE(listener.messages.empty());
-  Variable& b = Bounded(console, "b", 0, 1, "1");
+  ASSERT_TRUE(console_.LoadConfig(path, nullptr));
+  EXPECT_TRUE(listener_.messages.empty());
+  Variable& b = Bounded(console_, "b", 0, 1, "1");
   EXPECT_EQ(b.value, "1");
-  ASSERT_EQ(listener.messages.size(), 1u);
-  EXPECT_EQ(listener.messages[0], path + ":2: saved value \"lots\" for b not taken: not a finite "
+  ASSERT_EQ(listener_.messages.size(), 1u);
+  EXPECT_EQ(listener_.messages[0], path + ":2: saved value \"lots\" for b not taken: not a finite "
                                          "decimal number (value stays \"1\")");
-  EXPECT_EQ(Bounded(console, "a", 0, 1).value, "1");
+  EXPECT_EQ(Bounded(console_, "a", 0, 1).value, "1");
 }
 
-TEST(ConsoleConfig, LaterLineWins) {
-  RecordingListener listener;
-  Console console(listener);
+TEST_F(ConsoleConfig, LaterLineWins) {
   const std::string path = TempPath("twice.cfg");
   WriteFile(path, "a \"1\"\na \"0.5\"\n");
-  ASSERT_TRUE(console.LoadConfig(path, nullptr));
-  EXPECT_EQ(Unbounded(console, "a").value, "0.5");
+  ASSERT_TRUE(console_.LoadConfig(path, nullptr));
+  EXPECT_EQ(Unbounded(console_, "a").value, "0.5");
 }
 
-TEST(ConsoleConfig, SaveWritesSavedVariablesAndKeepsUnknownOnes) {
-  RecordingListener listener;
-  Console console(listener);
+TEST_F(ConsoleConfig, SaveWritesSavedVariablesAndKeepsUnknownOnes) {
   const std::string path = TempPath("save.cfg");
   WriteFile(path, "other_plugin_var \"42\"\nb \"1\"\n");
-  ASSERT_TRUE(console.LoadConfig(path, nullptr));
-  Variable& a = Bounded(console, "a", 0, 1);
-  Bounded(console, "b", 0, 1);
-  console.Register("unsaved", "3", "", true, false, 0, false, 0, false);
-  console.Set(a, "0.75");
+  ASSERT_TRUE(console_.LoadConfig(path, nullptr));
+  Variable& a = Bounded(console_, "a", 0, 1);
+  Bounded(console_, "b", 0, 1);
+  console_.Register("unsaved", "3", "", true, false, 0, false, 0, false);
+  console_.Set(a, "0.75");
   std::string error;
-  ASSERT_TRUE(console.SaveConfig(path, &error)) << error;
+  ASSERT_TRUE(console_.SaveConfig(path, &error)) << error;
   EXPECT_EQ(ReadFile(path), "a \"0.75\"\nb \"1\"\nother_plugin_var \"42\"\n");
   EXPECT_FALSE(std::ifstream(path + ".tmp").good());
 }
 
-TEST(ConsoleConfig, QuotesAndBackslashesRoundTrip) {
+TEST_F(ConsoleConfig, QuotesAndBackslashesRoundTrip) {
   const std::string path = TempPath("quotes.cfg");
   {
-    RecordingListener listener;
-    Console console(listener);
-    Unbounded(console, "text", "say \"hi\" \\o/");
-    ASSERT_TRUE(console.SaveConfig(path, nullptr));
+    RecordingListener writer;
+    simhost::Console earlier(writer);
+    Unbounded(earlier, "text", "say \"hi\" \\o/");
+    ASSERT_TRUE(earlier.SaveConfig(path, nullptr));
   }
   EXPECT_EQ(ReadFile(path), "text \"say \\\"hi\\\" \\\\o/\"\n");
-  RecordingListener listener;
-  Console console(listener);
-  ASSERT_TRUE(console.LoadConfig(path, nullptr));
-  ASSERT_TRUE(console.SaveConfig(path, nullptr));  // unknown: written back as read
+  ASSERT_TRUE(console_.LoadConfig(path, nullptr));
+  ASSERT_TRUE(console_.SaveConfig(path, nullptr));  // unknown: written back as read
   EXPECT_EQ(ReadFile(path), "text \"say \\\"hi\\\" \\\\o/\"\n");
-  EXPECT_TRUE(listener.messages.empty());
+  EXPECT_TRUE(listener_.messages.empty());
 }
 
-TEST(ConsoleConfig, FailedWriteKeepsTheOldFile) {
-  RecordingListener listener;
-  Console console(listener);
+TEST_F(ConsoleConfig, FailedWriteKeepsTheOldFile) {
   const std::string path = TempPath("keep.cfg");
   WriteFile(path, "a \"1\"\n");
-  Variable& a = Bounded(console, "a", 0, 1);
-  console.Set(a, "0");
+  Variable& a = Bounded(console_, "a", 0, 1);
+  console_.Set(a, "0");
   // The temporary file cannot be created: a folder stands in its place.
   const std::string temporary = path + ".tmp";
   std::remove(temporary.c_str());
   std::filesystem::create_directories(temporary);
   std::string error;
-  EXPECT_FALSE(console.SaveConfig(path, &error));
+  EXPECT_FALSE(console_.SaveConfig(path, &error));
   EXPECT_NE(error.find("cannot write configuration file " + path), std::string::npos) << error;
   EXPECT_EQ(ReadFile(path), "a \"1\"\n");
   std::filesystem::remove_all(temporary);
 }
 
-TEST(ConsoleConfig, FailedReplaceKeepsTheOldFileAndLeavesNoTemporary) {
-  RecordingListener listener;
-  Console console(listener);
+TEST_F(ConsoleConfig, FailedReplaceKeepsTheOldFileAndLeavesNoTemporary) {
   // The target is a folder that holds a file: renaming over it fails.
   const std::string path = TempPath("folder.cfg");
   std::filesystem::create_directories(path);
   WriteFile(path + "/inside", "");
-  Bounded(console, "a", 0, 1);
+  Bounded(console_, "a", 0, 1);
   std::string error;
-  EXPECT_FALSE(console.SaveConfig(path, &error));
+  EXPECT_FALSE(console_.SaveConfig(path, &error));
   EXPECT_FALSE(error.empty());
   EXPECT_FALSE(std::ifstream(path + ".tmp").good());
   EXPECT_TRUE(std::ifstream(path + "/inside").good());
 }
 
 }  // namespace
+}  // namespace vantorel_test

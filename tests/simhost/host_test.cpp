@@ -10,16 +10,18 @@
 #include <thread>
 
 #include "simhost/Projection.h"
-#include "RecordingListener.h"
+#include "HostFixture.h"
+#include "Paths.h"
 #include "ServerWrapper.h"
 #include "TestPlugin.h"
 
-#ifdef SIMHOST_COUNT_ALLOCATIONS
+#ifdef VANTOREL_COUNT_ALLOCATIONS
 // Counts every allocation of the process, the host library's too, since the
 // executable's operator new serves the whole process.
 #include "AllocationCounter.h"
 #endif
 
+namespace vantorel_test {
 namespace {
 
 using simhost::DrawCall;
@@ -32,65 +34,54 @@ std::uintptr_t Address(const simhost::SimActor* actor) {
   return reinterpret_cast<std::uintptr_t>(actor);
 }
 
-class HostTest : public ::testing::Test {
+// The host with the small test plugin of tests/support instead of the real
+// one.
+class HostTest : public HostFixture {
  protected:
-  void Load() {
-    std::string error;
-    ASSERT_TRUE(host.LoadPlugin(SIMHOST_TEST_PLUGIN, &error)) << error;
-  }
-  TestPlugin& plugin() { return *static_cast<TestPlugin*>(host.plugin()); }
-  GameWrapper& game() { return *host.plugin()->gameWrapper; }
-
-  RecordingListener listener;
-  Host host{listener};
+  void Load() { HostFixture::Load(TestPluginModule()); }
+  TestPlugin& plugin() { return *static_cast<TestPlugin*>(host_.plugin()); }
 };
 
 // ---------------------------------------------------------------------------
 // Loading
 
 TEST_F(HostTest, RefusesAModuleThatCannotBeOpened) {
-  std::string error;
-  EXPECT_FALSE(host.LoadPlugin("/no/such/folder/VantorelPlugin.so", &error));
+  const std::string error = LoadRefused("/no/such/folder/VantorelPlugin.so");
   EXPECT_EQ(error.rfind("cannot open plugin module /no/such/folder/VantorelPlugin.so: ", 0), 0u)
       << error;
   EXPECT_GT(error.size(), std::strlen("cannot open plugin module /no/such/folder/VantorelPlugin.so: "));
-  EXPECT_FALSE(host.pluginLoaded());
-  EXPECT_EQ(host.plugin(), nullptr);
-  EXPECT_EQ(host.pluginRecord(), nullptr);
+  EXPECT_EQ(host_.plugin(), nullptr);
+  EXPECT_EQ(host_.pluginRecord(), nullptr);
 }
 
 TEST_F(HostTest, RefusesAModuleWithoutRecord) {
-  std::string error;
-  EXPECT_FALSE(host.LoadPlugin(SIMHOST_TEST_PLUGIN_NOEXPORTS, &error));
-  EXPECT_EQ(error, std::string("plugin module ") + SIMHOST_TEST_PLUGIN_NOEXPORTS +
-                       " has no exported record \"exports\"");
-  EXPECT_FALSE(host.pluginLoaded());
+  EXPECT_EQ(LoadRefused(TestPluginNoExportsModule()),
+            std::string("plugin module ") + TestPluginNoExportsModule() +
+                " has no exported record \"exports\"");
 }
 
 TEST_F(HostTest, RefusesAnotherInterfaceVersion) {
-  std::string error;
-  EXPECT_FALSE(host.LoadPlugin(SIMHOST_TEST_PLUGIN_V72, &error));
-  EXPECT_EQ(error, std::string("plugin module ") + SIMHOST_TEST_PLUGIN_V72 +
-                       " carries plugin interface version 72; this host loads version 73");
-  EXPECT_FALSE(host.pluginLoaded());
-  EXPECT_EQ(host.hookCount(), 0u);
-  EXPECT_TRUE(host.console().variables().empty());
+  EXPECT_EQ(LoadRefused(TestPluginV72Module()),
+            std::string("plugin module ") + TestPluginV72Module() +
+                " carries plugin interface version 72; this host loads version 73");
+  EXPECT_EQ(host_.hookCount(), 0u);
+  EXPECT_TRUE(host_.console().variables().empty());
 }
 
 TEST_F(HostTest, LoadFillsTheMembersAndRunsOnLoad) {
   Load();
-  ASSERT_TRUE(host.pluginLoaded());
-  ASSERT_NE(host.plugin(), nullptr);
-  ASSERT_NE(host.pluginRecord(), nullptr);
-  EXPECT_STREQ(host.pluginRecord()->className, "TestPlugin");
-  EXPECT_NE(host.plugin()->cvarManager, nullptr);
-  EXPECT_NE(host.plugin()->gameWrapper, nullptr);
+  ASSERT_TRUE(host_.pluginLoaded());
+  ASSERT_NE(host_.plugin(), nullptr);
+  ASSERT_NE(host_.pluginRecord(), nullptr);
+  EXPECT_STREQ(host_.pluginRecord()->className, "TestPlugin");
+  EXPECT_NE(host_.plugin()->cvarManager, nullptr);
+  EXPECT_NE(host_.plugin()->gameWrapper, nullptr);
   EXPECT_EQ(plugin().loads, 1);
-  ASSERT_EQ(listener.logs.size(), 1u);
-  EXPECT_EQ(listener.logs[0], "test plugin loaded");
-  EXPECT_EQ(host.hookCount(), 1u);
-  EXPECT_EQ(host.drawableCount(), 1u);
-  ASSERT_EQ(host.console().variables().size(), 3u);
+  ASSERT_EQ(listener_.logs.size(), 1u);
+  EXPECT_EQ(listener_.logs[0], "test plugin loaded");
+  EXPECT_EQ(host_.hookCount(), 1u);
+  EXPECT_EQ(host_.drawableCount(), 1u);
+  ASSERT_EQ(host_.console().variables().size(), 3u);
   EXPECT_FALSE(*plugin().enable);
   EXPECT_EQ(*plugin().count, 4);
   EXPECT_EQ(*plugin().weight, 0.25f);
@@ -98,35 +89,30 @@ TEST_F(HostTest, LoadFillsTheMembersAndRunsOnLoad) {
 
 TEST_F(HostTest, LoadingAgainRunsOnLoadAgainInTheSameSession) {
   Load();
-  BakkesMod::Plugin::BakkesModPlugin* first = host.plugin();
-  GameWrapper* firstGame = host.plugin()->gameWrapper.get();
-  host.console().Set(*host.console().Find("test_count"), "9");
+  BakkesMod::Plugin::BakkesModPlugin* first = host_.plugin();
+  GameWrapper* firstGame = host_.plugin()->gameWrapper.get();
+  host_.console().Set(*host_.console().Find("test_count"), "9");
   std::string error;
-  ASSERT_TRUE(host.LoadPlugin("ignored when loaded", &error)) << error;
-  EXPECT_EQ(host.plugin(), first);
-  EXPECT_EQ(host.plugin()->gameWrapper.get(), firstGame);
+  ASSERT_TRUE(host_.LoadPlugin("ignored when loaded", &error)) << error;
+  EXPECT_EQ(host_.plugin(), first);
+  EXPECT_EQ(host_.plugin()->gameWrapper.get(), firstGame);
   EXPECT_EQ(plugin().loads, 2);
   // The plugin hooks and draws twice now; the variables kept their values
   // and reach the fresh slots.
-  EXPECT_EQ(host.hookCount(), 2u);
-  EXPECT_EQ(host.drawableCount(), 2u);
+  EXPECT_EQ(host_.hookCount(), 2u);
+  EXPECT_EQ(host_.drawableCount(), 2u);
   EXPECT_EQ(*plugin().count, 9);
   // The earlier slots, held by the host alone, were let go on the new bind.
-  EXPECT_EQ(host.console().Find("test_count")->bindings.size(), 1u);
+  EXPECT_EQ(host_.console().Find("test_count")->bindings.size(), 1u);
 }
 
 TEST_F(HostTest, UnloadRunsOnUnloadDeletesAndLetsGo) {
   Load();
-  host.console().Set(*host.console().Find("test_enable"), "1");
-  host.UnloadPlugin();
-  EXPECT_FALSE(host.pluginLoaded());
-  EXPECT_EQ(host.plugin(), nullptr);
-  EXPECT_EQ(host.hookCount(), 0u);
-  EXPECT_EQ(host.drawableCount(), 0u);
-  ASSERT_EQ(host.console().variables().size(), 3u);
-  EXPECT_EQ(host.console().Find("test_enable")->value, "1");
-  for (const auto& variable : host.console().variables()) EXPECT_TRUE(variable->bindings.empty());
-  host.UnloadPlugin();  // nothing loaded: nothing happens
+  host_.console().Set(*host_.console().Find("test_enable"), "1");
+  host_.UnloadPlugin();
+  ASSERT_NO_FATAL_FAILURE(ExpectUnloaded(3));
+  EXPECT_EQ(host_.console().Find("test_enable")->value, "1");
+  host_.UnloadPlugin();  // nothing loaded: nothing happens
 
   // Loading again makes a fresh object, which gets the kept values.
   Load();
@@ -137,52 +123,52 @@ TEST_F(HostTest, UnloadRunsOnUnloadDeletesAndLetsGo) {
 TEST_F(HostTest, UnloadRemovesCallbacksThePluginLeftBehind) {
   Load();
   plugin().unhookOnUnload = false;
-  host.UnloadPlugin();
-  EXPECT_EQ(host.hookCount(), 0u);
-  EXPECT_EQ(host.drawableCount(), 0u);
-  host.Press(nullptr);
-  host.Frame();
-  EXPECT_TRUE(host.lastFrame().empty());
+  host_.UnloadPlugin();
+  EXPECT_EQ(host_.hookCount(), 0u);
+  EXPECT_EQ(host_.drawableCount(), 0u);
+  host_.Press(nullptr);
+  host_.Frame();
+  EXPECT_TRUE(host_.lastFrame().empty());
 }
 
 TEST_F(HostTest, WrappersOfAnUnloadedSessionRegisterNothing) {
   Load();
-  std::shared_ptr<GameWrapper> oldGame = host.plugin()->gameWrapper;
-  std::shared_ptr<CVarManagerWrapper> oldConsole = host.plugin()->cvarManager;
-  host.UnloadPlugin();
+  std::shared_ptr<GameWrapper> oldGame = host_.plugin()->gameWrapper;
+  std::shared_ptr<CVarManagerWrapper> oldConsole = host_.plugin()->cvarManager;
+  host_.UnloadPlugin();
   oldGame->RegisterDrawable([](CanvasWrapper) {});
   oldGame->HookEventWithCallerPost<PlayerControllerWrapper>(
       kPickup, [](PlayerControllerWrapper, void*, std::string) {});
-  EXPECT_EQ(host.drawableCount(), 0u);
-  EXPECT_EQ(host.hookCount(), 0u);
+  EXPECT_EQ(host_.drawableCount(), 0u);
+  EXPECT_EQ(host_.hookCount(), 0u);
   EXPECT_TRUE(oldGame->IsInGame());
   auto slot = std::make_shared<int>(-1);
   oldConsole->registerCvar("test_count", "4").bindTo(slot);
   EXPECT_EQ(*slot, -1);
-  EXPECT_TRUE(host.console().Find("test_count")->bindings.empty());
+  EXPECT_TRUE(host_.console().Find("test_count")->bindings.empty());
 
   // A new session's callbacks are not the old session's to remove.
   Load();
   oldGame->UnhookEvent(kPickup);
   oldGame->UnregisterDrawables();
-  EXPECT_EQ(host.hookCount(), 1u);
-  EXPECT_EQ(host.drawableCount(), 1u);
-  EXPECT_NE(host.plugin()->gameWrapper, oldGame);
+  EXPECT_EQ(host_.hookCount(), 1u);
+  EXPECT_EQ(host_.drawableCount(), 1u);
+  EXPECT_NE(host_.plugin()->gameWrapper, oldGame);
 }
 
 // ---------------------------------------------------------------------------
 // Hooks
 
 TEST_F(HostTest, PressRunsThePickupHooksWithTheCarsController) {
-  SimCar& car = host.match().AddCar("A");
+  SimCar& car = host_.match().AddCar("A");
   Load();
-  host.Press(&car);
+  host_.Press(&car);
   EXPECT_EQ(plugin().presses, 1);
   EXPECT_EQ(plugin().lastCar, Address(&car));
-  host.Press(nullptr);
+  host_.Press(nullptr);
   EXPECT_EQ(plugin().presses, 2);
   EXPECT_EQ(plugin().lastCar, 0u);
-  host.RunHookedFunction("Function TAGame.Other", &car);
+  host_.RunHookedFunction("Function TAGame.Other", &car);
   EXPECT_EQ(plugin().presses, 2);
 }
 
@@ -198,11 +184,11 @@ TEST_F(HostTest, HooksGetTheEventNameAndNoParameters) {
       });
   game().HookEventWithCallerPost<PlayerControllerWrapper>(
       "Function B", [&](PlayerControllerWrapper, void*, std::string) { calls += 10; });
-  host.RunHookedFunction("Function A", nullptr);
+  host_.RunHookedFunction("Function A", nullptr);
   EXPECT_EQ(calls, 1);
   game().UnhookEvent("Function A");
-  host.RunHookedFunction("Function A", nullptr);
-  host.RunHookedFunction("Function B", nullptr);
+  host_.RunHookedFunction("Function A", nullptr);
+  host_.RunHookedFunction("Function B", nullptr);
   EXPECT_EQ(calls, 11);
   EXPECT_EQ(plugin().presses, 0);
 }
@@ -212,24 +198,24 @@ TEST_F(HostTest, HooksGetTheEventNameAndNoParameters) {
 
 TEST_F(HostTest, FrameRecordsWhatIsDrawn) {
   Load();
-  host.Frame();
+  host_.Frame();
   EXPECT_EQ(plugin().frames, 1);
-  ASSERT_EQ(host.lastFrame().size(), 2u);
-  const DrawCall& color = host.lastFrame()[0];
+  ASSERT_EQ(host_.lastFrame().size(), 2u);
+  const DrawCall& color = host_.lastFrame()[0];
   EXPECT_EQ(color.kind, DrawCall::Kind::kColor);
   EXPECT_EQ(color.color[0], 1);
   EXPECT_EQ(color.color[3], 4);
-  const DrawCall& line = host.lastFrame()[1];
+  const DrawCall& line = host_.lastFrame()[1];
   EXPECT_EQ(line.kind, DrawCall::Kind::kLine);
   EXPECT_EQ(line.start.X, 1);
   EXPECT_EQ(line.end.Y, 4);
   EXPECT_EQ(line.width, 5.0f);
-  ASSERT_EQ(listener.draws.size(), 2u);
-  EXPECT_EQ(listener.draws[1].end.X, 3);
+  ASSERT_EQ(listener_.draws.size(), 2u);
+  EXPECT_EQ(listener_.draws[1].end.X, 3);
 
-  host.Frame();
-  EXPECT_EQ(host.lastFrame().size(), 2u);  // the last frame only
-  EXPECT_EQ(listener.draws.size(), 4u);
+  host_.Frame();
+  EXPECT_EQ(host_.lastFrame().size(), 2u);  // the last frame only
+  EXPECT_EQ(listener_.draws.size(), 4u);
 }
 
 TEST_F(HostTest, ColourBytesAreUnsigned) {
@@ -237,11 +223,11 @@ TEST_F(HostTest, ColourBytesAreUnsigned) {
   game().RegisterDrawable([](CanvasWrapper canvas) {
     canvas.SetColor(static_cast<char>(0xFF), static_cast<char>(0x80), 0, 127);
   });
-  host.Frame();
-  ASSERT_EQ(host.lastFrame().size(), 3u);
-  EXPECT_EQ(host.lastFrame()[2].color[0], 255);
-  EXPECT_EQ(host.lastFrame()[2].color[1], 128);
-  EXPECT_EQ(host.lastFrame()[2].color[3], 127);
+  host_.Frame();
+  ASSERT_EQ(host_.lastFrame().size(), 3u);
+  EXPECT_EQ(host_.lastFrame()[2].color[0], 255);
+  EXPECT_EQ(host_.lastFrame()[2].color[1], 128);
+  EXPECT_EQ(host_.lastFrame()[2].color[3], 127);
 }
 
 TEST_F(HostTest, DrawableMayUnregisterDuringAFrame) {
@@ -251,16 +237,16 @@ TEST_F(HostTest, DrawableMayUnregisterDuringAFrame) {
     ++calls;
     game().UnregisterDrawables();
   });
-  host.Frame();
+  host_.Frame();
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(plugin().frames, 1);
-  host.Frame();
+  host_.Frame();
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(plugin().frames, 1);
 }
 
 TEST_F(HostTest, CanvasSizeAndProjection) {
-  simhost::Match& match = host.match();
+  simhost::Match& match = host_.match();
   match.canvasSize = Vector2{800, 600};
   SimCar& fixed = match.AddCar("Fixed");
   fixed.location = Vector{100, 200, 300};
@@ -281,7 +267,7 @@ TEST_F(HostTest, CanvasSizeAndProjection) {
     negativeZero = canvas.Project(Vector{-0.0f, 0, 0});
     ahead = canvas.Project(Vector{1000, 0, 0});
   });
-  host.Frame();
+  host_.Frame();
   EXPECT_EQ(size.X, 800);
   EXPECT_EQ(size.Y, 600);
   EXPECT_EQ(first.X, 11);  // the first car in list order
@@ -293,17 +279,17 @@ TEST_F(HostTest, CanvasSizeAndProjection) {
 
   match.hasCamera = false;
   game().RegisterDrawable([&](CanvasWrapper canvas) { noCamera = canvas.Project(Vector{1000, 0, 0}); });
-  host.Frame();
+  host_.Frame();
   EXPECT_EQ(noCamera.X, simhost::kOffCanvas.X);
   EXPECT_EQ(noCamera.Y, simhost::kOffCanvas.Y);
   EXPECT_EQ(first.X, 11);  // a fixed screen point needs no camera
 }
 
-#ifdef SIMHOST_COUNT_ALLOCATIONS
+#ifdef VANTOREL_COUNT_ALLOCATIONS
 TEST_F(HostTest, AWarmFrameAllocatesNothing) {
-  SimCar& car = host.match().AddCar("A");
+  SimCar& car = host_.match().AddCar("A");
   car.screenPoint = Vector2{5, 5};
-  host.match().localCar = &car;
+  host_.match().localCar = &car;
   Load();
   game().RegisterDrawable([](CanvasWrapper canvas) {
     for (int i = 0; i < 8; ++i) {
@@ -313,13 +299,13 @@ TEST_F(HostTest, AWarmFrameAllocatesNothing) {
       canvas.DrawLine(Vector2{0, 0}, Vector2{1, 1}, 1.0f);
     }
   });
-  host.Frame();
-  host.Frame();
-  listener.draws.clear();
-  listener.draws.reserve(1000);
-  const auto before = vantorel_bench::AllocationCount();
-  for (int i = 0; i < 10; ++i) host.Frame();
-  EXPECT_EQ(vantorel_bench::AllocationCount(), before);
+  host_.Frame();
+  host_.Frame();
+  listener_.draws.clear();
+  listener_.draws.reserve(1000);
+  const auto before = AllocationCount();
+  for (int i = 0; i < 10; ++i) host_.Frame();
+  EXPECT_EQ(AllocationCount(), before);
 }
 #endif
 
@@ -327,7 +313,7 @@ TEST_F(HostTest, AWarmFrameAllocatesNothing) {
 // The game as the plugin sees it
 
 TEST_F(HostTest, GameModes) {
-  simhost::Match& match = host.match();
+  simhost::Match& match = host_.match();
   SimCar& car = match.AddCar("A");
   match.localCar = &car;
   Load();
@@ -369,7 +355,7 @@ TEST_F(HostTest, GameModes) {
 
 TEST_F(HostTest, ConsoleChangeReachesTheSlotAtOnce) {
   Load();
-  simhost::Console& console = host.console();
+  simhost::Console& console = host_.console();
   EXPECT_TRUE(console.Set(*console.Find("test_enable"), "1"));
   EXPECT_TRUE(*plugin().enable);
   EXPECT_TRUE(console.Set(*console.Find("test_count"), "12.7"));
@@ -379,21 +365,21 @@ TEST_F(HostTest, ConsoleChangeReachesTheSlotAtOnce) {
   EXPECT_EQ(*plugin().weight, -2.5f);
   EXPECT_FALSE(console.Set(*console.Find("test_weight"), "heavy"));
   EXPECT_EQ(*plugin().weight, -2.5f);
-  ASSERT_EQ(listener.messages.size(), 1u);
+  ASSERT_EQ(listener_.messages.size(), 1u);
 }
 
 TEST_F(HostTest, PressesAndFramesOnTwoThreads) {
-  simhost::Match& match = host.match();
+  simhost::Match& match = host_.match();
   SimCar& a = match.AddCar("A");
   SimCar& b = match.AddCar("B");
   b.screenPoint = Vector2{1, 1};
   match.localCar = &a;
   Load();
   std::thread presser([&] {
-    for (int i = 0; i < 2000; ++i) host.Press(i % 2 ? &a : &b);
+    for (int i = 0; i < 2000; ++i) host_.Press(i % 2 ? &a : &b);
   });
   std::thread drawer([&] {
-    for (int i = 0; i < 2000; ++i) host.Frame();
+    for (int i = 0; i < 2000; ++i) host_.Frame();
   });
   presser.join();
   drawer.join();
@@ -402,3 +388,4 @@ TEST_F(HostTest, PressesAndFramesOnTwoThreads) {
 }
 
 }  // namespace
+}  // namespace vantorel_test

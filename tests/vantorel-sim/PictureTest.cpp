@@ -11,8 +11,15 @@
 #include <cairo.h>
 #endif
 
+#include "Paths.h"
+#include "RecordingListener.h"
+
 namespace vantorel_sim {
 namespace {
+
+using vantorel_test::ColorCall;
+using vantorel_test::LineCall;
+using vantorel_test::TempPath;
 
 TEST(PictureTest, RefusesCanvasesTooLargeToHold) {
   std::string error;
@@ -85,27 +92,6 @@ class PngImage {
   cairo_surface_t* surface_;
 };
 
-simhost::DrawCall Colour(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-  simhost::DrawCall call;
-  call.kind = simhost::DrawCall::Kind::kColor;
-  call.color[0] = r;
-  call.color[1] = g;
-  call.color[2] = b;
-  call.color[3] = 255;
-  return call;
-}
-
-simhost::DrawCall Line(Vector2 start, Vector2 end, float width) {
-  simhost::DrawCall call;
-  call.kind = simhost::DrawCall::Kind::kLine;
-  call.start = start;
-  call.end = end;
-  call.width = width;
-  return call;
-}
-
-std::string TempPath(const char* name) { return std::string(SIM_TEST_TEMP_DIR) + "/" + name; }
-
 TEST(PictureTest, PaintsMarksAndLinesWhereTheyWereDrawn) {
   Scene scene;
   scene.canvas = Vector2{200, 100};
@@ -113,10 +99,11 @@ TEST(PictureTest, PaintsMarksAndLinesWhereTheyWereDrawn) {
   scene.cars.push_back(Scene::CarMark{Vector2{170, 30}, 1, "Dee"});
   // Far off the canvas on either side: neither drawn nor a problem.
   scene.cars.push_back(Scene::CarMark{Vector2{std::numeric_limits<std::int32_t>::min(), 0}, 2, "X"});
-  scene.drawing = {Colour(255, 255, 0), Line(Vector2{10, 80}, Vector2{190, 80}, 3.0f),
-                   Colour(255, 0, 255),
-                   Line(Vector2{100, std::numeric_limits<std::int32_t>::min()},
-                        Vector2{100, std::numeric_limits<std::int32_t>::max()}, 1.0f)};
+  scene.drawing = {ColorCall(255, 255, 0, 255),
+                   LineCall(Vector2{10, 80}, Vector2{190, 80}, 3.0f),
+                   ColorCall(255, 0, 255, 255),
+                   LineCall(Vector2{100, std::numeric_limits<std::int32_t>::min()},
+                            Vector2{100, std::numeric_limits<std::int32_t>::max()}, 1.0f)};
   const std::string path = TempPath("marks.png");
   std::string error;
   ASSERT_TRUE(WritePicture(scene, path, &error)) << error;
@@ -169,7 +156,7 @@ TEST(PictureTest, WithoutCairoRefusesPictures) {
   Scene scene;
   scene.canvas = Vector2{10, 10};
   std::string error;
-  EXPECT_FALSE(WritePicture(scene, SIM_TEST_TEMP_DIR "/never.png", &error));
+  EXPECT_FALSE(WritePicture(scene, TempPath("never.png"), &error));
   EXPECT_NE(error.find("Cairo"), std::string::npos) << error;
 }
 

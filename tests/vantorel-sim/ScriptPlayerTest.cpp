@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "Paths.h"
 #include "Platform.h"
 
 namespace vantorel_sim {
@@ -14,9 +15,7 @@ namespace {
 class CapturedTranscript {
  public:
   CapturedTranscript() {
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = std::string(SIM_TEST_TEMP_DIR) + "/" + test->test_suite_name() + "." +
-            test->name() + ".txt";
+    path_ = vantorel_test::TempPath("txt");
     file_ = OpenFile(path_, "w+b");
   }
   ~CapturedTranscript() {
@@ -48,7 +47,7 @@ class CapturedTranscript {
 class ScriptPlayerTest : public ::testing::Test {
  protected:
   ScriptPlayerTest() : transcript_(captured_.file()), host_(transcript_),
-                       player_(host_, transcript_, SIM_TEST_TEMP_DIR "/no-such-module") {}
+                       player_(host_, transcript_, vantorel_test::TempPath("no-such-module")) {}
 
   ScriptPlayer::Result Play(const std::string& line) {
     std::optional<Command> command;

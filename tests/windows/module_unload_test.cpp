@@ -11,65 +11,18 @@
 #include "BakkesModPlugin.h"
 #include "CVarManagerWrapper.h"
 #include "GameWrapper.h"
+#include "ModuleHandle.h"
+#include "Paths.h"
 #include "PluginExports.h"
 
-#if defined(_WIN32)
-#  include <windows.h>
-#else
-#  include <dlfcn.h>
-#endif
-
+namespace vantorel_test {
 namespace {
 
 using BakkesMod::Plugin::BakkesModPlugin;
 
-// The plugin module, opened the way a host opens it and closed on request.
-class Module {
- public:
-  explicit Module(const char* path) {
-#if defined(_WIN32)
-    // The module's own folder is searched for the host library it imports.
-    handle_ = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-#else
-    handle_ = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-#endif
-  }
-  ~Module() { Close(); }
-  Module(const Module&) = delete;
-  Module& operator=(const Module&) = delete;
-
-  bool open() const { return handle_ != nullptr; }
-
-  const PluginInfo* Record() const {
-#if defined(_WIN32)
-    return reinterpret_cast<const PluginInfo*>(
-        GetProcAddress(handle_, kPluginRecordSymbol));
-#else
-    return static_cast<const PluginInfo*>(dlsym(handle_, kPluginRecordSymbol));
-#endif
-  }
-
-  void Close() {
-    if (handle_ == nullptr) return;
-#if defined(_WIN32)
-    FreeLibrary(handle_);
-#else
-    dlclose(handle_);
-#endif
-    handle_ = nullptr;
-  }
-
- private:
-#if defined(_WIN32)
-  HMODULE handle_;
-#else
-  void* handle_;
-#endif
-};
-
 TEST(ModuleUnload, ReleasesThePluginObjectTheHolderStillHolds) {
-  Module module(VANTOREL_PLUGIN_MODULE);
-  ASSERT_TRUE(module.open()) << VANTOREL_PLUGIN_MODULE;
+  ModuleHandle module(PluginModule());
+  ASSERT_TRUE(module.open()) << PluginModule();
   const PluginInfo* record = module.Record();
   ASSERT_NE(record, nullptr);
   ASSERT_EQ(record->interfaceVersion, kPluginInterfaceVersion);
@@ -97,3 +50,4 @@ TEST(ModuleUnload, ReleasesThePluginObjectTheHolderStillHolds) {
 }
 
 }  // namespace
+}  // namespace vantorel_test

@@ -33,11 +33,11 @@ void* OrThrow(void* p) {
 
 }  // namespace
 
-namespace vantorel_bench {
+namespace vantorel_test {
 
 std::uint64_t AllocationCount() { return allocations.load(std::memory_order_relaxed); }
 
-}  // namespace vantorel_bench
+}  // namespace vantorel_test
 
 void* operator new(std::size_t size) { return OrThrow(Allocate(size)); }
 void* operator new[](std::size_t size) { return OrThrow(Allocate(size)); }

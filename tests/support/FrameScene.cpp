@@ -4,9 +4,10 @@
 #include <string>
 #include <utility>
 
+#include "Paths.h"
 #include "simhost/Match.h"
 
-namespace vantorel_bench {
+namespace vantorel_test {
 
 namespace {
 
@@ -60,8 +61,8 @@ FrameScene::FrameScene(Mode mode, int cars) : host_(listener_) {
     match.localController.car = localCar_;
   }
 
-  if (!host_.LoadPlugin(VANTOREL_PLUGIN_PATH, &error_)) {
-    if (error_.empty()) error_ = "cannot load " VANTOREL_PLUGIN_PATH;
+  if (!host_.LoadPlugin(PluginModule(), &error_)) {
+    if (error_.empty()) error_ = std::string("cannot load ") + PluginModule();
     return;
   }
   Set("vantorel_render_enable", "1");
@@ -100,4 +101,4 @@ void FrameScene::ReplaceDrawable(GameWrapper::Drawable drawable) {
 
 GameWrapper& FrameScene::game() { return *host_.plugin()->gameWrapper; }
 
-}  // namespace vantorel_bench
+}  // namespace vantorel_test

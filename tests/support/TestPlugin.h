@@ -1,8 +1,11 @@
 #pragma once
 
-// A small plugin the host tests load through the real loader. Its members
-// are plain data, so that a test can read them through the host's plugin
-// pointer without linking the module's code.
+// A small plugin the host tests load through the real loader, and whose
+// broken builds the plugin tests see refused. Its members are plain data, so
+// that a test can read them through the host's plugin pointer without
+// linking the module's code. Final, as VantorelPlugin is: the base class's
+// destructor is not virtual, so nothing may derive from the class the
+// module's holder deletes.
 
 #include <atomic>
 #include <cstdint>
@@ -10,7 +13,7 @@
 
 #include "BakkesModPlugin.h"
 
-class TestPlugin : public BakkesMod::Plugin::BakkesModPlugin {
+class TestPlugin final : public BakkesMod::Plugin::BakkesModPlugin {
  public:
   // Logs "test plugin loaded"; registers and binds test_enable (bool, 0..1,
   // default "0"), test_count (int, 0..10, default "4") and test_weight

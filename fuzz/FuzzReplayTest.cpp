@@ -1,19 +1,19 @@
 // Every input the fuzzers keep, played through the same checks in the
 // normal suite (and so under the asan preset, with GCC's sanitizers): the
-// seed corpora in fuzz/corpus, and in regressions/ each input that once
-// broke something, so that it cannot break it again unnoticed.
+// seed corpora in corpus/, and in regressions/ each input that once broke
+// something, so that it cannot break it again unnoticed.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "Harness.h"
+#include "Paths.h"
+#include "TestFiles.h"
 
 namespace {
 
@@ -33,11 +33,6 @@ std::vector<fs::path> Inputs(const fs::path& folder) {
   return inputs;
 }
 
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Plays every input of the target's corpus and regressions; returns how
 // many there were.
 std::size_t Replay(const std::string& target, Play play) {
@@ -45,9 +40,9 @@ std::size_t Replay(const std::string& target, Play play) {
   for (const fs::path& folder : {fs::path(VANTOREL_FUZZ_CORPUS) / target,
                                  fs::path(VANTOREL_FUZZ_REGRESSIONS) / target}) {
     for (const fs::path& input : Inputs(folder)) {
-      const std::string bytes = ReadBytes(input);
+      const std::string bytes = vantorel_test::ReadFile(input.string());
       EXPECT_EQ(play(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
-                     VANTOREL_PLUGIN_PATH),
+                     vantorel_test::PluginModule()),
                 "")
           << input;
       ++played;
@@ -60,10 +55,8 @@ TEST(FuzzReplay, Script) {
   EXPECT_GT(Replay("script", vantorel_fuzz::PlayScript), 0u) << "no corpus found";
 }
 
-#ifdef VANTOREL_FUZZ_MATCH
 TEST(FuzzReplay, Match) {
   EXPECT_GT(Replay("match", vantorel_fuzz::PlayMatch), 0u) << "no corpus found";
 }
-#endif
 
 }  // namespace

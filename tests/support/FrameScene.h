@@ -6,7 +6,7 @@
 #include "simhost/Host.h"
 #include "simhost/HostListener.h"
 
-namespace vantorel_bench {
+namespace vantorel_test {
 
 // How the plugin chooses the next car: vantorel_sequential_swap 0 or 1.
 enum class Mode { kBestCar, kSequential };
@@ -33,6 +33,9 @@ const char* ModeName(Mode mode);
 // lock: the real host's take none, and a lock in each call would cost more
 // than the plugin's own work between the calls. Everything the host reports
 // goes to a listener that drops it.
+//
+// The scene owns its host and that listener. The benchmarks time its frames;
+// tests/alloc counts what they allocate.
 class FrameScene {
  public:
   FrameScene(Mode mode, int cars);
@@ -70,4 +73,4 @@ class FrameScene {
   std::string error_;
 };
 
-}  // namespace vantorel_bench
+}  // namespace vantorel_test

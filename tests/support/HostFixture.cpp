@@ -1,0 +1,44 @@
+#include "HostFixture.h"
+
+namespace vantorel_test {
+
+void HostFixture::Load(const std::string& path) {
+  std::string error;
+  ASSERT_TRUE(host_.LoadPlugin(path, &error)) << error;
+  ASSERT_NE(host_.plugin(), nullptr);
+}
+
+std::string HostFixture::LoadRefused(const std::string& path) {
+  std::string error;
+  EXPECT_FALSE(host_.LoadPlugin(path, &error)) << path;
+  EXPECT_FALSE(host_.pluginLoaded());
+  return error;
+}
+
+void HostFixture::ExpectUnloaded(std::size_t variables) {
+  EXPECT_FALSE(host_.pluginLoaded());
+  EXPECT_EQ(host_.plugin(), nullptr);
+  EXPECT_EQ(host_.hookCount(), 0u);
+  EXPECT_EQ(host_.drawableCount(), 0u);
+  ASSERT_EQ(host_.console().variables().size(), variables);
+  for (const auto& variable : host_.console().variables()) {
+    EXPECT_TRUE(variable->bindings.empty()) << variable->name;
+  }
+}
+
+void HostFixture::Set(const std::string& name, const std::string& value) {
+  simhost::Variable* variable = host_.console().Find(name);
+  ASSERT_NE(variable, nullptr) << name;
+  ASSERT_TRUE(host_.console().Set(*variable, value)) << name << " " << value;
+}
+
+simhost::SimCar& HostFixture::AddCar(const std::string& owner, int team, Vector location,
+                                     Rotator rotation) {
+  simhost::SimCar& car = match().AddCar(owner);
+  car.playerInfo.team = static_cast<std::uint8_t>(team);
+  car.location = location;
+  car.rotation = rotation;
+  return car;
+}
+
+}  // namespace vantorel_test
