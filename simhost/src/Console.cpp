@@ -35,7 +35,7 @@
 #include <limits>
 #include <type_traits>
 
-#include "Files.h"
+#include "simhost/Files.h"
 
 namespace simhost {
 
@@ -401,7 +401,7 @@ bool Console::SaveConfig(const std::string& path, std::string* error) const {
     return fail(temporary + ": " + std::strerror(writeErrno ? writeErrno : EIO));
   }
   std::string replaceError;
-  if (!ReplaceFile(temporary, path, &replaceError)) {
+  if (!RenameReplacing(temporary, path, &replaceError)) {
     RemoveFile(temporary);
     return fail(replaceError);
   }
