@@ -14,7 +14,7 @@
 //
 // The variable's text after a set is the trimmed text as typed when the
 // number lay within the bounds, else the bound it was clamped to, printed
-// with "%.9g".
+// by FormatFloat (the digits of "%.9g").
 //
 // Configuration file: one line per saved variable, in registration order,
 //   NAME "VALUE"
@@ -36,6 +36,7 @@
 #include <type_traits>
 
 #include "simhost/Files.h"
+#include "simhost/Format.h"
 
 namespace simhost {
 
@@ -104,12 +105,6 @@ float Clamp(const Variable& variable, float value) {
   return value;
 }
 
-std::string FormatFloat(float value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
-  return text;
-}
-
 int TruncateToInt(float value) {
   if (value >= 2147483648.0f) return std::numeric_limits<int>::max();
   if (value < -2147483648.0f) return std::numeric_limits<int>::min();
@@ -144,36 +139,6 @@ std::string Quote(const std::string& text) {
   }
   quoted += '"';
   return quoted;
-}
-
-// What a host message shows of a text a user typed or a file held: quoted,
-// with control characters escaped, so that the message stays one line that
-// cannot steer the terminal it is printed on, and cut short, so that a
-// pasted page does not flood the console.
-std::string Shown(const std::string& text) {
-  constexpr std::size_t kShownBytes = 64;
-  std::size_t end = text.size();
-  if (end > kShownBytes) {
-    end = kShownBytes;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-  }
-  std::string shown = "\"";
-  for (std::size_t i = 0; i < end; ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c == '"' || c == '\\') {
-      shown += '\\';
-      shown += static_cast<char>(c);
-    } else if (c < 0x20 || c == 0x7f) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
-      shown += escaped;
-    } else {
-      shown += static_cast<char>(c);
-    }
-  }
-  shown += '"';
-  if (end < text.size()) shown += "... (" + std::to_string(text.size()) + " bytes)";
-  return shown;
 }
 
 // Reads one configuration line into `name` and `value`. False for a bad
