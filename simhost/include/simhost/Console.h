@@ -12,15 +12,16 @@
 
 namespace simhost {
 
-// A slot a plugin bound to a variable, shared with the plugin, and the
-// plugin session that bound it (so that unloading can let go of exactly the
-// slots whose deleters live in that module's code).
+// A slot a plugin bound to a variable, owned jointly by the plugin and the
+// variable, and the plugin session that bound it (so that unloading can let
+// go of exactly the slots whose deleters live in that module's code).
 struct Binding {
   int session = 0;
   std::variant<std::shared_ptr<bool>, std::shared_ptr<int>, std::shared_ptr<float>> slot;
 };
 
-// One console variable as the host keeps it.
+// One console variable as the host keeps it. Owned by the console, which
+// never removes one, so a reference stays valid as long as the console.
 struct Variable {
   std::string name;
   std::string defaultValue;

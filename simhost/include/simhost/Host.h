@@ -6,25 +6,15 @@
 #include <vector>
 
 #include "BakkesModPlugin.h"
-#include "simhost/Console.h"
 #include "GameWrapper.h"
 #include "HostExport.h"
+#include "PluginExports.h"
+#include "simhost/Console.h"
+#include "simhost/DrawCall.h"
 #include "simhost/HostListener.h"
 #include "simhost/Match.h"
-#include "PluginExports.h"
 
 namespace simhost {
-
-class PluginModule;
-
-// One drawing call a plugin made during a frame.
-struct DrawCall {
-  enum class Kind { kColor, kLine } kind = Kind::kColor;
-  std::uint8_t color[4] = {0, 0, 0, 0};
-  Vector2 start;
-  Vector2 end;
-  float width = 0.0f;
-};
 
 // The simulated host: one match, one console, the hooks and drawables that
 // plugins registered, and at most one loaded plugin module. Owns all of it.
