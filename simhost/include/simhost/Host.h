@@ -24,7 +24,8 @@ namespace simhost {
 // once (wrapper calls take the match's lock; no host lock is held while a
 // plugin callback runs; frames are serialised among themselves). Loading,
 // unloading and the console's Register/Set/Bind/LoadConfig/SaveConfig run on
-// one thread, while no press or frame runs.
+// one thread, while no press or frame runs. host/GameWrapper.h states what
+// this means for a plugin.
 //
 // Refusal messages of LoadPlugin, each naming the module's path:
 //   cannot open plugin module PATH: SYSTEM MESSAGE (dlerror / FormatMessage)
