@@ -11,9 +11,10 @@ namespace Plugin {
 
 // The base of every plugin. The host creates a plugin through its module's
 // getPlugin, fills both members, and calls onLoad; onUnload before it lets
-// the plugin go. The destructor is deliberately not virtual: the host only
-// ever destroys a plugin through the shared pointer the plugin created, which
-// knows the derived type.
+// the plugin go. Neither overlaps a hook or a drawable (GameWrapper.h says
+// which callbacks may run at once). The destructor is deliberately not
+// virtual: the host only ever destroys a plugin through the shared pointer
+// the plugin created, which knows the derived type.
 //
 // Every member is defined here, inline, so that each plugin module carries
 // (and exports) its own copy of the class.

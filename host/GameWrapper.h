@@ -18,6 +18,25 @@ class HostSession;
 // drawables through which the host calls the plugin back. The host creates
 // one per loaded plugin; unhooking and unregistering remove that plugin's
 // callbacks only.
+//
+// Threads. The host calls a plugin back from more than one thread:
+// - A hook and a drawable may run at the same time, on different threads.
+// - Drawables run one frame at a time: frames never overlap each other.
+// - onLoad and onUnload never overlap a hook or a drawable.
+// - The host writes the setting slots a plugin bound (CVarWrapper::bindTo)
+//   between callbacks, never while a hook or a drawable runs.
+// - From either callback a plugin may call the game's wrappers, the canvas
+//   it was handed, CVarManagerWrapper::log, hook and unhook events, and
+//   register and unregister drawables. Each call holds the host's guard
+//   over the game for its own length only, so two calls in a row may see
+//   the game change in between, done by a callback on another thread. No
+//   host lock is held while a callback runs.
+// - Registering console variables and binding slots belong in onLoad.
+// - A hook or drawable removed while a press or frame is under way may still
+//   be called once in it.
+// So state that one callback writes and another reads, such as what a hook
+// chose and a drawable shows, needs the plugin's own atomic or lock; the
+// setting slots need neither.
 class HOST_API GameWrapper {
  public:
   using CallerHook = std::function<void(PlayerControllerWrapper caller,

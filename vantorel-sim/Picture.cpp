@@ -7,7 +7,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "Platform.h"
+#include "simhost/Files.h"
 #include "simhost/Projection.h"
 
 #ifdef VANTOREL_HAVE_CAIRO
@@ -197,7 +197,7 @@ cairo_status_t WriteToFile(void* closure, const unsigned char* data, unsigned in
 }
 
 bool SavePng(cairo_surface_t* surface, const std::string& path, std::string* error) {
-  std::FILE* file = OpenFile(path, "wb");
+  std::FILE* file = simhost::OpenFile(path, "wb");
   if (file == nullptr) {
     *error = "cannot write the picture " + path + ": " + std::strerror(errno);
     return false;

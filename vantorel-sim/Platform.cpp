@@ -1,8 +1,5 @@
 #include "Platform.h"
 
-#include <cerrno>
-#include <cstring>
-
 #ifdef _WIN32
 #include <windows.h>
 // After windows.h, which it needs.
@@ -17,27 +14,7 @@ namespace vantorel_sim {
 
 #ifdef _WIN32
 
-namespace {
-
-std::wstring Widen(const std::string& text) {
-  const int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], length);
-  wide.resize(static_cast<std::size_t>(length - 1));
-  return wide;
-}
-
-std::string Narrow(const wchar_t* text) {
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return std::string();
-  std::string narrow(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, &narrow[0], length, nullptr, nullptr);
-  narrow.resize(static_cast<std::size_t>(length - 1));
-  return narrow;
-}
-
-}  // namespace
+using simhost::Narrow;
 
 std::vector<std::string> Arguments(int argc, char** argv) {
   int count = 0;
@@ -47,10 +24,6 @@ std::vector<std::string> Arguments(int argc, char** argv) {
   for (int i = 0; i < count; ++i) arguments.push_back(Narrow(wide[i]));
   LocalFree(wide);
   return arguments;
-}
-
-std::FILE* OpenFile(const std::string& path, const char* mode) {
-  return _wfopen(Widen(path).c_str(), Widen(mode).c_str());
 }
 
 std::FILE* BinaryStandardInput() {
@@ -66,17 +39,13 @@ std::string ProgramFolder(const std::string& argv0) {
   path.resize(length);
   const std::size_t slash = path.find_last_of(L"\\/");
   if (slash == std::wstring::npos) return std::string();
-  return Narrow(path.substr(0, slash + 1).c_str());
+  return Narrow(path.substr(0, slash + 1));
 }
 
 #else
 
 std::vector<std::string> Arguments(int argc, char** argv) {
   return std::vector<std::string>(argv, argv + argc);
-}
-
-std::FILE* OpenFile(const std::string& path, const char* mode) {
-  return std::fopen(path.c_str(), mode);
 }
 
 std::FILE* BinaryStandardInput() { return stdin; }
@@ -94,17 +63,5 @@ std::string ProgramFolder(const std::string& argv0) {
 }
 
 #endif
-
-bool ReadAll(std::FILE* file, std::string* text, std::string* error) {
-  text->clear();
-  char buffer[65536];
-  std::size_t count = 0;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) text->append(buffer, count);
-  if (std::ferror(file)) {
-    *error = std::strerror(errno);
-    return false;
-  }
-  return true;
-}
 
 }  // namespace vantorel_sim

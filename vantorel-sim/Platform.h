@@ -1,22 +1,24 @@
 #pragma once
 
-// What vantorel-sim needs from the operating system, with UTF-8 paths and
-// arguments on Windows as elsewhere.
+// What vantorel-sim alone needs from the operating system, with UTF-8
+// arguments and paths on Windows as elsewhere. Files are the host library's
+// (simhost/Files.h), which the program shares.
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "simhost/Files.h"
+
 namespace vantorel_sim {
+
+// The program reads its script and writes its picture with the host
+// library's helpers, under their short names.
+using simhost::OpenFile;
+using simhost::ReadAll;
 
 // The program's arguments as UTF-8 (on Windows, from the wide command line).
 std::vector<std::string> Arguments(int argc, char** argv);
-
-// std::fopen with a UTF-8 path.
-std::FILE* OpenFile(const std::string& path, const char* mode);
-
-// Reads all of `file` as bytes. False with `error` set on a read error.
-bool ReadAll(std::FILE* file, std::string* text, std::string* error);
 
 // Standard input as bytes (no line-end translation on Windows).
 std::FILE* BinaryStandardInput();

@@ -1,7 +1,5 @@
 #include "Transcript.h"
 
-#include <charconv>
-
 namespace vantorel_sim {
 
 namespace {
@@ -19,15 +17,6 @@ std::string FormatPoint(const Vector2& p) {
 }
 
 }  // namespace
-
-std::string FormatFloat(float value) {
-  // to_chars rather than snprintf: the C runtimes of other platforms differ
-  // in exponent digits and in how they spell infinities.
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
-                                    std::chars_format::general, 9);
-  return std::string(buffer, result.ptr);
-}
 
 void Transcript::OnLog(const std::string& text) { Line("[log] " + text); }
 

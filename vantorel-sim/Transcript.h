@@ -3,14 +3,14 @@
 #include <cstdio>
 #include <string>
 
+#include "simhost/Format.h"
 #include "simhost/HostListener.h"
 #include "simhost/Match.h"
 
 namespace vantorel_sim {
 
-// Formats a float as printf's "%.9g" does, so that it reads back as the same
-// 32-bit float, with the same text on every platform.
-std::string FormatFloat(float value);
+// Floats are printed as the host prints them.
+using simhost::FormatFloat;
 
 // vantorel-sim's standard output: one line per event, in the order things
 // happen. As the host's listener it prints the plugin's log, the host's own

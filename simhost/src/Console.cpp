@@ -14,46 +14,28 @@
 //
 // The variable's text after a set is the trimmed text as typed when the
 // number lay within the bounds, else the bound it was clamped to, printed
-// with "%.9g".
+// by FormatFloat (the digits of "%.9g").
 //
-// Configuration file: one line per saved variable, in registration order,
-//   NAME "VALUE"
-// with `"` and `\` inside VALUE written as `\"` and `\\`. On reading, blank
-// lines and lines whose first non-blank characters are `#` or `//` are
-// ignored; blanks around the line and between NAME and the quoted value are
-// allowed; a later line for the same NAME wins. Values read for variables
-// that this run never registered are written back unchanged after the
-// registered ones, so that no saved value is lost.
+// Configuration file (format in ConfigFile.h): one line per saved variable,
+// in registration order, then the values read for variables that this run
+// never registered, unchanged, so that no saved value is lost.
 
 #include "simhost/Console.h"
 
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <type_traits>
 
-#include "Files.h"
+#include "Blanks.h"
+#include "simhost/Format.h"
 
 namespace simhost {
 
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string Trim(const std::string& text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
 
 // Whether `text` is a decimal number as a whole (see the top of the file).
 bool IsDecimalNumber(const std::string& text) {
@@ -104,12 +86,6 @@ float Clamp(const Variable& variable, float value) {
   return value;
 }
 
-std::string FormatFloat(float value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
-  return text;
-}
-
 int TruncateToInt(float value) {
   if (value >= 2147483648.0f) return std::numeric_limits<int>::max();
   if (value < -2147483648.0f) return std::numeric_limits<int>::min();
@@ -134,75 +110,6 @@ void WriteSlot(const Binding& binding, float number) {
 
 long SlotUseCount(const Binding& binding) {
   return std::visit([](const auto& slot) { return slot.use_count(); }, binding.slot);
-}
-
-std::string Quote(const std::string& text) {
-  std::string quoted = "\"";
-  for (char c : text) {
-    if (c == '"' || c == '\\') quoted += '\\';
-    quoted += c;
-  }
-  quoted += '"';
-  return quoted;
-}
-
-// What a host message shows of a text a user typed or a file held: quoted,
-// with control characters escaped, so that the message stays one line that
-// cannot steer the terminal it is printed on, and cut short, so that a
-// pasted page does not flood the console.
-std::string Shown(const std::string& text) {
-  constexpr std::size_t kShownBytes = 64;
-  std::size_t end = text.size();
-  if (end > kShownBytes) {
-    end = kShownBytes;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-  }
-  std::string shown = "\"";
-  for (std::size_t i = 0; i < end; ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c == '"' || c == '\\') {
-      shown += '\\';
-      shown += static_cast<char>(c);
-    } else if (c < 0x20 || c == 0x7f) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
-      shown += escaped;
-    } else {
-      shown += static_cast<char>(c);
-    }
-  }
-  shown += '"';
-  if (end < text.size()) shown += "... (" + std::to_string(text.size()) + " bytes)";
-  return shown;
-}
-
-// Reads one configuration line into `name` and `value`. False for a bad
-// line; `skip` set for a blank or comment line.
-bool ParseConfigLine(std::string line, std::string* name, std::string* value, bool* skip) {
-  *skip = false;
-  line = Trim(line);
-  if (line.empty() || line[0] == '#' || line.compare(0, 2, "//") == 0) {
-    *skip = true;
-    return true;
-  }
-  std::size_t i = 0;
-  while (i < line.size() && !IsBlank(line[i]) && line[i] != '"') ++i;
-  if (i == 0 || i == line.size() || !IsBlank(line[i])) return false;
-  *name = line.substr(0, i);
-  while (i < line.size() && IsBlank(line[i])) ++i;
-  if (i == line.size() || line[i] != '"') return false;
-  ++i;
-  value->clear();
-  while (i < line.size() && line[i] != '"') {
-    if (line[i] == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\')) {
-      ++i;
-    }
-    *value += line[i];
-    ++i;
-  }
-  if (i == line.size()) return false;  // no closing quote
-  ++i;
-  return i == line.size();  // the line was trimmed: nothing may follow
 }
 
 }  // namespace
@@ -236,13 +143,11 @@ Variable& Console::Register(const std::string& name, const std::string& defaultV
 
   variables_.push_back(std::move(variable));
   Variable& result = *variables_.back();
-  for (const SavedValue& saved : saved_) {
-    if (saved.name != name) continue;
-    Assign(result, saved.value,
-           configPath_ + ":" + std::to_string(saved.line) + ": saved value " +
-               Shown(Trim(saved.value)) + " for " + name + " not taken: ",
+  if (const ConfigFile::Setting* saved = config_.Find(name)) {
+    Assign(result, saved->value,
+           configPath_ + ":" + std::to_string(saved->line) + ": saved value " +
+               Shown(Trim(saved->value)) + " for " + name + " not taken: ",
            " (value stays " + Shown(result.value) + ")");
-    break;
   }
   return result;
 }
@@ -314,98 +219,33 @@ void Console::HostMessage(const std::string& text) const {
 }
 
 bool Console::LoadConfig(const std::string& path, std::string* error) {
-  std::FILE* file = OpenFile(path, "rb");
-  if (!file) {
-    if (errno == ENOENT) {
-      saved_.clear();
-      configPath_ = path;
-      return true;
-    }
-    if (error) *error = "cannot read configuration file " + path + ": " + std::strerror(errno);
-    return false;
+  ConfigFile file;
+  if (!ConfigFile::Load(path, &file, error)) return false;
+  for (int line : file.badLines()) {
+    HostMessage(path + ":" + std::to_string(line) +
+                ": bad configuration line skipped (expected NAME \"VALUE\")");
   }
-  std::string content;
-  char buffer[4096];
-  std::size_t count = 0;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, count);
-  const bool failed = std::ferror(file) != 0;
-  const int readErrno = errno;
-  std::fclose(file);
-  if (failed) {
-    if (error) {
-      *error = "cannot read configuration file " + path + ": " + std::strerror(readErrno);
-    }
-    return false;
-  }
-
-  std::vector<SavedValue> saved;
-  int lineNumber = 0;
-  std::size_t start = 0;
-  while (start < content.size()) {
-    std::size_t end = content.find('\n', start);
-    if (end == std::string::npos) end = content.size();
-    const std::string line = content.substr(start, end - start);
-    start = end + 1;
-    ++lineNumber;
-
-    std::string name;
-    std::string value;
-    bool skip = false;
-    if (!ParseConfigLine(line, &name, &value, &skip)) {
-      HostMessage(path + ":" + std::to_string(lineNumber) +
-                  ": bad configuration line skipped (expected NAME \"VALUE\")");
-      continue;
-    }
-    if (skip) continue;
-    bool replaced = false;
-    for (SavedValue& entry : saved) {
-      if (entry.name == name) {
-        entry.value = value;
-        entry.line = lineNumber;
-        replaced = true;
-      }
-    }
-    if (!replaced) saved.push_back(SavedValue{name, value, lineNumber});
-  }
-  saved_ = std::move(saved);
+  config_ = std::move(file);
   configPath_ = path;
   return true;
 }
 
 bool Console::SaveConfig(const std::string& path, std::string* error) const {
-  std::string content;
+  ConfigFile file;
   for (const auto& variable : variables_) {
-    if (!variable->saveToConfig) continue;
-    content += variable->name + " " + Quote(variable->value) + "\n";
+    if (variable->saveToConfig) file.Append(variable->name, variable->value);
   }
-  for (const SavedValue& saved : saved_) {
-    bool registered = false;
-    for (const auto& variable : variables_) registered = registered || variable->name == saved.name;
-    if (!registered) content += saved.name + " " + Quote(saved.value) + "\n";
+  for (const ConfigFile::Setting& saved : config_.settings()) {
+    if (!IsRegistered(saved.name)) file.Append(saved.name, saved.value);
   }
+  return file.Save(path, error);
+}
 
-  // Written beside the target under a fixed name, then renamed over it.
-  const std::string temporary = path + ".tmp";
-  const auto fail = [&](const std::string& what) {
-    if (error) *error = "cannot write configuration file " + path + ": " + what;
-    return false;
-  };
-  std::FILE* file = OpenFile(temporary, "wb");
-  if (!file) return fail(temporary + ": " + std::strerror(errno));
-  const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
-  const bool flushed = written && FlushToDisk(file);
-  const int writeErrno = errno;
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !flushed || !closed) {
-    RemoveFile(temporary);
-    return fail(temporary + ": " + std::strerror(writeErrno ? writeErrno : EIO));
+bool Console::IsRegistered(const std::string& name) const {
+  for (const auto& variable : variables_) {
+    if (variable->name == name) return true;
   }
-  std::string replaceError;
-  if (!ReplaceFile(temporary, path, &replaceError)) {
-    RemoveFile(temporary);
-    return fail(replaceError);
-  }
-  return true;
+  return false;
 }
 
 }  // namespace simhost

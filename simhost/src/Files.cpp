@@ -1,4 +1,4 @@
-#include "Files.h"
+#include "simhost/Files.h"
 
 #include <cerrno>
 #include <cstring>
@@ -9,9 +9,8 @@
 #  endif
 #  include <windows.h>
 #  include <io.h>
-// windows.h makes ReplaceFile a macro for its own ReplaceFileA/W, which
-// would rename ours here but not where it is called.
-#  undef ReplaceFile
+
+#  include "SystemError.h"
 #else
 #  include <unistd.h>
 #endif
@@ -31,6 +30,17 @@ std::wstring Widen(const std::string& text) {
   return wide;
 }
 
+std::string Narrow(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return std::string();
+  std::string narrow(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(),
+                      length, nullptr, nullptr);
+  return narrow;
+}
+
 std::FILE* OpenFile(const std::string& path, const char* mode) {
   return _wfopen(Widen(path).c_str(), Widen(mode).c_str());
 }
@@ -40,24 +50,7 @@ bool FlushToDisk(std::FILE* file) {
   return _commit(_fileno(file)) == 0;
 }
 
-std::string LastSystemError() {
-  const DWORD code = GetLastError();
-  char* buffer = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
-  std::string text = length && buffer ? std::string(buffer, length) : std::string();
-  if (buffer) LocalFree(buffer);
-  // The system's texts end in a full stop and a line break; ours go on.
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
-                           text.back() == '.')) {
-    text.pop_back();
-  }
-  const std::string number = "error " + std::to_string(code);
-  return text.empty() ? number : text + " (" + number + ")";
-}
-
-bool ReplaceFile(const std::string& from, const std::string& to, std::string* error) {
+bool RenameReplacing(const std::string& from, const std::string& to, std::string* error) {
   if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return true;
@@ -79,7 +72,7 @@ bool FlushToDisk(std::FILE* file) {
   return fsync(fileno(file)) == 0;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to, std::string* error) {
+bool RenameReplacing(const std::string& from, const std::string& to, std::string* error) {
   // rename(2) replaces the target in one step.
   if (std::rename(from.c_str(), to.c_str()) == 0) return true;
   if (error) *error = std::strerror(errno);
@@ -89,5 +82,17 @@ bool ReplaceFile(const std::string& from, const std::string& to, std::string* er
 void RemoveFile(const std::string& path) { std::remove(path.c_str()); }
 
 #endif
+
+bool ReadAll(std::FILE* file, std::string* text, std::string* error) {
+  text->clear();
+  char buffer[65536];
+  std::size_t count = 0;
+  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) text->append(buffer, count);
+  if (std::ferror(file)) {
+    if (error) *error = std::strerror(errno);
+    return false;
+  }
+  return true;
+}
 
 }  // namespace simhost

@@ -5,8 +5,11 @@
 
 #include <utility>
 
+#include "Callbacks.h"
 #include "PluginModule.h"
 #include "Session.h"
+#include "SimCanvas.h"
+#include "WrapperAddress.h"
 
 namespace simhost {
 

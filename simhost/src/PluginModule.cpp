@@ -10,7 +10,8 @@
 
 #  include <filesystem>
 
-#  include "Files.h"
+#  include "SystemError.h"
+#  include "simhost/Files.h"
 #else
 #  include <dlfcn.h>
 #endif

@@ -30,12 +30,19 @@
 #include "ObjectWrapper.h"
 #include "PlayerControllerWrapper.h"
 #include "PriWrapper.h"
-#include "simhost/Projection.h"
 #include "ServerWrapper.h"
+
+#include "Callbacks.h"
 #include "Session.h"
+#include "SimCanvas.h"
+#include "WrapperAddress.h"
+#include "simhost/Console.h"
+#include "simhost/Match.h"
+#include "simhost/Projection.h"
 
 using simhost::AddressOf;
 using simhost::Match;
+using simhost::ObjectAt;
 using simhost::SimActor;
 
 namespace {
@@ -58,12 +65,7 @@ class MatchLock {
   const Match* match_;
 };
 
-template <typename T>
-T* As(std::uintptr_t address) {
-  return reinterpret_cast<T*>(address);
-}
-
-SimActor* Actor(std::uintptr_t address) { return As<SimActor>(address); }
+SimActor* Actor(std::uintptr_t address) { return ObjectAt<SimActor>(address); }
 
 std::uintptr_t ActorAddress(const SimActor* actor) { return AddressOf(actor); }
 
@@ -139,7 +141,7 @@ void BoostWrapper::SetBoostAmount(float amount) {
 
 std::uint8_t PlayerReplicationInfoWrapper::GetTeamNum() const {
   if (!memory_address) return 255;
-  const auto* info = As<simhost::SimPlayerInfo>(memory_address);
+  const auto* info = ObjectAt<simhost::SimPlayerInfo>(memory_address);
   MatchLock lock(info->match);
   return info->team;
 }
@@ -167,7 +169,7 @@ std::string CarWrapper::GetOwnerName() const {
 
 CarWrapper PlayerControllerWrapper::GetCar() const {
   if (!memory_address) return CarWrapper();
-  const auto* controller = As<simhost::SimController>(memory_address);
+  const auto* controller = ObjectAt<simhost::SimController>(memory_address);
   MatchLock lock(controller->match);
   return CarWrapper(ActorAddress(controller->car));
 }
@@ -177,7 +179,7 @@ CarWrapper PlayerControllerWrapper::GetCar() const {
 
 std::int32_t ArrayWrapper<CarWrapper>::Count() const {
   if (!memory_address) return 0;
-  const Match* match = As<Match>(memory_address);
+  const Match* match = ObjectAt<Match>(memory_address);
   MatchLock lock(match);
   const std::size_t size = match->cars().size();
   constexpr auto kMost = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
@@ -186,7 +188,7 @@ std::int32_t ArrayWrapper<CarWrapper>::Count() const {
 
 CarWrapper ArrayWrapper<CarWrapper>::Get(std::int32_t index) const {
   if (!memory_address || index < 0) return CarWrapper();
-  const Match* match = As<Match>(memory_address);
+  const Match* match = ObjectAt<Match>(memory_address);
   MatchLock lock(match);
   const auto& cars = match->cars();
   if (static_cast<std::size_t>(index) >= cars.size()) return CarWrapper();
@@ -298,7 +300,7 @@ namespace {
 template <typename T>
 void Bind(std::uintptr_t address, std::shared_ptr<T> slot) {
   if (!address || !slot) return;
-  auto* handle = As<HostSession::CVarHandle>(address);
+  auto* handle = ObjectAt<HostSession::CVarHandle>(address);
   HostSession* session = handle->session;
   if (!session->active.load()) return;
   session->console->Bind(*handle->variable, simhost::Binding{session->id, std::move(slot)});
@@ -315,14 +317,14 @@ void CVarWrapper::bindTo(std::shared_ptr<float> slot) { Bind(memory_address, std
 
 Vector2 CanvasWrapper::GetSize() const {
   if (!memory_address) return Vector2{};
-  const auto* canvas = As<simhost::SimCanvas>(memory_address);
+  const auto* canvas = ObjectAt<simhost::SimCanvas>(memory_address);
   MatchLock lock(canvas->match);
   return canvas->match->canvasSize;
 }
 
 Vector2 CanvasWrapper::Project(Vector location) const {
   if (!memory_address) return Vector2{};
-  const auto* canvas = As<simhost::SimCanvas>(memory_address);
+  const auto* canvas = ObjectAt<simhost::SimCanvas>(memory_address);
   const Match* match = canvas->match;
   MatchLock lock(match);
   return simhost::ProjectOnCanvas(*match, location);
@@ -330,7 +332,7 @@ Vector2 CanvasWrapper::Project(Vector location) const {
 
 void CanvasWrapper::SetColor(char red, char green, char blue, char alpha) {
   if (!memory_address) return;
-  const auto* canvas = As<simhost::SimCanvas>(memory_address);
+  const auto* canvas = ObjectAt<simhost::SimCanvas>(memory_address);
   simhost::DrawCall call;
   call.kind = simhost::DrawCall::Kind::kColor;
   call.color[0] = static_cast<std::uint8_t>(red);
@@ -346,7 +348,7 @@ void CanvasWrapper::SetColor(char red, char green, char blue, char alpha) {
 
 void CanvasWrapper::DrawLine(Vector2 start, Vector2 end, float width) {
   if (!memory_address) return;
-  const auto* canvas = As<simhost::SimCanvas>(memory_address);
+  const auto* canvas = ObjectAt<simhost::SimCanvas>(memory_address);
   simhost::DrawCall call;
   call.kind = simhost::DrawCall::Kind::kLine;
   call.start = start;

@@ -7,19 +7,21 @@
 #include <vector>
 
 #include "HostExport.h"
+#include "simhost/ConfigFile.h"
 #include "simhost/HostListener.h"
 
 namespace simhost {
 
-// A slot a plugin bound to a variable, shared with the plugin, and the
-// plugin session that bound it (so that unloading can let go of exactly the
-// slots whose deleters live in that module's code).
+// A slot a plugin bound to a variable, owned jointly by the plugin and the
+// variable, and the plugin session that bound it (so that unloading can let
+// go of exactly the slots whose deleters live in that module's code).
 struct Binding {
   int session = 0;
   std::variant<std::shared_ptr<bool>, std::shared_ptr<int>, std::shared_ptr<float>> slot;
 };
 
-// One console variable as the host keeps it.
+// One console variable as the host keeps it. Owned by the console, which
+// never removes one, so a reference stays valid as long as the console.
 struct Variable {
   std::string name;
   std::string defaultValue;
@@ -59,12 +61,10 @@ struct Variable {
 //   PATH:LINE: bad configuration line skipped (expected NAME "VALUE")
 //   PATH:LINE: saved value "TEXT" for NAME not taken: REASON (value stays "OLD")
 //
-// Configuration file: one line per saved variable, in registration order,
-// `NAME "VALUE"` (`"` and `\` inside VALUE escaped with `\`), then the
-// values read for variables not registered in this run, unchanged. Blank
-// lines and lines starting with `#` or `//` are ignored on reading; a later
-// line for a name wins. Saved by writing PATH.tmp beside it and renaming it
-// over PATH.
+// Configuration file (its format in ConfigFile.h): one line per saved
+// variable, in registration order, then the values read for variables not
+// registered in this run, unchanged. Saved by writing PATH.tmp beside it and
+// renaming it over PATH.
 class HOST_API Console {
  public:
   explicit Console(HostListener& listener);
@@ -108,24 +108,19 @@ class HOST_API Console {
   bool SaveConfig(const std::string& path, std::string* error) const;
 
  private:
-  // A value read from the configuration file.
-  struct SavedValue {
-    std::string name;
-    std::string value;
-    int line = 0;
-  };
-
   // Parses, clamps and stores `text` as the value of `variable`; on refusal
   // reports `refusal` + the reason + `refusalEnd` as a host message and
   // changes nothing.
   bool Assign(Variable& variable, const std::string& text, const std::string& refusal,
               const std::string& refusalEnd);
   void HostMessage(const std::string& text) const;
+  bool IsRegistered(const std::string& name) const;
 
   HostListener& listener_;
   std::vector<std::unique_ptr<Variable>> variables_;
-  // Values read from the configuration file, in file order, one per name.
-  std::vector<SavedValue> saved_;
+  // The configuration file as last loaded, and where it was loaded from:
+  // the values new variables take, and the unknown ones a save keeps.
+  ConfigFile config_;
   std::string configPath_;
   // Serialises what reaches the listener: plugin callbacks may log from more
   // than one thread.

@@ -6,25 +6,15 @@
 #include <vector>
 
 #include "BakkesModPlugin.h"
-#include "simhost/Console.h"
 #include "GameWrapper.h"
 #include "HostExport.h"
+#include "PluginExports.h"
+#include "simhost/Console.h"
+#include "simhost/DrawCall.h"
 #include "simhost/HostListener.h"
 #include "simhost/Match.h"
-#include "PluginExports.h"
 
 namespace simhost {
-
-class PluginModule;
-
-// One drawing call a plugin made during a frame.
-struct DrawCall {
-  enum class Kind { kColor, kLine } kind = Kind::kColor;
-  std::uint8_t color[4] = {0, 0, 0, 0};
-  Vector2 start;
-  Vector2 end;
-  float width = 0.0f;
-};
 
 // The simulated host: one match, one console, the hooks and drawables that
 // plugins registered, and at most one loaded plugin module. Owns all of it.
@@ -34,7 +24,8 @@ struct DrawCall {
 // once (wrapper calls take the match's lock; no host lock is held while a
 // plugin callback runs; frames are serialised among themselves). Loading,
 // unloading and the console's Register/Set/Bind/LoadConfig/SaveConfig run on
-// one thread, while no press or frame runs.
+// one thread, while no press or frame runs. host/GameWrapper.h states what
+// this means for a plugin.
 //
 // Refusal messages of LoadPlugin, each naming the module's path:
 //   cannot open plugin module PATH: SYSTEM MESSAGE (dlerror / FormatMessage)

@@ -10,6 +10,9 @@ namespace simhost {
 // Receives, as they happen, the events of the host that a user can see: the
 // console log, the host's own messages and the calls a plugin draws with.
 // vantorel-sim prints them; tests record them. The default does nothing.
+// The host only refers to its listener, which the host's creator owns and
+// which must outlive the host. Calls arrive one at a time (under
+// Console::listenerLock), though not always on the same thread.
 class HostListener {
  public:
   virtual ~HostListener() = default;

@@ -14,9 +14,9 @@ namespace simhost {
 
 class Match;
 
-// Everything placed in the world. The wrappers the plugin holds carry the
-// address of one of these (see Wrappers.cpp); `match` leads back to the lock
-// that guards it.
+// Everything placed in the world, owned by its match. The wrappers the
+// plugin holds carry the address of one of these (see Wrappers.cpp); `match`
+// leads back to the lock that guards it.
 struct SimActor {
   Match* match = nullptr;
   Vector location;
@@ -25,12 +25,12 @@ struct SimActor {
   Rotator rotation;
 };
 
-// A car's boost component.
+// A car's boost component, part of the car.
 struct SimBoost : SimActor {
   float amount = 0.0f;
 };
 
-// A car driver's player information.
+// A car driver's player information, part of the car.
 struct SimPlayerInfo {
   Match* match = nullptr;
   std::uint8_t team = 0;
@@ -39,14 +39,17 @@ struct SimPlayerInfo {
 struct SimCar;
 
 // The controller a press comes from: the local player's, or a car's own.
+// The match owns the local player's; the host makes one for the length of
+// each press it runs.
 struct SimController {
   Match* match = nullptr;
   SimCar* car = nullptr;
 };
 
-// One car of the match. `team` lives in `playerInfo` and the boost amount in
-// `boostComponent`, because those are the objects the wrappers point at; the
-// `has...` flags say whether the car hands them out at all.
+// One car of the match, which owns it. `team` lives in `playerInfo` and the
+// boost amount in `boostComponent`, because those are the objects the
+// wrappers point at; the `has...` flags say whether the car hands them out
+// at all.
 struct SimCar : SimActor {
   std::string owner;
   SimPlayerInfo playerInfo;

@@ -1,0 +1,25 @@
+#pragma once
+
+// How the host and vantorel-sim write numbers and user text into what they
+// print, so that both print them alike.
+
+#include <string>
+
+#include "HostExport.h"
+
+namespace simhost {
+
+// `value` as printf's "%.9g" writes it: nine significant digits, which name
+// every 32-bit float exactly, so that the text reads back as the same float.
+// The text is the same on every platform and C runtime: "1e+10", never
+// "1e+010"; infinities as "inf" and "-inf".
+HOST_API std::string FormatFloat(float value);
+
+// What a message shows of a text a user typed or a file held: quoted, with
+// `"` and `\` escaped and control characters as \xHH, so that the message
+// stays one line that cannot steer the terminal it is printed on; cut short
+// after 64 bytes (at a UTF-8 character boundary) and followed by the full
+// size, so that a pasted page does not flood the console.
+HOST_API std::string Shown(const std::string& text);
+
+}  // namespace simhost
