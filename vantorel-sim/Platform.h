@@ -8,14 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "simhost/Files.h"
-
 namespace vantorel_sim {
-
-// The program reads its script and writes its picture with the host
-// library's helpers, under their short names.
-using simhost::OpenFile;
-using simhost::ReadAll;
 
 // The program's arguments as UTF-8 (on Windows, from the wide command line).
 std::vector<std::string> Arguments(int argc, char** argv);

@@ -3,14 +3,10 @@
 #include <cstdio>
 #include <string>
 
-#include "simhost/Format.h"
 #include "simhost/HostListener.h"
 #include "simhost/Match.h"
 
 namespace vantorel_sim {
-
-// Floats are printed as the host prints them.
-using simhost::FormatFloat;
 
 // vantorel-sim's standard output: one line per event, in the order things
 // happen. As the host's listener it prints the plugin's log, the host's own

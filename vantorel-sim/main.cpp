@@ -9,12 +9,13 @@
 #include <vector>
 
 #include "DemoScript.h"
-#include "simhost/Host.h"
 #include "Picture.h"
 #include "Platform.h"
 #include "ScriptPlayer.h"
 #include "ScriptReader.h"
 #include "Transcript.h"
+#include "simhost/Files.h"
+#include "simhost/Host.h"
 
 namespace vantorel_sim {
 namespace {
@@ -132,13 +133,13 @@ bool LoadScriptText(const ProgramOptions& options, std::string* text, std::strin
     return true;
   }
   const std::string& path = *options.script;
-  if (path == "-") return ReadAll(BinaryStandardInput(), text, error);
-  std::FILE* file = OpenFile(path, "rb");
+  if (path == "-") return simhost::ReadAll(BinaryStandardInput(), text, error);
+  std::FILE* file = simhost::OpenFile(path, "rb");
   if (file == nullptr) {
     *error = "cannot open the script " + path + ": " + std::strerror(errno);
     return false;
   }
-  const bool ok = ReadAll(file, text, error);
+  const bool ok = simhost::ReadAll(file, text, error);
   std::fclose(file);
   if (!ok) *error = "cannot read the script " + path + ": " + *error;
   return ok;

@@ -4,11 +4,15 @@
 
 #include <string>
 
+#include "Paths.h"
 #include "TestFiles.h"
 
 namespace {
 
 using simhost::ConfigFile;
+using vantorel_test::ReadFile;
+using vantorel_test::TempDir;
+using vantorel_test::TempPath;
 
 const char kMixed[] =
     "# saved by the host\r\n"
@@ -50,8 +54,7 @@ TEST(ConfigFileTest, AppendEndsTheLastLineAndEscapesTheValue) {
 }
 
 TEST(ConfigFileTest, SaveThenLoadGivesTheSameFile) {
-  const std::string path =
-      std::string(SIMHOST_TEST_TEMP_DIR) + "/ConfigFileTest.roundtrip.cfg";
+  const std::string path = TempPath("roundtrip.cfg");
   ASSERT_TRUE(ConfigFile(kMixed).Save(path, nullptr));
   EXPECT_EQ(ReadFile(path), kMixed);
   ConfigFile loaded;
@@ -62,7 +65,7 @@ TEST(ConfigFileTest, SaveThenLoadGivesTheSameFile) {
 }
 
 TEST(ConfigFileTest, MissingFileLoadsEmpty) {
-  const std::string path = std::string(SIMHOST_TEST_TEMP_DIR) + "/ConfigFileTest.none.cfg";
+  const std::string path = TempPath("none.cfg");
   ConfigFile file(kMixed);
   std::string error;
   ASSERT_TRUE(ConfigFile::Load(path, &file, &error)) << error;
@@ -73,7 +76,7 @@ TEST(ConfigFileTest, MissingFileLoadsEmpty) {
 TEST(ConfigFileTest, UnreadableFileLeavesTheFileAlone) {
   ConfigFile file(kMixed);
   std::string error;
-  EXPECT_FALSE(ConfigFile::Load(SIMHOST_TEST_TEMP_DIR, &file, &error));
+  EXPECT_FALSE(ConfigFile::Load(TempDir(), &file, &error));
   EXPECT_NE(error.find("cannot read configuration file"), std::string::npos) << error;
   EXPECT_EQ(file.text(), kMixed);
 }

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "Paths.h"
-#include "Platform.h"
+#include "simhost/Files.h"
 
 namespace vantorel_sim {
 namespace {
@@ -16,7 +16,7 @@ class CapturedTranscript {
  public:
   CapturedTranscript() {
     path_ = vantorel_test::TempPath("txt");
-    file_ = OpenFile(path_, "w+b");
+    file_ = simhost::OpenFile(path_, "w+b");
   }
   ~CapturedTranscript() {
     if (file_ != nullptr) std::fclose(file_);
@@ -32,7 +32,7 @@ class CapturedTranscript {
     std::string text, error;
     std::fflush(file_);
     std::fseek(file_, taken_, SEEK_SET);
-    ReadAll(file_, &text, &error);
+    simhost::ReadAll(file_, &text, &error);
     taken_ += static_cast<long>(text.size());
     std::fseek(file_, 0, SEEK_END);
     return text;

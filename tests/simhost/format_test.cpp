@@ -1,4 +1,4 @@
-#include "Transcript.h"
+#include "simhost/Format.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <limits>
 
-namespace vantorel_sim {
+namespace simhost {
 namespace {
 
-TEST(TranscriptTest, FloatsReadBackAsTheSameFloat) {
+TEST(FormatTest, FloatsReadBackAsTheSameFloat) {
   EXPECT_EQ(FormatFloat(17.0f), "17");
   EXPECT_EQ(FormatFloat(0.1f), "0.100000001");
   EXPECT_EQ(FormatFloat(-0.0f), "-0");
@@ -30,4 +30,4 @@ TEST(TranscriptTest, FloatsReadBackAsTheSameFloat) {
 }
 
 }  // namespace
-}  // namespace vantorel_sim
+}  // namespace simhost
