@@ -1,5 +1,7 @@
 #include "Platform.h"
 
+#include "simhost/Files.h"
+
 #ifdef _WIN32
 #include <windows.h>
 // After windows.h, which it needs.

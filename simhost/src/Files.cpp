@@ -4,10 +4,6 @@
 #include <cstring>
 
 #ifdef _WIN32
-#  ifndef NOMINMAX
-#    define NOMINMAX
-#  endif
-#  include <windows.h>
 #  include <io.h>
 
 #  include "SystemError.h"

@@ -3,11 +3,6 @@
 #include <string>
 
 #ifdef _WIN32
-#  ifndef NOMINMAX
-#    define NOMINMAX
-#  endif
-#  include <windows.h>
-
 #  include <filesystem>
 
 #  include "SystemError.h"

@@ -1,12 +1,5 @@
 #include "SystemError.h"
 
-#ifdef _WIN32
-#  ifndef NOMINMAX
-#    define NOMINMAX
-#  endif
-#  include <windows.h>
-#endif
-
 namespace simhost {
 
 #ifdef _WIN32
