@@ -14,6 +14,7 @@
 #include "ScriptPlayer.h"
 #include "ScriptReader.h"
 #include "Transcript.h"
+#include "simhost/ConfigFile.h"
 #include "simhost/Files.h"
 #include "simhost/Host.h"
 
@@ -237,6 +238,9 @@ int Main(int argc, char** argv) {
   }
   if (options.plugin.empty()) {
     options.plugin = ProgramFolder(args.empty() ? std::string() : args[0]) + VANTOREL_PLUGIN_FILE;
+  }
+  if (!options.config.empty() && !simhost::ConfigFile::CheckPath(options.config, &error)) {
+    return Fail(error);
   }
   std::string text;
   if (!LoadScriptText(options, &text, &error)) return Fail(error);

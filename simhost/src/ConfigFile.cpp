@@ -1,10 +1,7 @@
 #include "simhost/ConfigFile.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
 #include "Blanks.h"
+#include "FileLock.h"
 #include "simhost/Files.h"
 
 namespace simhost {
@@ -49,6 +46,28 @@ std::string Quote(const std::string& text) {
   return quoted;
 }
 
+// How `line` ends: "\r\n", "\n", or "" for a last line without an end.
+std::string LineEnd(const std::string& line) {
+  if (line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0) return "\r\n";
+  return !line.empty() && line.back() == '\n' ? "\n" : "";
+}
+
+// Reads `path` into `file`: false, with `problem` set, when it cannot.
+bool Read(const std::string& path, ConfigFile* file, std::string* problem) {
+  std::string text;
+  switch (ReadRegularFile(path, &text, problem)) {
+    case ReadOutcome::kRead:
+      *file = ConfigFile(text);
+      return true;
+    case ReadOutcome::kMissing:
+      *file = ConfigFile();
+      return true;
+    case ReadOutcome::kFailed:
+      break;
+  }
+  return false;
+}
+
 }  // namespace
 
 ConfigFile::ConfigFile(const std::string& text) {
@@ -78,51 +97,43 @@ ConfigFile::ConfigFile(const std::string& text) {
 }
 
 bool ConfigFile::Load(const std::string& path, ConfigFile* file, std::string* error) {
-  std::FILE* stream = OpenFile(path, "rb");
-  if (!stream) {
-    if (errno == ENOENT) {
-      *file = ConfigFile();
-      return true;
-    }
-    if (error) *error = "cannot read configuration file " + path + ": " + std::strerror(errno);
-    return false;
-  }
-  std::string text;
-  std::string readError;
-  const bool read = ReadAll(stream, &text, &readError);
-  std::fclose(stream);
-  if (!read) {
-    if (error) *error = "cannot read configuration file " + path + ": " + readError;
-    return false;
-  }
-  *file = ConfigFile(text);
-  return true;
+  std::string problem;
+  if (Read(path, file, &problem)) return true;
+  if (error) *error = "cannot read configuration file " + path + ": " + problem;
+  return false;
 }
 
-bool ConfigFile::Save(const std::string& path, std::string* error) const {
-  const std::string content = text();
-  // Written beside the target under a fixed name, then renamed over it.
-  const std::string temporary = path + ".tmp";
-  const auto fail = [&](const std::string& what) {
-    if (error) *error = "cannot write configuration file " + path + ": " + what;
+bool ConfigFile::CheckPath(const std::string& path, std::string* error) {
+  std::string target;
+  std::string problem;
+  if (FollowLinks(path, &target, &problem) && CheckReplaceable(target, &problem)) return true;
+  if (error) *error = "cannot use configuration file " + path + ": " + problem;
+  return false;
+}
+
+bool ConfigFile::Update(const std::string& path, const std::function<void(ConfigFile*)>& edit,
+                        std::string* error) {
+  const auto fail = [&](const std::string& problem) {
+    if (error) *error = "cannot write configuration file " + path + ": " + problem;
     return false;
   };
-  std::FILE* stream = OpenFile(temporary, "wb");
-  if (!stream) return fail(temporary + ": " + std::strerror(errno));
-  const bool written = std::fwrite(content.data(), 1, content.size(), stream) == content.size();
-  const bool flushed = written && FlushToDisk(stream);
-  const int writeErrno = errno;
-  const bool closed = std::fclose(stream) == 0;
-  if (!written || !flushed || !closed) {
-    RemoveFile(temporary);
-    return fail(temporary + ": " + std::strerror(writeErrno ? writeErrno : EIO));
+  std::string target;
+  std::string problem;
+  // Checked before the lock, whose file goes beside the target: nothing is
+  // made beside a device.
+  if (!FollowLinks(path, &target, &problem) || !CheckReplaceable(target, &problem)) {
+    return fail(problem);
   }
-  std::string renameError;
-  if (!RenameReplacing(temporary, path, &renameError)) {
-    RemoveFile(temporary);
-    return fail(renameError);
-  }
-  return true;
+  FileLock lock;
+  if (!lock.Acquire(target + ".lock", &problem)) return fail(problem);
+  // Read again under the lock: what other runs saved since this one loaded
+  // the file stays.
+  ConfigFile file;
+  if (!Read(target, &file, &problem)) return fail(problem);
+  const std::string before = file.text();
+  edit(&file);
+  if (file.text() == before) return true;
+  return ReplaceContents(target, file.text(), &problem) || fail(problem);
 }
 
 const ConfigFile::Setting* ConfigFile::Find(const std::string& name) const {
@@ -133,9 +144,28 @@ const ConfigFile::Setting* ConfigFile::Find(const std::string& name) const {
 }
 
 void ConfigFile::Append(const std::string& name, const std::string& value) {
-  if (!lines_.empty() && lines_.back().back() != '\n') lines_.back() += '\n';
-  lines_.push_back(name + " " + Quote(value) + "\n");
+  std::string end = "\n";
+  for (auto line = lines_.rbegin(); line != lines_.rend(); ++line) {
+    if (!LineEnd(*line).empty()) {
+      end = LineEnd(*line);
+      break;
+    }
+  }
+  if (!lines_.empty() && LineEnd(lines_.back()).empty()) lines_.back() += end;
+  lines_.push_back(name + " " + Quote(value) + end);
   Take(name, value, static_cast<int>(lines_.size()));
+}
+
+void ConfigFile::Set(const std::string& name, const std::string& value) {
+  const Setting* setting = Find(name);
+  if (!setting) {
+    Append(name, value);
+    return;
+  }
+  const int number = setting->line;
+  std::string& line = lines_[static_cast<std::size_t>(number - 1)];
+  line = name + " " + Quote(value) + LineEnd(line);
+  Take(name, value, number);
 }
 
 std::string ConfigFile::text() const {

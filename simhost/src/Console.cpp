@@ -16,9 +16,10 @@
 // number lay within the bounds, else the bound it was clamped to, printed
 // by FormatFloat (the digits of "%.9g").
 //
-// Configuration file (format in ConfigFile.h): one line per saved variable,
-// in registration order, then the values read for variables that this run
-// never registered, unchanged, so that no saved value is lost.
+// Configuration file (format in ConfigFile.h): the file is the user's and
+// may be shared by runs at once, so a save changes only what this run
+// decided: the lines of the saved variables it set, and a line for each
+// saved variable the file lacks, so that a new file lists them all.
 
 #include "simhost/Console.h"
 
@@ -160,8 +161,12 @@ Variable* Console::Find(const std::string& name) {
 }
 
 bool Console::Set(Variable& variable, const std::string& text) {
-  return Assign(variable, text, variable.name + ": refused " + Shown(Trim(text)) + ": ",
-                " (value stays " + Shown(variable.value) + ")");
+  if (!Assign(variable, text, variable.name + ": refused " + Shown(Trim(text)) + ": ",
+              " (value stays " + Shown(variable.value) + ")")) {
+    return false;
+  }
+  variable.setThisRun = true;
+  return true;
 }
 
 bool Console::Assign(Variable& variable, const std::string& text, const std::string& refusal,
@@ -231,21 +236,15 @@ bool Console::LoadConfig(const std::string& path, std::string* error) {
 }
 
 bool Console::SaveConfig(const std::string& path, std::string* error) const {
-  ConfigFile file;
-  for (const auto& variable : variables_) {
-    if (variable->saveToConfig) file.Append(variable->name, variable->value);
-  }
-  for (const ConfigFile::Setting& saved : config_.settings()) {
-    if (!IsRegistered(saved.name)) file.Append(saved.name, saved.value);
-  }
-  return file.Save(path, error);
-}
-
-bool Console::IsRegistered(const std::string& name) const {
-  for (const auto& variable : variables_) {
-    if (variable->name == name) return true;
-  }
-  return false;
+  const auto edit = [this](ConfigFile* file) {
+    for (const auto& variable : variables_) {
+      if (!variable->saveToConfig) continue;
+      if (variable->setThisRun || !file->Find(variable->name)) {
+        file->Set(variable->name, variable->value);
+      }
+    }
+  };
+  return ConfigFile::Update(path, edit, error);
 }
 
 }  // namespace simhost

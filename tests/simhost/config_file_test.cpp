@@ -2,17 +2,25 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+
+#ifndef _WIN32
+#  include <sys/stat.h>
+#endif
 
 #include "Paths.h"
 #include "TestFiles.h"
 
 namespace {
 
+namespace fs = std::filesystem;
 using simhost::ConfigFile;
+using vantorel_test::Leftovers;
 using vantorel_test::ReadFile;
 using vantorel_test::TempDir;
 using vantorel_test::TempPath;
+using vantorel_test::WriteFile;
 
 const char kMixed[] =
     "# saved by the host\r\n"
@@ -53,15 +61,147 @@ TEST(ConfigFileTest, AppendEndsTheLastLineAndEscapesTheValue) {
   EXPECT_EQ(ConfigFile(file.text()).Find("c")->value, "q\"b\\");
 }
 
-TEST(ConfigFileTest, SaveThenLoadGivesTheSameFile) {
-  const std::string path = TempPath("roundtrip.cfg");
-  ASSERT_TRUE(ConfigFile(kMixed).Save(path, nullptr));
-  EXPECT_EQ(ReadFile(path), kMixed);
-  ConfigFile loaded;
+TEST(ConfigFileTest, SetRewritesOneLineInPlaceKeepingItsEnd) {
+  ConfigFile file(kMixed);
+  file.Set("a", "0.5");  // the later of its two lines
+  file.Set("c", "x");    // the last line, which has no end
+  std::string expected = kMixed;
+  expected.replace(expected.find("a \"2\""), 5, "a \"0.5\"");
+  expected.replace(expected.rfind("c \"4\""), 5, "c \"x\"");
+  EXPECT_EQ(file.text(), expected);
+  EXPECT_EQ(file.Find("a")->value, "0.5");
+
+  ConfigFile crlf("a \"1\"\r\nb \"2\"\r\n");
+  crlf.Set("a", "3");
+  crlf.Set("c", "4");
+  EXPECT_EQ(crlf.text(), "a \"3\"\r\nb \"2\"\r\nc \"4\"\r\n");
+}
+
+// An update edits the file as it stands on the disk when it runs, and
+// writes back every line the edit left alone, byte for byte.
+TEST(ConfigFileTest, UpdateChangesOnlyWhatTheEditChanged) {
+  const std::string path = TempPath("update.cfg");
+  WriteFile(path, kMixed);
   std::string error;
-  ASSERT_TRUE(ConfigFile::Load(path, &loaded, &error)) << error;
-  EXPECT_EQ(loaded.text(), kMixed);
-  EXPECT_EQ(loaded.Find("a")->value, "2");
+  ASSERT_TRUE(ConfigFile::Update(path, [](ConfigFile* file) {
+    EXPECT_EQ(file->text(), kMixed);
+    file->Set("b", "new");
+  }, &error)) << error;
+  std::string expected = kMixed;
+  const std::size_t b = expected.find("b  ");
+  expected.replace(b, expected.find('\n', b) - b, "b \"new\"");
+  EXPECT_EQ(ReadFile(path), expected);
+  EXPECT_TRUE(Leftovers(path).empty());
+}
+
+// Through a chain of links, and through a link to a file not made yet, it
+// is the file at the end that is written; the links stay links.
+TEST(ConfigFileTest, UpdateThroughLinksWritesTheirTarget) {
+  const std::string target = TempPath("target.cfg");
+  const std::string near = TempPath("near.cfg");
+  const std::string far = TempPath("far.cfg");
+  const std::string dangling = TempPath("dangling.cfg");
+  const std::string created = TempPath("created.cfg");
+  for (const std::string& path : {target, near, far, dangling, created}) fs::remove(path);
+  WriteFile(target, "# mine\na \"1\"\n");
+  try {
+    fs::create_symlink(fs::path(target).filename(), near);  // relative to its folder
+    fs::create_symlink(near, far);
+    fs::create_symlink(created, dangling);
+  } catch (const fs::filesystem_error& e) {
+    GTEST_SKIP() << "symbolic links cannot be made here: " << e.what();
+  }
+  const auto setA = [](ConfigFile* file) { file->Set("a", "2"); };
+  std::string error;
+  ASSERT_TRUE(ConfigFile::Update(far, setA, &error)) << error;
+  ASSERT_TRUE(ConfigFile::Update(dangling, setA, &error)) << error;
+  EXPECT_TRUE(fs::is_symlink(far));
+  EXPECT_TRUE(fs::is_symlink(near));
+  EXPECT_TRUE(fs::is_symlink(dangling));
+  EXPECT_EQ(ReadFile(target), "# mine\na \"2\"\n");
+  EXPECT_EQ(ReadFile(created), "a \"2\"\n");
+  EXPECT_TRUE(Leftovers(target).empty());
+  EXPECT_TRUE(Leftovers(far).empty());
+}
+
+TEST(ConfigFileTest, UpdateKeepsThePermissionBits) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows files have no permission bits; ReplaceFileW keeps their rights";
+#else
+  const std::string path = TempPath("private.cfg");
+  WriteFile(path, "a \"1\"\n");
+  ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+  std::string error;
+  ASSERT_TRUE(ConfigFile::Update(path, [](ConfigFile* file) { file->Set("a", "2"); }, &error))
+      << error;
+  struct stat info {};
+  ASSERT_EQ(stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(ReadFile(path), "a \"2\"\n");
+#endif
+}
+
+// What stands where the file should be and is no regular file is refused,
+// before anything is made beside it, and stays as it was. Reading it never
+// waits.
+TEST(ConfigFileTest, NonRegularFilesAreRefusedAndLeftAlone) {
+  std::vector<std::string> paths = {TempPath("folder.cfg")};
+  fs::create_directories(paths[0]);
+#ifdef _WIN32
+  paths.push_back("NUL");
+#else
+  paths.push_back(TempPath("fifo.cfg"));
+  paths.push_back(TempPath("null.cfg"));
+  fs::remove(paths[1]);
+  fs::remove(paths[2]);
+  ASSERT_EQ(mkfifo(paths[1].c_str(), 0644), 0);
+  fs::create_symlink("/dev/null", paths[2]);
+#endif
+  for (const std::string& path : paths) {
+    SCOPED_TRACE(path);
+    std::error_code ignored;
+    const fs::file_type kind = fs::status(path, ignored).type();
+    std::string error;
+    EXPECT_FALSE(ConfigFile::CheckPath(path, &error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    EXPECT_FALSE(ConfigFile::Update(path, [](ConfigFile* file) { file->Set("a", "1"); }, &error));
+    EXPECT_NE(error.find("cannot write configuration file " + path + ": "), std::string::npos);
+    ConfigFile file;
+    EXPECT_FALSE(ConfigFile::Load(path, &file, &error));
+    EXPECT_EQ(fs::status(path, ignored).type(), kind);
+    if (path != "NUL") {
+      EXPECT_TRUE(Leftovers(path).empty());
+    }
+  }
+}
+
+// A file its owner made read-only is refused up front rather than replaced
+// by a writable one: the run would otherwise end by undoing that choice.
+TEST(ConfigFileTest, ReadOnlyFileIsRefusedAndKept) {
+  const std::string path = TempPath("read-only.cfg");
+  std::error_code ignored;  // the file of an earlier run, if any, writable again
+  fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, ignored);
+  WriteFile(path, "a \"1\"\n");
+  const fs::perms readOnly = fs::perms::owner_read | fs::perms::group_read |
+                             fs::perms::others_read;
+  fs::permissions(path, readOnly);
+  const fs::perms before = fs::status(path).permissions();
+  std::string error;
+  EXPECT_FALSE(ConfigFile::CheckPath(path, &error));
+  EXPECT_NE(error.find("read-only"), std::string::npos) << error;
+  EXPECT_FALSE(ConfigFile::Update(path, [](ConfigFile* file) { file->Set("a", "2"); }, &error));
+  EXPECT_EQ(ReadFile(path), "a \"1\"\n");
+  EXPECT_EQ(fs::status(path).permissions(), before);
+  fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+}
+
+TEST(ConfigFileTest, CheckPathWantsAFolderForANewFile) {
+  const std::string fresh = TempPath("fresh.cfg");
+  fs::remove(fresh);
+  std::string error;
+  EXPECT_TRUE(ConfigFile::CheckPath(fresh, &error)) << error;
+  EXPECT_FALSE(ConfigFile::CheckPath(TempPath("no-such-folder") + "/settings.cfg", &error));
+  EXPECT_EQ(error.rfind("cannot use configuration file ", 0), 0u) << error;
 }
 
 TEST(ConfigFileTest, MissingFileLoadsEmpty) {

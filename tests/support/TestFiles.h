@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace vantorel_test {
 
@@ -21,5 +22,22 @@ inline std::string ReadFile(const std::string& path) {
 }
 
 inline bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+
+// What saving `path` left beside it: the names in its folder that begin
+// with its own name and a dot, such as a temporary file. Windows keeps the
+// lock file PATH.lock on purpose; it is not counted there.
+inline std::vector<std::string> Leftovers(const std::string& path) {
+  const std::filesystem::path file(path);
+  const std::string prefix = file.filename().string() + ".";
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(file.parent_path())) {
+    const std::string name = entry.path().filename().string();
+#ifdef _WIN32
+    if (name == prefix + "lock") continue;
+#endif
+    if (name.compare(0, prefix.size(), prefix) == 0) names.push_back(name);
+  }
+  return names;
+}
 
 }  // namespace vantorel_test

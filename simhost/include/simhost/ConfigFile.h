@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,11 @@ namespace simhost {
 // A ConfigFile is a value that owns a copy of the file's text, kept line by
 // line exactly as read, so that a setting can be rewritten in place while
 // every other line, comments and bad lines included, stays as it was. Only
-// Load and Save touch the disk.
+// Load, Update and CheckPath touch the disk.
+//
+// The file is the user's, and other runs may save it at the same time: an
+// update edits it in place under a lock, through a symbolic link the link's
+// target, keeping the file's permissions and every line it does not change.
 class HOST_API ConfigFile {
  public:
   // One name the file sets, with the value of the last line that sets it.
@@ -39,15 +44,24 @@ class HOST_API ConfigFile {
 
   // Reads the file at `path` into `file`; a missing file reads as an empty
   // one. False, with `error` set and `file` untouched, when the file exists
-  // but cannot be read.
+  // but cannot be read or is no regular file. Never waits on a FIFO.
   static bool Load(const std::string& path, ConfigFile* file, std::string* error);
 
-  // Writes text() to `path`, replacing the file whole and atomically: the
-  // new text goes to PATH.tmp beside it, is flushed to the disk and renamed
-  // over PATH, so that the old file stays until the new one is complete.
-  // False, with `error` set, when it cannot; PATH is then as it was and no
-  // temporary file is left behind.
-  bool Save(const std::string& path, std::string* error) const;
+  // Whether a file at `path` may be read and then saved: nothing there yet
+  // (in a folder that exists), or a regular file that is not read-only,
+  // links followed. Otherwise false, with `error` saying what stands there.
+  // Opens nothing, so a program can ask before it starts its work.
+  static bool CheckPath(const std::string& path, std::string* error);
+
+  // Changes the file at `path` by `edit`, taking turns with every other
+  // update of the same file: under a lock it reads the file as it is now,
+  // lets `edit` change it, and, if the text changed, replaces the file in
+  // one step (Files.h, ReplaceContents), so that a reader finds the old file
+  // or the new one, whole. Through links it is their target that changes.
+  // False, with `error` set, when it cannot (CheckPath's refusals
+  // included); the file is then as it was.
+  static bool Update(const std::string& path, const std::function<void(ConfigFile*)>& edit,
+                     std::string* error);
 
   // One entry per name, in the order the names first appear.
   const std::vector<Setting>& settings() const { return settings_; }
@@ -56,8 +70,12 @@ class HOST_API ConfigFile {
   // The numbers of the bad lines, in file order.
   const std::vector<int>& badLines() const { return badLines_; }
 
-  // Adds a line setting `name` to `value` at the end of the file.
+  // Adds a line setting `name` to `value` at the end of the file, ended as
+  // the file's last ended line is (CR LF or LF).
   void Append(const std::string& name, const std::string& value);
+  // Sets `name` to `value`: rewrites the line that sets it now, keeping that
+  // line's end, or appends one when no line does.
+  void Set(const std::string& name, const std::string& value);
 
   // The file's contents: the lines read, byte for byte, then those appended.
   std::string text() const;

@@ -39,6 +39,10 @@ struct Variable {
   // is not a number has none until a number is set.
   bool numeric = false;
   float number = 0.0f;
+  // Whether Console::Set took a value for it in this run: a save rewrites
+  // the configuration line of such a variable alone. A value restored from
+  // the file, or the default, was not set.
+  bool setThisRun = false;
   std::vector<Binding> bindings;
 };
 
@@ -61,10 +65,12 @@ struct Variable {
 //   PATH:LINE: bad configuration line skipped (expected NAME "VALUE")
 //   PATH:LINE: saved value "TEXT" for NAME not taken: REASON (value stays "OLD")
 //
-// Configuration file (its format in ConfigFile.h): one line per saved
-// variable, in registration order, then the values read for variables not
-// registered in this run, unchanged. Saved by writing PATH.tmp beside it and
-// renaming it over PATH.
+// Configuration file (its format in ConfigFile.h): a save edits the file
+// as it stands then, under a lock (ConfigFile::Update). It rewrites the
+// line of each saved variable set in this run, adds a line for each saved
+// variable the file lacks, and keeps every other line as it is: comments,
+// lines it cannot read, variables of other plugins, and values that other
+// runs saved meanwhile.
 class HOST_API Console {
  public:
   explicit Console(HostListener& listener);
@@ -79,9 +85,9 @@ class HOST_API Console {
   const std::vector<std::unique_ptr<Variable>>& variables() const { return variables_; }
 
   // Sets a variable as typed at the console: parsed as a number, clamped
-  // into its bounds, written into every bound slot. Text that is not a
-  // finite number is refused with a host message and changes nothing.
-  // Returns whether the value was taken.
+  // into its bounds, written into every bound slot, and marked as set in
+  // this run. Text that is not a finite number is refused with a host
+  // message and changes nothing. Returns whether the value was taken.
   bool Set(Variable& variable, const std::string& text);
 
   // Shares `binding`'s slot with the variable and writes the current value
@@ -101,10 +107,13 @@ class HOST_API Console {
 
   // Reads saved values from `path`; a missing file is an empty one. A bad
   // line is reported as a host message and skipped. Returns false, with
-  // `error` set, only when the file exists and cannot be read.
+  // `error` set, only when something stands at `path` that cannot be read
+  // as a regular file.
   bool LoadConfig(const std::string& path, std::string* error);
-  // Writes every saved variable to `path`, replacing the file whole and
-  // atomically: the old file stays until the new one is complete.
+  // Saves to `path` the saved variables set in this run and those the file
+  // lacks, keeping every other line (see above). The file is replaced in
+  // one step: a reader finds the old one or the new one, whole. False, with
+  // `error` set, when it cannot; the file is then as it was.
   bool SaveConfig(const std::string& path, std::string* error) const;
 
  private:
@@ -114,12 +123,11 @@ class HOST_API Console {
   bool Assign(Variable& variable, const std::string& text, const std::string& refusal,
               const std::string& refusalEnd);
   void HostMessage(const std::string& text) const;
-  bool IsRegistered(const std::string& name) const;
 
   HostListener& listener_;
   std::vector<std::unique_ptr<Variable>> variables_;
   // The configuration file as last loaded, and where it was loaded from:
-  // the values new variables take, and the unknown ones a save keeps.
+  // the values new variables take.
   ConfigFile config_;
   std::string configPath_;
   // Serialises what reaches the listener: plugin callbacks may log from more

@@ -37,4 +37,35 @@ HOST_API bool RenameReplacing(const std::string& from, const std::string& to,
 // Removes a file; failure is ignored.
 HOST_API void RemoveFile(const std::string& path);
 
+// The file `path` names once the symbolic links at its end are followed, one
+// to the next: `path` itself when it is no link, and for a link to nothing
+// the path it points to, which a write through the link creates. Windows
+// gives the final path of an existing file (GetFinalPathNameByHandleW). False,
+// with `error` set, for a loop of links or a link that cannot be read.
+HOST_API bool FollowLinks(const std::string& path, std::string* target, std::string* error);
+
+// Whether ReplaceContents may write `target` (a path FollowLinks gave):
+// nothing stands there yet, in a folder that exists, or a regular file that
+// may be written. Otherwise false, with `problem` saying why, for instance
+// "a FIFO, not a regular file" or "the file is read-only". Looks without
+// opening what it finds for reading or writing.
+HOST_API bool CheckReplaceable(const std::string& target, std::string* problem);
+
+enum class ReadOutcome { kRead, kMissing, kFailed };
+
+// Reads the regular file at `path` whole into `text`: kMissing when nothing
+// is there; kFailed, with `error` set, when it cannot be read or is not a
+// regular file. Never waits on what it finds, a FIFO or a device included.
+HOST_API ReadOutcome ReadRegularFile(const std::string& path, std::string* text,
+                                     std::string* error);
+
+// Replaces the file `target` (a path FollowLinks gave) by one holding
+// `content`, in one step: the content goes to a new file of a name no other
+// run uses, beside `target`, is flushed to the disk, takes the old file's
+// permissions and owner where the system allows, and is renamed over
+// `target`. False, with `error` set, when it cannot; `target` is then as it
+// was and the temporary file is gone.
+HOST_API bool ReplaceContents(const std::string& target, const std::string& content,
+                              std::string* error);
+
 }  // namespace simhost

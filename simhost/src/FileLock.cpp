@@ -1,0 +1,103 @@
+#include "FileLock.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "simhost/Files.h"
+
+#ifdef _WIN32
+#  include "SystemError.h"
+#else
+#  include <fcntl.h>
+#  include <sys/file.h>
+#  include <sys/stat.h>
+#  include <unistd.h>
+#endif
+
+namespace simhost {
+
+#ifdef _WIN32
+
+bool FileLock::Acquire(const std::string& path, std::string* error) {
+  const HANDLE handle = CreateFileW(Widen(path).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    if (error) *error = path + ": " + LastSystemError();
+    return false;
+  }
+  OVERLAPPED first{};
+  if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &first)) {
+    if (error) *error = path + ": " + LastSystemError();
+    CloseHandle(handle);
+    return false;
+  }
+  path_ = path;
+  handle_ = handle;
+  return true;
+}
+
+FileLock::~FileLock() {
+  if (!handle_) return;
+  OVERLAPPED first{};
+  UnlockFileEx(handle_, 0, 1, 0, &first);
+  CloseHandle(handle_);
+}
+
+#else
+
+namespace {
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+}  // namespace
+
+bool FileLock::Acquire(const std::string& path, std::string* error) {
+  const auto fail = [&](const std::string& why) {
+    if (error) *error = path + ": " + why;
+    return false;
+  };
+  for (;;) {
+    // Never through a link, and never waiting on a FIFO put in its place.
+    const int fd =
+        open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) return fail(std::strerror(errno));
+    struct stat held;
+    if (fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
+      close(fd);
+      return fail("not a regular file");
+    }
+    int locked;
+    while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    if (locked != 0) {
+      const int why = errno;
+      close(fd);
+      return fail(std::strerror(why));
+    }
+    struct stat named;
+    if (lstat(path.c_str(), &named) == 0 && SameFile(named, held)) {
+      path_ = path;
+      fd_ = fd;
+      return true;
+    }
+    // The run before us removed the file when it was done: lock the one
+    // that stands at the path now.
+    close(fd);
+  }
+}
+
+FileLock::~FileLock() {
+  if (fd_ < 0) return;
+  // Removed while still held, so that no run locks it after us and then
+  // works alongside one that locked a new file.
+  struct stat held;
+  if (fstat(fd_, &held) == 0 && held.st_size == 0) unlink(path_.c_str());
+  close(fd_);
+}
+
+#endif
+
+}  // namespace simhost

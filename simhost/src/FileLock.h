@@ -1,0 +1,42 @@
+#pragma once
+
+// The lock that makes saves of one file by several runs take turns.
+// Internal to the host library.
+
+#include <string>
+
+namespace simhost {
+
+// An exclusive lock on a lock file, held from Acquire until the FileLock
+// goes: a second FileLock of the same path, in this process or another,
+// waits in Acquire until the first lets go. The system's own file locks
+// (flock, LockFileEx) end with the process that holds them, however it
+// ends, so a crashed run never leaves a lock that blocks the next one.
+//
+// The lock file is made when missing. On POSIX systems the holder removes
+// it before letting go, so that no file stays behind; whoever was waiting
+// on the removed file finds that the path no longer names it and locks the
+// file that stands there now. A file of that name that is not empty was
+// not made by a lock and is never removed. Windows keeps the lock file: it
+// cannot take a name away from a file that another run holds open.
+class FileLock {
+ public:
+  FileLock() = default;
+  ~FileLock();
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+  // Waits until the lock at `path` is this one's. False, with `error` set,
+  // when the lock file cannot be made or opened.
+  bool Acquire(const std::string& path, std::string* error);
+
+ private:
+  std::string path_;
+#ifdef _WIN32
+  void* handle_ = nullptr;
+#else
+  int fd_ = -1;
+#endif
+};
+
+}  // namespace simhost
