@@ -23,10 +23,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-mode=one
+mode="one"
 case ${1:-} in
-  --check) mode=check; shift ;;
-  --write-baseline) mode=write; shift ;;
+  --check) mode="check"; shift ;;
+  --write-baseline) mode="write"; shift ;;
 esac
 build=${1:-build/default}
 frames=${2:-10000}
