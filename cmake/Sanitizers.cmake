@@ -33,3 +33,6 @@ if(_vantorel_sanitizers)
     add_compile_options(-fno-sanitize=vptr)
   endif()
 endif()
+
+# The other instrumented build, GCC's coverage counters, and its report.
+include(${CMAKE_CURRENT_LIST_DIR}/Coverage.cmake)

@@ -9,7 +9,7 @@ packages=(
   libcairo2-dev fonts-dejavu-core
   g++-mingw-w64-x86-64 wine64
   clang libclang-rt-14-dev
-  valgrind
+  valgrind gcovr
 )
 
 missing=()

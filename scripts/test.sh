@@ -1,22 +1,46 @@
 #!/usr/bin/env bash
 # The whole suite from a fresh machine: installs what the build needs,
-# configures, builds and runs every test.
+# configures, builds and runs every test, stage by stage. A stage that fails
+# does not stop the others, so one run shows every failure; the script fails
+# at the end if any stage did, and says which, with each stage's time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# Configures, builds and tests one preset of CMakePresets.json.
+failed=()
+times=()
+
+# Runs one stage: its title, then the command it runs.
 stage() {
-  local preset=$1 title=$2
+  local title=$1 start=$SECONDS status=passed
+  shift
   echo "== $title"
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset"
-  ctest --preset "$preset"
+  if ! "$@"; then
+    status=FAILED
+    failed+=("$title")
+  fi
+  times+=("$(printf '%5d s  %-6s  %s' $((SECONDS - start)) "$status" "$title")")
+  echo "== $status in $((SECONDS - start)) s: $title"
+}
+
+# One preset of CMakePresets.json: configure, build, test.
+preset() {
+  cmake --preset "$1" >/dev/null && cmake --build --preset "$1" && ctest --preset "$1"
 }
 
 scripts/install-deps.sh
 
-stage default "native build and tests"
-stage windows "Windows cross build (MinGW-w64), tests under Wine"
-stage asan "AddressSanitizer and UndefinedBehaviorSanitizer: every test"
-stage tsan "ThreadSanitizer: the concurrency tests"
-stage fuzz "libFuzzer: each fuzz target for VANTOREL_FUZZ_SECONDS (default 60)"
+stage "native build and tests, the instruction gate among them" preset default
+stage "coverage: every test with gcov counters, then the report and its bars" \
+  cmake --workflow --preset coverage
+stage "Windows cross build (MinGW-w64), tests under Wine" preset windows
+stage "AddressSanitizer and UndefinedBehaviorSanitizer: every test" preset asan
+stage "ThreadSanitizer: the concurrency tests" preset tsan
+stage "libFuzzer: each fuzz target for VANTOREL_FUZZ_SECONDS (default 60)" preset fuzz
+
+echo "== stages:"
+printf '%s\n' "${times[@]}"
+if ((${#failed[@]})); then
+  echo "test.sh: FAILED: ${failed[*]}" >&2
+  exit 1
+fi
+echo "test.sh: every stage passed"
