@@ -1,6 +1,7 @@
 // The overlay: a small yellow triangle, point down, over the car the next
 // press would choose.
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -16,9 +17,7 @@ namespace {
 std::int32_t ToCanvas(std::int64_t coordinate) {
   constexpr std::int64_t kLowest = std::numeric_limits<std::int32_t>::min();
   constexpr std::int64_t kHighest = std::numeric_limits<std::int32_t>::max();
-  if (coordinate < kLowest) return static_cast<std::int32_t>(kLowest);
-  if (coordinate > kHighest) return static_cast<std::int32_t>(kHighest);
-  return static_cast<std::int32_t>(coordinate);
+  return static_cast<std::int32_t>(std::clamp(coordinate, kLowest, kHighest));
 }
 
 Vector2 CanvasPoint(std::int64_t x, std::int64_t y) { return Vector2{ToCanvas(x), ToCanvas(y)}; }

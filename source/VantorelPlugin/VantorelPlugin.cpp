@@ -26,7 +26,7 @@ PLUGIN_API std::shared_ptr<BakkesModPlugin>* getPlugin() {
   if (!thePlugin) {
     // Created as the derived type, so that the last release destroys it as a
     // VantorelPlugin although the base destructor is not virtual.
-    thePlugin = std::shared_ptr<BakkesModPlugin>(new VantorelPlugin());
+    thePlugin = std::make_shared<VantorelPlugin>();
   }
   return &thePlugin;
 }
