@@ -10,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include "Bits.h"
 #include "CarState.h"
 #include "HostFixture.h"
 
