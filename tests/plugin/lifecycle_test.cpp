@@ -225,16 +225,6 @@ TEST_F(Lifecycle, ConsoleChangeReachesTheSlotAtOnce) {
   EXPECT_NE(listener_.messages[0].find("\"yes\""), std::string::npos);
 }
 
-TEST_F(Lifecycle, PressReachesSwapCarAtOnceAfterEnabling) {
-  AddLocal("Zindar", 0);
-  Load();
-  EXPECT_EQ(Press(), (Lines{"Swap pressed but mod disabled. Owner: Zindar"}));
-  Set("vantorel_enable", "1");
-  const Lines lines = Press();
-  ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines[0], "Swap pressed. Owner: Zindar");
-}
-
 // ---------------------------------------------------------------------------
 // Unloading
 
