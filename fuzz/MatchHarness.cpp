@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,20 +35,14 @@ const char* const kFailureLines[] = {
     "Bad carArray in FindCandidateSwitchCar Sequential",
 };
 
-// A car of the list as a press or frame found it: what a swap may exchange,
-// and what decides whether it may.
-struct CarSnapshot {
-  bool present = false;
-  vantorel_test::CarState state;
-  bool hasPlayerInfo = false;
-  bool hasBoost = false;
-  std::uint8_t team = 0;
-};
+// The car list as a press or frame found it: a copy of each car, nothing
+// for a null entry.
+using Snapshot = std::vector<std::optional<SimCar>>;
 
-using Snapshot = std::vector<CarSnapshot>;
-
-bool SameBits(const CarSnapshot& a, const CarSnapshot& b) {
-  return a.present == b.present && vantorel_test::SameBits(a.state, b.state);
+// Both null, or both cars holding the same quantities bit for bit.
+bool SameBits(const std::optional<SimCar>& a, const std::optional<SimCar>& b) {
+  if (!a || !b) return !a && !b;
+  return vantorel_test::SameBits(vantorel_test::StateOf(*a), vantorel_test::StateOf(*b));
 }
 
 // The index of the first car that differs between two snapshots of one
@@ -173,15 +168,7 @@ class MatchRun {
   Snapshot TakeSnapshot() {
     Snapshot snapshot;
     for (const auto& car : cars()) {
-      CarSnapshot entry;
-      if (car) {
-        entry.present = true;
-        entry.state = vantorel_test::StateOf(*car);
-        entry.hasPlayerInfo = car->hasPlayerInfo;
-        entry.hasBoost = car->hasBoostComponent;
-        entry.team = car->playerInfo.team;
-      }
-      snapshot.push_back(entry);
+      snapshot.push_back(car ? std::optional<SimCar>(*car) : std::nullopt);
     }
     return snapshot;
   }
@@ -360,7 +347,7 @@ class MatchRun {
     }
     const Lines& logs = recorder_.logs;
     const auto other = static_cast<std::size_t>(chosen);
-    if (!before[other].present) {
+    if (!before[other]) {
       // The index is stored before the candidate is fetched.
       if (!Contains(logs, "Bad car2 in SwapCar")) Fail("a null candidate, silently");
       const int changed = FirstDifference(before, TakeSnapshot());
@@ -371,25 +358,26 @@ class MatchRun {
     for (std::size_t i = 0; i < cars().size(); ++i) {
       if (cars()[i].get() == presser) self = i;
     }
-    const CarSnapshot& p = before[self];
-    const CarSnapshot& c = before[other];
-    const bool qualifies = other != self && p.hasPlayerInfo && c.hasPlayerInfo && p.team == c.team;
-    if (!qualifies && chosen != 0) Fail("candidate " + std::to_string(chosen) + " does not qualify");
+    const SimCar& p = *before[self];
+    const SimCar& c = *before[other];
+    const bool qualifies = other != self && p.hasPlayerInfo && c.hasPlayerInfo &&
+                           p.playerInfo.team == c.playerInfo.team;
+    if (!qualifies && chosen != 0) Fail("candidate " + std::to_string(chosen) + " is no team-mate");
 
     const bool boost = *plugin_->setBoost;
-    const bool boostMissing = boost && (!p.hasBoost || !c.hasBoost);
+    const bool boostMissing = boost && (!p.hasBoostComponent || !c.hasBoostComponent);
     if (boostMissing != Contains(logs, "Bad boost in SwapCar")) Fail("boost message");
     Snapshot expected = before;
     if (other != self) {
-      vantorel_test::CarState& ep = expected[self].state;
-      vantorel_test::CarState& ec = expected[other].state;
+      SimCar& ep = *expected[self];
+      SimCar& ec = *expected[other];
       std::swap(ep.location, ec.location);
       if (*plugin_->setVelocities) {
         std::swap(ep.velocity, ec.velocity);
         std::swap(ep.angularVelocity, ec.angularVelocity);
       }
       if (*plugin_->setRotation) std::swap(ep.rotation, ec.rotation);
-      if (boost && !boostMissing) std::swap(ep.boost, ec.boost);
+      if (boost && !boostMissing) std::swap(ep.boostComponent.amount, ec.boostComponent.amount);
     }
     const int wrong = FirstDifference(expected, TakeSnapshot());
     if (wrong >= 0) {
