@@ -94,12 +94,7 @@ TEST_F(OverlayTest, OnlyTheTipMustLieOnTheCanvasBoundsIncluded) {
       {1920, 1110, true}, {-1, 29, false},    {1921, 1111, false},
   };
   for (const Case& c : cases) {
-    const Lines draws = FrameAt(c.x, c.y);
-    if (c.drawn) {
-      EXPECT_EQ(draws, Marker(c.x, c.y)) << c.x << "," << c.y;
-    } else {
-      EXPECT_TRUE(draws.empty()) << c.x << "," << c.y;
-    }
+    EXPECT_EQ(FrameAt(c.x, c.y), c.drawn ? Marker(c.x, c.y) : Lines{}) << c.x << "," << c.y;
   }
   EXPECT_TRUE(logs().empty()) << logs().front();
 }
@@ -271,16 +266,11 @@ TEST_F(OverlayTest, ExtremePointsCanvasesAndSettings) {
       match().canvasSize = canvas;
       for (std::int32_t x : coordinates) {
         for (std::int32_t y : coordinates) {
-          const Lines draws = FrameAt(x, y);
           const std::int64_t tipY = static_cast<std::int64_t>(y) - 2 * icon.h;
           const bool onCanvas = x >= 0 && x <= canvas.X && tipY >= 0 && tipY <= canvas.Y;
-          if (onCanvas) {
-            ++drawn;
-            EXPECT_EQ(draws, Marker(x, y, icon.s, icon.h, icon.t))
-                << x << "," << y << " on " << canvas.X << "x" << canvas.Y;
-          } else {
-            EXPECT_TRUE(draws.empty()) << x << "," << y << " on " << canvas.X << "x" << canvas.Y;
-          }
+          if (onCanvas) ++drawn;
+          EXPECT_EQ(FrameAt(x, y), onCanvas ? Marker(x, y, icon.s, icon.h, icon.t) : Lines{})
+              << x << "," << y << " on " << canvas.X << "x" << canvas.Y;
         }
       }
     }
