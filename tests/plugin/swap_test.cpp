@@ -58,11 +58,11 @@ class SwapTest : public PluginFixture {
     plugin().lastSwapIndex = lastSwap;
   }
 
-  // Quantities each car may keep through a swap.
-  enum Kept { kNothing = 0, kVelocities = 1, kRotation = 2, kBoost = 4 };
+  // Quantities each car may keep through a swap, or get back from a second.
+  enum Kept { kNothing = 0, kVelocities = 1, kRotation = 2, kBoost = 4, kLocation = 8 };
 
-  // Checks the pair after one swap of the two states above in which each
-  // car kept what `kept` names and took everything else from the other.
+  // Checks that each car of the pair holds what `kept` names of its own
+  // state above and everything else of the other's.
   void ExpectSwappedKeeping(int kept) {
     CarState me = OtherState();
     CarState mate = PlayerState();
@@ -72,6 +72,7 @@ class SwapTest : public PluginFixture {
     }
     if (kept & kRotation) std::swap(me.rotation, mate.rotation);
     if (kept & kBoost) std::swap(me.boost, mate.boost);
+    if (kept & kLocation) std::swap(me.location, mate.location);
     ExpectState(*me_, me);
     ExpectState(*mate_, mate);
   }
@@ -140,11 +141,7 @@ TEST_F(SwapTest, AllSettingsOffExchangesLocationsOnly) {
   Set("vantorel_set_boost", "1");
   plugin().lastSwapIndex = 0;
   EXPECT_EQ(Press(), ChoseMate());
-  CarState me = OtherState();
-  CarState mate = PlayerState();
-  std::swap(me.location, mate.location);
-  ExpectState(*me_, me);
-  ExpectState(*mate_, mate);
+  ExpectSwappedKeeping(kLocation);
 }
 
 // A missing boost component ends the press after everything else moved.
