@@ -34,7 +34,8 @@ T Read(const unsigned char* bytes, std::size_t offset) {
 }
 
 bool EndsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 TEST_F(Lifecycle, RecordReadsAsTheHostExpects) {
