@@ -56,6 +56,7 @@ class SwapTest : public PluginFixture {
     SetState(*me_, PlayerState());
     SetState(*mate_, OtherState());
     plugin().lastSwapIndex = lastSwap;
+    pairLastSwap_ = lastSwap;
   }
 
   // Quantities each car may keep through a swap, or get back from a second.
@@ -78,11 +79,11 @@ class SwapTest : public PluginFixture {
   }
 
   // Checks that neither car of the pair changed and that the last swap
-  // stayed at `lastSwap`.
-  void ExpectNotSwapped(std::int32_t lastSwap = 1) {
+  // stayed where AddPair put it.
+  void ExpectNotSwapped() {
     ExpectState(*me_, PlayerState());
     ExpectState(*mate_, OtherState());
-    EXPECT_EQ(lastSwapIndex(), lastSwap);
+    EXPECT_EQ(lastSwapIndex(), pairLastSwap_);
   }
 
   // What a press that chooses the team-mate at 1 logs.
@@ -92,6 +93,7 @@ class SwapTest : public PluginFixture {
 
   simhost::SimCar* me_ = nullptr;
   simhost::SimCar* mate_ = nullptr;
+  std::int32_t pairLastSwap_ = 0;
 };
 
 // ---------------------------------------------------------------------------
