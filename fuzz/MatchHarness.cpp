@@ -2,12 +2,14 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cmath>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <limits>
+#include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CarState.h"
@@ -22,15 +24,9 @@ namespace {
 
 using simhost::DrawCall;
 using simhost::SimCar;
+using vantorel_test::Lines;
 
 constexpr std::size_t kMostCars = 16;
-
-const char* const kSettings[] = {
-    "vantorel_enable",          "vantorel_set_velocities",      "vantorel_set_rotation",
-    "vantorel_set_boost",       "vantorel_sequential_swap",     "vantorel_swap_distanceweight",
-    "vantorel_render_enable",   "vantorel_render_selected",     "vantorel_render_next",
-    "vantorel_render_thickness", "vantorel_render_iconsize",    "vantorel_render_iconheight",
-};
 
 // The lines the plugin writes whatever its logging flag says.
 const char* const kFailureLines[] = {
@@ -39,27 +35,34 @@ const char* const kFailureLines[] = {
     "Bad carArray in FindCandidateSwitchCar Sequential",
 };
 
-// A car of the list as a press or frame found it: what a swap may exchange,
-// and what decides whether it may.
-struct CarSnapshot {
-  bool present = false;
-  vantorel_test::CarState state;
-  bool hasPlayerInfo = false;
-  bool hasBoost = false;
-  std::uint8_t team = 0;
-};
+// The car list as a press or frame found it: a copy of each car, nothing
+// for a null entry.
+using Snapshot = std::vector<std::optional<SimCar>>;
 
-bool SameBits(const CarSnapshot& a, const CarSnapshot& b) {
-  return a.present == b.present && vantorel_test::SameBits(a.state, b.state);
+// Both null, or both cars holding the same quantities bit for bit.
+bool SameBits(const std::optional<SimCar>& a, const std::optional<SimCar>& b) {
+  if (!a || !b) return !a && !b;
+  return vantorel_test::SameBits(vantorel_test::StateOf(*a), vantorel_test::StateOf(*b));
+}
+
+// The index of the first car that differs between two snapshots of one
+// list; -1 when none does.
+int FirstDifference(const Snapshot& a, const Snapshot& b) {
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (!SameBits(a[i], b[i])) return static_cast<int>(i);
+  }
+  return -1;
 }
 
 bool SamePoint(Vector2 a, Vector2 b) { return a.X == b.X && a.Y == b.Y; }
 
-bool Contains(const std::vector<std::string>& lines, const std::string& line) {
-  for (const std::string& l : lines) {
-    if (l == line) return true;
-  }
-  return false;
+bool Contains(const Lines& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+bool ContainsFailureLine(const Lines& lines) {
+  return std::any_of(std::begin(kFailureLines), std::end(kFailureLines),
+                     [&](const char* line) { return Contains(lines, line); });
 }
 
 // Values chosen where arithmetic tends to break: signed zeros, NaNs with
@@ -75,12 +78,7 @@ float ConsumeFloat(FuzzedDataProvider& in) {
   switch (in.ConsumeIntegralInRange(0, 3)) {
     case 0: return in.PickValueInArray(kSpecial);
     case 1: return in.ConsumeFloatingPoint<float>();
-    case 2: {
-      const std::uint32_t bits = in.ConsumeIntegral<std::uint32_t>();
-      float value;
-      std::memcpy(&value, &bits, sizeof value);
-      return value;
-    }
+    case 2: return vantorel_test::FromBits(in.ConsumeIntegral<std::uint32_t>());
     default: return static_cast<float>(in.ConsumeIntegralInRange(-6000, 6000));
   }
 }
@@ -97,13 +95,16 @@ std::int32_t ConsumeInt(FuzzedDataProvider& in) {
   }
 }
 
+// Braced lists consume their parts in order, left to right.
 Vector ConsumeVector(FuzzedDataProvider& in) {
-  Vector v;
-  v.X = ConsumeFloat(in);
-  v.Y = ConsumeFloat(in);
-  v.Z = ConsumeFloat(in);
-  return v;
+  return Vector{ConsumeFloat(in), ConsumeFloat(in), ConsumeFloat(in)};
 }
+
+Rotator ConsumeRotator(FuzzedDataProvider& in) {
+  return Rotator{ConsumeInt(in), ConsumeInt(in), ConsumeInt(in)};
+}
+
+Vector2 ConsumePoint(FuzzedDataProvider& in) { return Vector2{ConsumeInt(in), ConsumeInt(in)}; }
 
 // Text as a user might type it at the console, or not.
 std::string ConsumeConsoleText(FuzzedDataProvider& in) {
@@ -122,11 +123,14 @@ std::string ConsumeConsoleText(FuzzedDataProvider& in) {
   }
 }
 
+// One input's run: builds the match, then plays presses, frames and changes
+// on it until the input runs out or a check fails.
 class MatchRun {
  public:
   MatchRun(FuzzedDataProvider& in, const std::string& pluginPath)
       : in_(in), pluginPath_(pluginPath), host_(recorder_) {}
 
+  // What went wrong, "step N: ..."; empty when every check held.
   std::string Run() {
     std::string error;
     if (!host_.LoadPlugin(pluginPath_, &error)) return "the plugin module did not load: " + error;
@@ -138,103 +142,98 @@ class MatchRun {
     for (int i = 0; i < cars; ++i) AddCar();
     ChangeLocal();
     for (int i = 0; i < 4; ++i) ChangeMatch();
-
-    while (ok() && in_.remaining_bytes() > 0) {
-      switch (in_.ConsumeIntegralInRange(0, 9)) {
-        case 0:
-        case 1:
-        case 2: Press(); break;
-        case 3:
-        case 4:
-        case 5: Frame(); break;
-        case 6: SetVariable(); break;
-        case 7: ChangeCar(); break;
-        case 8: ChangeMatch(); break;
-        default:
-          if (in_.ConsumeBool()) {
-            AddCar();
-          } else {
-            ChangeLocal();
-          }
-          break;
-      }
-    }
+    while (ok() && in_.remaining_bytes() > 0) Step();
     return failure_;
   }
 
  private:
   bool ok() const { return failure_.empty(); }
 
+  // Keeps the first failure only: what follows it may be its consequence.
   bool Fail(const std::string& what) {
     if (ok()) failure_ = "step " + std::to_string(step_) + ": " + what;
     return false;
   }
 
   simhost::Match& match() { return host_.match(); }
+  const std::vector<std::unique_ptr<SimCar>>& cars() { return match().cars(); }
+  std::int32_t index() const { return plugin_->lastSwapIndex.load(); }
 
-  std::vector<CarSnapshot> Snapshot() {
-    std::vector<CarSnapshot> snapshots;
-    for (const auto& car : match().cars()) {
-      CarSnapshot snapshot;
-      if (car) {
-        snapshot.present = true;
-        snapshot.state = vantorel_test::StateOf(*car);
-        snapshot.hasPlayerInfo = car->hasPlayerInfo;
-        snapshot.hasBoost = car->hasBoostComponent;
-        snapshot.team = car->playerInfo.team;
-      }
-      snapshots.push_back(snapshot);
-    }
-    return snapshots;
+  // A car of the list chosen by the input; null for an empty list.
+  SimCar* PickCar() {
+    if (cars().empty()) return nullptr;
+    return cars()[in_.ConsumeIntegralInRange<std::size_t>(0, cars().size() - 1)].get();
   }
 
-  SimCar* CarAt(std::size_t index) { return match().cars()[index].get(); }
+  Snapshot TakeSnapshot() {
+    Snapshot snapshot;
+    for (const auto& car : cars()) {
+      snapshot.push_back(car ? std::optional<SimCar>(*car) : std::nullopt);
+    }
+    return snapshot;
+  }
+
+  void Step() {
+    const int action = in_.ConsumeIntegralInRange(0, 9);
+    if (action <= 2) {
+      Press();
+    } else if (action <= 5) {
+      Frame();
+    } else if (action == 6) {
+      SetVariable();
+    } else if (action == 7) {
+      ChangeCar();
+    } else if (action == 8) {
+      ChangeMatch();
+    } else if (in_.ConsumeBool()) {
+      AddCar();
+    } else {
+      ChangeLocal();
+    }
+  }
 
   // --- building and changing the match
 
   void AddCar() {
-    if (match().cars().size() >= kMostCars) return;
+    if (cars().size() >= kMostCars) return;
     if (in_.ConsumeIntegralInRange(0, 7) == 0) {
       match().AddNullCar();
       return;
     }
-    SimCar& car = match().AddCar("car" + std::to_string(match().cars().size()));
+    SimCar& car = match().AddCar("car" + std::to_string(cars().size()));
     car.playerInfo.team = in_.ConsumeIntegralInRange(0, 3) == 0
                               ? in_.ConsumeIntegral<std::uint8_t>()
                               : static_cast<std::uint8_t>(in_.ConsumeIntegralInRange(0, 1));
     car.location = ConsumeVector(in_);
     car.velocity = ConsumeVector(in_);
     car.angularVelocity = ConsumeVector(in_);
-    car.rotation = Rotator{ConsumeInt(in_), ConsumeInt(in_), ConsumeInt(in_)};
+    car.rotation = ConsumeRotator(in_);
     car.boostComponent.amount = ConsumeFloat(in_);
     car.hasPlayerInfo = in_.ConsumeIntegralInRange(0, 7) != 0;
     car.hasBoostComponent = in_.ConsumeIntegralInRange(0, 7) != 0;
-    if (in_.ConsumeBool()) car.screenPoint = Vector2{ConsumeInt(in_), ConsumeInt(in_)};
+    if (in_.ConsumeBool()) car.screenPoint = ConsumePoint(in_);
   }
 
   void ChangeLocal() {
-    const auto& cars = match().cars();
-    const int pick = in_.ConsumeIntegralInRange(-1, static_cast<int>(cars.size()) - 1);
-    SimCar* car = pick < 0 ? nullptr : cars[static_cast<std::size_t>(pick)].get();
+    const int pick = in_.ConsumeIntegralInRange(-1, static_cast<int>(cars().size()) - 1);
+    SimCar* car = pick < 0 ? nullptr : cars()[static_cast<std::size_t>(pick)].get();
     match().localCar = car;
     match().localController.car = car;
   }
 
   void ChangeCar() {
-    const auto& cars = match().cars();
-    if (cars.empty()) return;
-    SimCar* car = cars[in_.ConsumeIntegralInRange<std::size_t>(0, cars.size() - 1)].get();
+    SimCar* car = PickCar();
     if (!car) return;
     switch (in_.ConsumeIntegralInRange(0, 9)) {
       case 0: car->location = ConsumeVector(in_); break;
       case 1: car->velocity = ConsumeVector(in_); break;
       case 2: car->angularVelocity = ConsumeVector(in_); break;
-      case 3: car->rotation = Rotator{ConsumeInt(in_), ConsumeInt(in_), ConsumeInt(in_)}; break;
+      case 3: car->rotation = ConsumeRotator(in_); break;
       case 4: car->boostComponent.amount = ConsumeFloat(in_); break;
       case 5: car->playerInfo.team = in_.ConsumeIntegral<std::uint8_t>(); break;
       case 6: car->hasPlayerInfo = !car->hasPlayerInfo; break;
       case 7: car->hasBoostComponent = !car->hasBoostComponent; break;
-      case 8: car->screenPoint = Vector2{ConsumeInt(in_), ConsumeInt(in_)}; break;
+      case 8: car->screenPoint = ConsumePoint(in_); break;
       default: car->screenPoint.reset(); break;
     }
   }
@@ -242,9 +241,7 @@ class MatchRun {
   void ChangeMatch() {
     simhost::Match& m = match();
     switch (in_.ConsumeIntegralInRange(0, 6)) {
-      case 0:
-        m.mode = static_cast<simhost::GameMode>(in_.ConsumeIntegralInRange(0, 2));
-        break;
+      case 0: m.mode = static_cast<simhost::GameMode>(in_.ConsumeIntegralInRange(0, 2)); break;
       case 1: m.serverNull = in_.ConsumeIntegralInRange(0, 3) == 0; break;
       case 2:
         m.hasBall = in_.ConsumeIntegralInRange(0, 5) != 0;
@@ -255,10 +252,10 @@ class MatchRun {
         m.camera.location = ConsumeVector(in_);
         break;
       case 4:
-        m.camera.rotation = Rotator{ConsumeInt(in_), ConsumeInt(in_), ConsumeInt(in_)};
+        m.camera.rotation = ConsumeRotator(in_);
         m.camera.fieldOfView = ConsumeFloat(in_);
         break;
-      default: m.canvasSize = Vector2{ConsumeInt(in_), ConsumeInt(in_)}; break;
+      default: m.canvasSize = ConsumePoint(in_); break;
     }
   }
 
@@ -266,9 +263,11 @@ class MatchRun {
 
   void SetVariable() {
     ++step_;
-    simhost::Variable& variable = *host_.console().Find(in_.PickValueInArray(kSettings));
+    const auto& variables = host_.console().variables();
+    simhost::Variable& variable =
+        *variables[in_.ConsumeIntegralInRange<std::size_t>(0, variables.size() - 1)];
     const std::string before = variable.value;
-    const std::string text = ConsoleText();
+    const std::string text = ConsumeConsoleText(in_);
     recorder_.Clear();
     const bool taken = host_.console().Set(variable, text);
     if (taken != recorder_.messages.empty()) {
@@ -278,8 +277,6 @@ class MatchRun {
     if (!taken && variable.value != before) Fail(variable.name + ": a refused value changed it");
     CheckSlots();
   }
-
-  std::string ConsoleText() { return ConsumeConsoleText(in_); }
 
   // Whatever was typed, every slot the plugin reads holds a value within its
   // variable's bounds.
@@ -294,149 +291,129 @@ class MatchRun {
     within("icon height", *plugin_->renderIconHeight, 0, 40);
   }
 
+  // Fails, naming `why`, unless the press left every car and the index as
+  // they were.
+  void ExpectNothingChanged(const Snapshot& before, std::int32_t indexBefore, const char* why) {
+    const int changed = FirstDifference(before, TakeSnapshot());
+    if (changed >= 0) Fail(std::string(why) + ", car " + std::to_string(changed) + " changed");
+    if (index() != indexBefore) Fail(std::string(why) + ", the index changed");
+  }
+
   void Press() {
     ++step_;
-    const auto& cars = match().cars();
     SimCar* presser = match().localCar;
-    if (!cars.empty() && in_.ConsumeIntegralInRange(0, 3) == 0) {
-      presser = cars[in_.ConsumeIntegralInRange<std::size_t>(0, cars.size() - 1)].get();
-    }
-    const std::vector<CarSnapshot> before = Snapshot();
-    const std::int32_t indexBefore = plugin_->lastSwapIndex.load();
-    const auto count = static_cast<std::int32_t>(cars.size());
+    if (!cars().empty() && in_.ConsumeIntegralInRange(0, 3) == 0) presser = PickCar();
+    const Snapshot before = TakeSnapshot();
+    const std::int32_t indexBefore = index();
     const bool enabled = *plugin_->enabled;
-    const bool velocities = *plugin_->setVelocities;
-    const bool rotation = *plugin_->setRotation;
-    const bool boost = *plugin_->setBoost;
 
     recorder_.Clear();
     host_.Press(presser);
-    const std::vector<std::string>& logs = recorder_.logs;
-    const std::vector<CarSnapshot> after = Snapshot();
-    const std::int32_t index = plugin_->lastSwapIndex.load();
-    const auto nothingChanged = [&](const char* why) {
-      for (std::size_t i = 0; i < after.size(); ++i) {
-        if (!SameBits(before[i], after[i])) {
-          return Fail(std::string(why) + ", car " + std::to_string(i) + " changed");
-        }
-      }
-      if (index != indexBefore) return Fail(std::string(why) + ", the index changed");
-      return true;
-    };
-
+    const Lines& logs = recorder_.logs;
     if (logs.empty()) {
       Fail("a press logged nothing");
-      return;
-    }
-    if (!presser) {
-      if (logs.size() != 1 || logs[0] != "Swap pressed but null car") Fail("null car: " + logs[0]);
-      nothingChanged("a press without a car");
-      return;
-    }
-    if (!enabled || match().mode != simhost::GameMode::kHosted) {
-      if (logs.size() != 1 || logs[0] != "Swap pressed but mod disabled. Owner: " + presser->owner) {
+    } else if (!presser) {
+      if (logs != Lines{"Swap pressed but null car"}) Fail("null car: " + logs[0]);
+      ExpectNothingChanged(before, indexBefore, "a press without a car");
+    } else if (!enabled || match().mode != simhost::GameMode::kHosted) {
+      if (logs != Lines{"Swap pressed but mod disabled. Owner: " + presser->owner}) {
         Fail("refused press: " + logs[0]);
       }
-      nothingChanged("a refused press");
-      return;
-    }
-    if (logs[0] != "Swap pressed. Owner: " + presser->owner) {
+      ExpectNothingChanged(before, indexBefore, "a refused press");
+    } else if (logs[0] != "Swap pressed. Owner: " + presser->owner) {
       Fail("press: " + logs[0]);
-      return;
-    }
-    if (Contains(logs, "Bad car2 index in SwapCar") || match().serverNull) {
+    } else if (Contains(logs, "Bad car2 index in SwapCar") || match().serverNull) {
       // The candidate lay outside the list: -1 after a failure, or 0 for an
       // empty list. Anything else is a candidate that should not exist.
-      bool failed = false;
-      for (const char* line : kFailureLines) failed = failed || Contains(logs, line);
-      if (!match().serverNull && !failed && count != 0) {
-        Fail("a candidate outside the list of " + std::to_string(count) + " without a failure");
+      if (!match().serverNull && !ContainsFailureLine(logs) && !before.empty()) {
+        Fail("a candidate outside the list of " + std::to_string(before.size()) +
+             " without a failure");
       }
-      nothingChanged("no candidate");
+      ExpectNothingChanged(before, indexBefore, "no candidate");
+    } else {
+      CheckSwap(presser, before);
+    }
+  }
+
+  // A press that stored a candidate's index: the candidate must be a
+  // team-mate other than the presser, unless none qualified and the choice
+  // fell back to the first car, and the two cars exchange exactly what the
+  // settings say.
+  void CheckSwap(SimCar* presser, const Snapshot& before) {
+    const std::int32_t chosen = index();
+    if (chosen < 0 || static_cast<std::size_t>(chosen) >= before.size()) {
+      Fail("stored index " + std::to_string(chosen) + " of " + std::to_string(before.size()));
       return;
     }
-    if (index < 0 || index >= count) {
-      Fail("stored index " + std::to_string(index) + " of " + std::to_string(count));
-      return;
-    }
-    const auto other = static_cast<std::size_t>(index);
-    if (!before[other].present) {
+    const Lines& logs = recorder_.logs;
+    const auto other = static_cast<std::size_t>(chosen);
+    if (!before[other]) {
+      // The index is stored before the candidate is fetched.
       if (!Contains(logs, "Bad car2 in SwapCar")) Fail("a null candidate, silently");
-      if (index != indexBefore) {
-        // The index is stored before the candidate is fetched.
-        for (std::size_t i = 0; i < after.size(); ++i) {
-          if (!SameBits(before[i], after[i])) {
-            Fail("null candidate, car " + std::to_string(i) + " changed");
-          }
-        }
-      } else {
-        nothingChanged("a null candidate");
-      }
+      const int changed = FirstDifference(before, TakeSnapshot());
+      if (changed >= 0) Fail("a null candidate, car " + std::to_string(changed) + " changed");
       return;
     }
-
-    // The candidate: a team-mate other than the presser, unless none
-    // qualified and the choice fell back to the first car.
     std::size_t self = before.size();
-    for (std::size_t i = 0; i < cars.size(); ++i) {
-      if (cars[i].get() == presser) self = i;
+    for (std::size_t i = 0; i < cars().size(); ++i) {
+      if (cars()[i].get() == presser) self = i;
     }
-    const CarSnapshot& p = before[self];
-    const CarSnapshot& c = before[other];
-    const bool qualifies = other != self && p.hasPlayerInfo && c.hasPlayerInfo && p.team == c.team;
-    if (!qualifies && index != 0) Fail("candidate " + std::to_string(index) + " does not qualify");
+    const SimCar& p = *before[self];
+    const SimCar& c = *before[other];
+    const bool qualifies = other != self && p.hasPlayerInfo && c.hasPlayerInfo &&
+                           p.playerInfo.team == c.playerInfo.team;
+    if (!qualifies && chosen != 0) Fail("candidate " + std::to_string(chosen) + " is no team-mate");
 
-    // Exactly the two cars' quantities, exchanged as the settings say.
-    std::vector<CarSnapshot> expected = before;
-    vantorel_test::CarState& ep = expected[self].state;
-    vantorel_test::CarState& ec = expected[other].state;
-    std::swap(ep.location, ec.location);
-    if (velocities) {
-      std::swap(ep.velocity, ec.velocity);
-      std::swap(ep.angularVelocity, ec.angularVelocity);
-    }
-    if (rotation) std::swap(ep.rotation, ec.rotation);
-    const bool boostMissing = boost && (!p.hasBoost || !c.hasBoost);
-    if (boost && !boostMissing) std::swap(ep.boost, ec.boost);
+    const bool boost = *plugin_->setBoost;
+    const bool boostMissing = boost && (!p.hasBoostComponent || !c.hasBoostComponent);
     if (boostMissing != Contains(logs, "Bad boost in SwapCar")) Fail("boost message");
-    if (other == self) expected = before;
-    for (std::size_t i = 0; i < after.size(); ++i) {
-      if (!SameBits(expected[i], after[i])) {
-        Fail("swap of " + std::to_string(self) + " and " + std::to_string(other) + ": car " +
-             std::to_string(i) + " is not as exchanged");
-        return;
+    Snapshot expected = before;
+    if (other != self) {
+      SimCar& ep = *expected[self];
+      SimCar& ec = *expected[other];
+      std::swap(ep.location, ec.location);
+      if (*plugin_->setVelocities) {
+        std::swap(ep.velocity, ec.velocity);
+        std::swap(ep.angularVelocity, ec.angularVelocity);
       }
+      if (*plugin_->setRotation) std::swap(ep.rotation, ec.rotation);
+      if (boost && !boostMissing) std::swap(ep.boostComponent.amount, ec.boostComponent.amount);
+    }
+    const int wrong = FirstDifference(expected, TakeSnapshot());
+    if (wrong >= 0) {
+      Fail("swap of " + std::to_string(self) + " and " + std::to_string(other) + ": car " +
+           std::to_string(wrong) + " is not as exchanged");
     }
   }
 
   void Frame() {
     ++step_;
-    const std::vector<CarSnapshot> before = Snapshot();
-    const std::int32_t indexBefore = plugin_->lastSwapIndex.load();
-    const Vector2 canvas = match().canvasSize;
-    const int thickness = *plugin_->renderThickness;
-
+    const Snapshot before = TakeSnapshot();
+    const std::int32_t indexBefore = index();
     recorder_.Clear();
     host_.Frame();
-    const std::vector<DrawCall>& drawn = host_.lastFrame();
 
-    const std::vector<CarSnapshot> after = Snapshot();
-    for (std::size_t i = 0; i < after.size(); ++i) {
-      if (!SameBits(before[i], after[i])) Fail("a frame changed car " + std::to_string(i));
-    }
-    if (plugin_->lastSwapIndex.load() != indexBefore) Fail("a frame changed the index");
+    const int changed = FirstDifference(before, TakeSnapshot());
+    if (changed >= 0) Fail("a frame changed car " + std::to_string(changed));
+    if (index() != indexBefore) Fail("a frame changed the index");
 
-    const std::vector<std::string>& logs = recorder_.logs;
+    const Lines& logs = recorder_.logs;
     if (logs.size() > 1) Fail("a frame logged " + std::to_string(logs.size()) + " lines");
     if (logs.size() == 1) {
-      bool known = logs[0] == "Bad server in Render" || logs[0] == "Bad camera in Render";
-      for (const char* line : kFailureLines) known = known || logs[0] == line;
+      const bool known = logs[0] == "Bad server in Render" || logs[0] == "Bad camera in Render" ||
+                         ContainsFailureLine(logs);
       if (!known) Fail("a frame logged: " + logs[0]);
-      if (!drawn.empty()) Fail("a frame that failed drew");
+      if (!host_.lastFrame().empty()) Fail("a frame that failed drew");
     }
+    if (host_.lastFrame().size() != recorder_.draws.size()) {
+      Fail("the listener saw other drawing calls");
+    }
+    if (!host_.lastFrame().empty()) CheckMarker(host_.lastFrame());
+  }
 
-    if (drawn.size() != recorder_.draws.size()) Fail("the listener saw other drawing calls");
-    if (drawn.empty()) return;
+  // One opaque yellow colour call and three lines of the setting's width,
+  // forming a triangle whose tip lies on the canvas.
+  void CheckMarker(const std::vector<DrawCall>& drawn) {
     if (drawn.size() != 4 || drawn[0].kind != DrawCall::Kind::kColor) {
       Fail("a frame drew " + std::to_string(drawn.size()) + " calls");
       return;
@@ -450,7 +427,9 @@ class MatchRun {
         Fail("a colour where a line goes");
         return;
       }
-      if (drawn[i].width != static_cast<float>(thickness)) Fail("a line of another width");
+      if (drawn[i].width != static_cast<float>(*plugin_->renderThickness)) {
+        Fail("a line of another width");
+      }
     }
     // Left corner to tip, tip to right corner, right corner back to the left.
     const Vector2 tip = drawn[1].end;
@@ -458,6 +437,7 @@ class MatchRun {
         !SamePoint(drawn[3].end, drawn[1].start)) {
       Fail("the three lines are no triangle");
     }
+    const Vector2 canvas = match().canvasSize;
     if (tip.X < 0 || tip.X > canvas.X || tip.Y < 0 || tip.Y > canvas.Y) {
       Fail("the tip " + std::to_string(tip.X) + "," + std::to_string(tip.Y) +
            " lies off the canvas " + std::to_string(canvas.X) + "x" + std::to_string(canvas.Y));

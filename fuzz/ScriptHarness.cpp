@@ -38,37 +38,36 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-std::string LineError(const char* what, int line, std::size_t lines) {
-  return std::string(what) + ": line " + std::to_string(line) + " of a script of " +
-         std::to_string(lines) + " lines";
-}
-
 }  // namespace
 
 std::string PlayScript(const std::uint8_t* data, std::size_t size, const std::string& pluginPath) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   const std::vector<std::string> lines = Lines(text);
+  // What went wrong, and where.
+  const auto failure = [&](const std::string& what, int line) {
+    return what + ": line " + std::to_string(line) + " of a script of " +
+           std::to_string(lines.size()) + " lines";
+  };
 
   std::vector<vantorel_sim::Command> commands;
   vantorel_sim::ScriptError bad;
   if (!vantorel_sim::ReadScript(text, &commands, &bad)) {
     if (bad.line < 1 || static_cast<std::size_t>(bad.line) > lines.size()) {
-      return LineError("a bad line reported outside the script", bad.line, lines.size());
+      return failure("a bad line reported outside the script", bad.line);
     }
-    if (bad.message.empty()) return LineError("a bad line without a message", bad.line, lines.size());
+    if (bad.message.empty()) return failure("a bad line without a message", bad.line);
     // The line named is what stopped the script: read alone, it is bad too.
     std::optional<vantorel_sim::Command> alone;
     std::string message;
     if (vantorel_sim::ReadLine(lines[static_cast<std::size_t>(bad.line) - 1], bad.line, &alone, &message)) {
-      return LineError("a bad line that reads well alone", bad.line, lines.size());
+      return failure("a bad line that reads well alone", bad.line);
     }
     return std::string();
   }
   int previous = 0;
   for (const vantorel_sim::Command& command : commands) {
     if (command.line <= previous || static_cast<std::size_t>(command.line) > lines.size()) {
-      return LineError("a command numbered out of order or outside the script", command.line,
-                       lines.size());
+      return failure("a command numbered out of order or outside the script", command.line);
     }
     previous = command.line;
   }
@@ -88,11 +87,11 @@ std::string PlayScript(const std::uint8_t* data, std::size_t size, const std::st
     std::string message;
     const vantorel_sim::ScriptPlayer::Result result = player.Play(command, &message);
     if (result == vantorel_sim::ScriptPlayer::Result::kBadLine) {
-      if (message.empty()) return LineError("a bad line without a message", command.line, lines.size());
+      if (message.empty()) return failure("a bad line without a message", command.line);
       break;  // where vantorel-sim stops
     }
     if (result == vantorel_sim::ScriptPlayer::Result::kFailed) {
-      return LineError(("a command failed: " + message).c_str(), command.line, lines.size());
+      return failure("a command failed: " + message, command.line);
     }
   }
   return std::string();

@@ -5,8 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <map>
+#include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "CarState.h"
 #include "HostFixture.h"
 
 namespace vantorel_test {
@@ -43,32 +49,109 @@ class CandidateTest : public PluginFixture {
 };
 
 // ---------------------------------------------------------------------------
-// Sequential walk
+// One press on a list of cars, in either mode: what it logs, which index it
+// stores and whose place the player's car takes.
 
-class SequentialWalkTest : public CandidateTest {
- protected:
-  void SetUp() override {
-    CandidateTest::SetUp();
-    Set("vantorel_sequential_swap", "1");
-  }
+// A car of a case's list. "me" is the local player's; a null owner stands
+// for a null entry of the list.
+struct ListedCar {
+  const char* owner;
+  int team = 0;
+  Vector location = {};
 };
 
-TEST_F(SequentialWalkTest, CountsOffsetsFromTheLastSwapAndPassesOverTheOwnCar) {
-  simhost::SimCar& mate = AddCar("mate", 0, {100, 0, 0});
-  AddCar("opp1", 1);
-  AddCar("opp2", 1);
-  simhost::SimCar& me = AddLocal("me", 0, {-100, 0, 0});
-  plugin().lastSwapIndex = 2;
+struct PressCase {
+  const char* name;
+  bool sequential;
+  std::vector<ListedCar> cars;
+  std::int32_t lastSwap;    // the index stored before the press
+  Lines search;             // what the press logs after its search's first line
+  std::int32_t stored;      // the index stored after the press
+  const char* swappedWith;  // whose location "me" takes; null: nothing moves
+  bool hasBall = true;
+};
 
-  EXPECT_EQ(Press(), (Lines{"Swap pressed. Owner: me", "Finding sequential car",
-                            "Inspecting car: 1", "Inspecting car: 2", "Car Valid",
-                            "Next Car 2 Found"}));
-  EXPECT_EQ(lastSwapIndex(), 0);
-  EXPECT_EQ(me.location.X, 100);
-  EXPECT_EQ(mate.location.X, -100);
+void PrintTo(const PressCase& c, std::ostream* os) { *os << c.name; }
+
+class PressTest : public CandidateTest, public ::testing::WithParamInterface<PressCase> {};
+
+TEST_P(PressTest, LogsItsSearchStoresTheIndexAndSwaps) {
+  const PressCase& c = GetParam();
+  Set("vantorel_sequential_swap", c.sequential ? "1" : "0");
+  match().hasBall = c.hasBall;
+  std::map<std::string, Vector> expected;
+  for (const ListedCar& car : c.cars) {
+    if (car.owner == nullptr) {
+      match().AddNullCar();
+      continue;
+    }
+    AddCar(car.owner, car.team, car.location);
+    expected[car.owner] = car.location;
+  }
+  match().localCar = match().FindCar("me");
+  plugin().lastSwapIndex = c.lastSwap;
+  if (c.swappedWith != nullptr) std::swap(expected["me"], expected[c.swappedWith]);
+
+  EXPECT_EQ(Press(), PressLog(c.sequential ? "sequential car" : "best car", c.search));
+  EXPECT_EQ(lastSwapIndex(), c.stored);
+  for (const auto& [owner, location] : expected) {
+    EXPECT_TRUE(SameBits(match().FindCar(owner)->location, location)) << owner;
+  }
 }
 
+const PressCase kPresses[] = {
+    // The sequential walk counts offsets from the last swap, wraps round and
+    // passes over the player's own car.
+    {"CountsOffsetsFromTheLastSwapAndPassesOverTheOwnCar", true,
+     {{"mate", 0, {100, 0, 0}}, {"opp1", 1}, {"opp2", 1}, {"me", 0, {-100, 0, 0}}}, 2,
+     {"Inspecting car: 1", "Inspecting car: 2", "Car Valid", "Next Car 2 Found"}, 0, "mate"},
+    {"WithoutTeamMateWalksEveryOffsetAndFallsBackToFirstCar", true,
+     {{"opp", 1, {7, 0, 0}}, {"me", 0, {-7, 0, 0}}, {"opp2", 1}}, 1,
+     {"Inspecting car: 1", "Inspecting car: 2", "Inspecting car: 3"}, 0, "opp"},
+    // (5 + 1) % 3 == 0
+    {"LastIndexBeyondShrunkListStartsAtItsRemainder", true,
+     {{"a", 0, {1, 0, 0}}, {"me", 0}, {"b", 0, {2, 0, 0}}}, 5,
+     {"Inspecting car: 1", "Car Valid", "Next Car 1 Found"}, 0, "a"},
+    // The walk starts at index 1, the null entry.
+    {"NullCarBeforeFirstTeamMateEndsTheSearch", true,
+     {{"me", 0, {1, 2, 3}}, {nullptr}, {"mate", 0, {4, 5, 6}}}, 3,
+     {"Inspecting car: 1", "Bad carArray in FindCandidateSwitchCar Sequential",
+      "Bad car2 index in SwapCar"},
+     3, nullptr},
+    // The ball lies behind "behind" (angle pi) and straight ahead of "ahead".
+    {"FacingTheBallBeatsBeingNearer", false,
+     {{"me", 0, {0, 5000, 0}}, {"behind", 0, {500, 0, 0}}, {"ahead", 0, {-1000, 0, 0}},
+      {"opp", 1, {-10, 0, 0}}},
+     0,
+     {"Inspecting car: 0", "Inspecting car: 1",
+      "Car Valid. Ang: 3.141593 (1.000000) Mag: 500.000000 (0.050000)", "New Nearest Car 1 Found",
+      "Inspecting car: 2", "Car Valid. Ang: 0.000000 (0.000000) Mag: 1000.000000 (0.100000)",
+      "New Nearest Car 2 Found", "Inspecting car: 3"},
+     2, "ahead"},
+    {"NullCarAfterBestFoundFailsTheSearch", false,
+     {{"me", 0, {0, 5000, 0}}, {"mate", 0, {-1000, 0, 0}}, {nullptr}}, 2,
+     {"Inspecting car: 0", "Inspecting car: 1",
+      "Car Valid. Ang: 0.000000 (0.000000) Mag: 1000.000000 (0.100000)", "New Nearest Car 1 Found",
+      "Inspecting car: 2", "Bad carArray in FindCandidateSwitchCar Intelligent",
+      "Bad car2 index in SwapCar"},
+     2, nullptr},
+    {"NullBallFailsBeforeAnyCar", false, {{"me", 0, {0, 5000, 0}}, {"mate", 0, {-1000, 0, 0}}}, 0,
+     {"Bad ball in FindCandidateSwitchCar Intelligent", "Bad car2 index in SwapCar"}, 0, nullptr,
+     false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Lists, PressTest, ::testing::ValuesIn(kPresses),
+                         [](const ::testing::TestParamInfo<PressCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// ---------------------------------------------------------------------------
+// Sequential walk over several presses
+
+using SequentialWalkTest = CandidateTest;
+
 TEST_F(SequentialWalkTest, SuccessivePressesCycleThroughTheTeam) {
+  Set("vantorel_sequential_swap", "1");
   AddLocal("me", 0);
   AddCar("a", 0);
   AddCar("b", 0);
@@ -79,59 +162,20 @@ TEST_F(SequentialWalkTest, SuccessivePressesCycleThroughTheTeam) {
   Press();
   EXPECT_EQ(lastSwapIndex(), 2);
   // From 2: the opponent at 3, the own car at 0, then a at 1.
-  EXPECT_EQ(Press(), (Lines{"Swap pressed. Owner: me", "Finding sequential car",
-                            "Inspecting car: 1", "Inspecting car: 2", "Inspecting car: 3",
-                            "Car Valid", "Next Car 3 Found"}));
+  EXPECT_EQ(Press(), PressLog("sequential car", {"Inspecting car: 1", "Inspecting car: 2",
+                                                 "Inspecting car: 3", "Car Valid",
+                                                 "Next Car 3 Found"}));
   EXPECT_EQ(lastSwapIndex(), 1);
 }
 
-TEST_F(SequentialWalkTest, WithoutTeamMateWalksEveryOffsetAndFallsBackToFirstCar) {
-  simhost::SimCar& opp = AddCar("opp", 1, {7, 0, 0});
-  simhost::SimCar& me = AddLocal("me", 0, {-7, 0, 0});
-  AddCar("opp2", 1);
-  plugin().lastSwapIndex = 1;
-
-  EXPECT_EQ(Press(), (Lines{"Swap pressed. Owner: me", "Finding sequential car",
-                            "Inspecting car: 1", "Inspecting car: 2", "Inspecting car: 3"}));
-  EXPECT_EQ(lastSwapIndex(), 0);
-  EXPECT_EQ(me.location.X, 7);
-  EXPECT_EQ(opp.location.X, -7);
-}
-
-TEST_F(SequentialWalkTest, LastIndexBeyondShrunkListStartsAtItsRemainder) {
-  AddCar("a", 0, {1, 0, 0});
-  AddLocal("me", 0);
-  AddCar("b", 0, {2, 0, 0});
-  plugin().lastSwapIndex = 5;  // (5 + 1) % 3 == 0
-
-  EXPECT_EQ(Press(), (Lines{"Swap pressed. Owner: me", "Finding sequential car",
-                            "Inspecting car: 1", "Car Valid", "Next Car 1 Found"}));
-  EXPECT_EQ(lastSwapIndex(), 0);
-  EXPECT_EQ(match().localCar->location.X, 1);
-}
-
-TEST_F(SequentialWalkTest, NullCarBeforeFirstTeamMateEndsTheSearch) {
-  simhost::SimCar& me = AddLocal("me", 0, {1, 2, 3});
-  match().AddNullCar();
-  simhost::SimCar& mate = AddCar("mate", 0, {4, 5, 6});
-  plugin().lastSwapIndex = 3;  // the walk starts at index 1
-
-  EXPECT_EQ(Press(), (Lines{"Swap pressed. Owner: me", "Finding sequential car",
-                            "Inspecting car: 1",
-                            "Bad carArray in FindCandidateSwitchCar Sequential",
-                            "Bad car2 index in SwapCar"}));
-  EXPECT_EQ(lastSwapIndex(), 3);
-  EXPECT_EQ(me.location.X, 1);
-  EXPECT_EQ(mate.location.X, 4);
-}
-
 TEST_F(SequentialWalkTest, NullCarAfterFirstTeamMateIsNotReached) {
+  Set("vantorel_sequential_swap", "1");
   AddLocal("me", 0, {1, 2, 3});
   AddCar("mate", 0, {4, 5, 6});
   match().AddNullCar();
 
-  EXPECT_EQ(Press(), (Lines{"Swap pressed. Owner: me", "Finding sequential car",
-                            "Inspecting car: 1", "Car Valid", "Next Car 1 Found"}));
+  EXPECT_EQ(Press(), PressLog("sequential car",
+                              {"Inspecting car: 1", "Car Valid", "Next Car 1 Found"}));
   EXPECT_EQ(match().localCar->location.X, 4);
 
   // Silent in a frame too: the marker over the next team-mate, none other.
@@ -197,24 +241,6 @@ INSTANTIATE_TEST_SUITE_P(BothModes, TeamFilterTest, ::testing::Bool(),
 // Best-car ranking
 
 using BestCarTest = CandidateTest;
-
-TEST_F(BestCarTest, FacingTheBallBeatsBeingNearer) {
-  simhost::SimCar& me = AddLocal("me", 0, {0, 5000, 0});
-  AddCar("behind", 0, {500, 0, 0});   // ball straight behind: angle pi
-  simhost::SimCar& ahead = AddCar("ahead", 0, {-1000, 0, 0});  // ball straight ahead
-  AddCar("opp", 1, {-10, 0, 0});
-
-  EXPECT_EQ(Press(),
-            (Lines{"Swap pressed. Owner: me", "Finding best car", "Inspecting car: 0",
-                   "Inspecting car: 1",
-                   "Car Valid. Ang: 3.141593 (1.000000) Mag: 500.000000 (0.050000)",
-                   "New Nearest Car 1 Found", "Inspecting car: 2",
-                   "Car Valid. Ang: 0.000000 (0.000000) Mag: 1000.000000 (0.100000)",
-                   "New Nearest Car 2 Found", "Inspecting car: 3"}));
-  EXPECT_EQ(lastSwapIndex(), 2);
-  EXPECT_EQ(me.location.X, -1000);
-  EXPECT_EQ(ahead.location.Y, 5000);
-}
 
 TEST_F(BestCarTest, DistanceWeightSetsTheBalanceFromTheNextFrameOn) {
   AddLocal("me", 0, {0, 5000, 0}).screenPoint = Vector2{100, 500};
@@ -284,35 +310,6 @@ TEST_F(BestCarTest, TieKeepsTheLowerIndex) {
   EXPECT_EQ(match().localCar->location.Y, -700);
 }
 
-TEST_F(BestCarTest, NullCarAfterBestFoundFailsTheSearch) {
-  simhost::SimCar& me = AddLocal("me", 0, {0, 5000, 0});
-  simhost::SimCar& mate = AddCar("mate", 0, {-1000, 0, 0});
-  match().AddNullCar();
-  plugin().lastSwapIndex = 2;
-
-  EXPECT_EQ(Press(),
-            (Lines{"Swap pressed. Owner: me", "Finding best car", "Inspecting car: 0",
-                   "Inspecting car: 1",
-                   "Car Valid. Ang: 0.000000 (0.000000) Mag: 1000.000000 (0.100000)",
-                   "New Nearest Car 1 Found", "Inspecting car: 2",
-                   "Bad carArray in FindCandidateSwitchCar Intelligent",
-                   "Bad car2 index in SwapCar"}));
-  EXPECT_EQ(lastSwapIndex(), 2);
-  EXPECT_EQ(me.location.Y, 5000);
-  EXPECT_EQ(mate.location.X, -1000);
-}
-
-TEST_F(BestCarTest, NullBallFailsBeforeAnyCar) {
-  simhost::SimCar& me = AddLocal("me", 0, {0, 5000, 0});
-  AddCar("mate", 0, {-1000, 0, 0});
-  match().hasBall = false;
-
-  EXPECT_EQ(Press(), (Lines{"Swap pressed. Owner: me", "Finding best car",
-                            "Bad ball in FindCandidateSwitchCar Intelligent",
-                            "Bad car2 index in SwapCar"}));
-  EXPECT_EQ(me.location.Y, 5000);
-}
-
 // A player whose car is not in the game's car list.
 class EmptyListTest : public CandidateTest {
  protected:
@@ -332,20 +329,17 @@ class EmptyListTest : public CandidateTest {
 
 TEST_F(EmptyListTest, BestCarTestsTheBallFirst) {
   match().hasBall = false;
-  EXPECT_EQ(Press(), (Lines{"Swap pressed. Owner: me", "Finding best car",
-                            "Bad ball in FindCandidateSwitchCar Intelligent",
-                            "Bad car2 index in SwapCar"}));
+  EXPECT_EQ(Press(), PressLog("best car", {"Bad ball in FindCandidateSwitchCar Intelligent",
+                                           "Bad car2 index in SwapCar"}));
   match().hasBall = true;
-  EXPECT_EQ(Press(), (Lines{"Swap pressed. Owner: me", "Finding best car",
-                            "Bad car2 index in SwapCar"}));
+  EXPECT_EQ(Press(), PressLog("best car", {"Bad car2 index in SwapCar"}));
   EXPECT_EQ(lastSwapIndex(), 0);
   EXPECT_EQ(loner_.location.Z, 3);
 }
 
 TEST_F(EmptyListTest, SequentialFindsNothing) {
   Set("vantorel_sequential_swap", "1");
-  EXPECT_EQ(Press(), (Lines{"Swap pressed. Owner: me", "Finding sequential car",
-                            "Bad car2 index in SwapCar"}));
+  EXPECT_EQ(Press(), PressLog("sequential car", {"Bad car2 index in SwapCar"}));
 }
 
 // ---------------------------------------------------------------------------

@@ -34,7 +34,8 @@ T Read(const unsigned char* bytes, std::size_t offset) {
 }
 
 bool EndsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 TEST_F(Lifecycle, RecordReadsAsTheHostExpects) {
@@ -115,8 +116,7 @@ TEST_F(Lifecycle, LoadingTwiceKeepsTheObject) {
   std::shared_ptr<BakkesModPlugin>* holder = host_.pluginRecord()->getPlugin();
   EXPECT_EQ(holder->get(), first);
   Set("vantorel_enable", "1");
-  std::string error;
-  ASSERT_TRUE(host_.LoadPlugin(PluginModule(), &error)) << error;
+  Load();
   EXPECT_EQ(host_.plugin(), first);
   EXPECT_EQ(host_.pluginRecord()->getPlugin(), holder);
   // onLoad ran again: fresh slots that carry the variables' current values;
@@ -186,45 +186,36 @@ TEST_F(Lifecycle, OnLoadRegistersTheTwelveSettingsInOrder) {
 
 TEST_F(Lifecycle, SlotsHoldTheDefaultsAfterOnLoad) {
   Load();
-  VantorelPlugin& p = plugin();
-  ASSERT_TRUE(p.enabled && p.setVelocities && p.setRotation && p.setBoost && p.sequentialSwap &&
-              p.distanceWeight && p.renderEnabled && p.renderSelected && p.renderNext &&
-              p.renderThickness && p.renderIconSize && p.renderIconHeight);
-  EXPECT_FALSE(*p.enabled);
-  EXPECT_TRUE(*p.setVelocities);
-  EXPECT_TRUE(*p.setRotation);
-  EXPECT_TRUE(*p.setBoost);
-  EXPECT_FALSE(*p.sequentialSwap);
-  EXPECT_EQ(*p.distanceWeight, 0.5f);
-  EXPECT_FALSE(*p.renderEnabled);
-  EXPECT_TRUE(*p.renderSelected);
-  EXPECT_TRUE(*p.renderNext);
-  EXPECT_EQ(*p.renderThickness, 3);
-  EXPECT_EQ(*p.renderIconSize, 12);
-  EXPECT_EQ(*p.renderIconHeight, 15);
-  EXPECT_EQ(p.lastSwapIndex.load(), 0);
-  // Each slot is shared by the plugin and the host_.
-  EXPECT_EQ(p.enabled.use_count(), 2);
-  EXPECT_EQ(p.renderIconHeight.use_count(), 2);
+  for (const Setting& setting : kSettings) {
+    EXPECT_EQ(SlotValue(setting.name), std::stod(setting.defaultValue)) << setting.name;
+  }
+  EXPECT_EQ(lastSwapIndex(), 0);
+  // Each slot is shared by the plugin and the host.
+  EXPECT_EQ(plugin().enabled.use_count(), 2);
+  EXPECT_EQ(plugin().renderIconHeight.use_count(), 2);
   EXPECT_EQ(host_.hookCount(), 1u);
   EXPECT_EQ(host_.drawableCount(), 1u);
 }
 
 TEST_F(Lifecycle, ConsoleChangeReachesTheSlotAtOnce) {
   Load();
-  Set("vantorel_enable", "1");
-  EXPECT_TRUE(*plugin().enabled);
-  Set("vantorel_set_boost", "0");
-  EXPECT_FALSE(*plugin().setBoost);
-  Set("vantorel_swap_distanceweight", "0.25");
-  EXPECT_EQ(*plugin().distanceWeight, 0.25f);
-  Set("vantorel_render_thickness", "4.9");
-  EXPECT_EQ(*plugin().renderThickness, 4);
-  Set("vantorel_render_iconsize", "100");
-  EXPECT_EQ(*plugin().renderIconSize, 40);
+  const struct {
+    const char* name;
+    const char* typed;
+    double slot;
+  } changes[] = {
+      {"vantorel_enable", "1", 1},
+      {"vantorel_set_boost", "0", 0},
+      {"vantorel_swap_distanceweight", "0.25", 0.25},
+      {"vantorel_render_thickness", "4.9", 4},
+      {"vantorel_render_iconsize", "100", 40},
+      {"vantorel_render_iconheight", "-3", 0},
+  };
+  for (const auto& change : changes) {
+    Set(change.name, change.typed);
+    EXPECT_EQ(SlotValue(change.name), change.slot) << change.name << " " << change.typed;
+  }
   EXPECT_EQ(host_.console().Find("vantorel_render_iconsize")->value, "40");
-  Set("vantorel_render_iconheight", "-3");
-  EXPECT_EQ(*plugin().renderIconHeight, 0);
 
   // A refused value changes nothing and says so.
   simhost::Variable* enable = host_.console().Find("vantorel_enable");
@@ -235,44 +226,24 @@ TEST_F(Lifecycle, ConsoleChangeReachesTheSlotAtOnce) {
   EXPECT_NE(listener_.messages[0].find("\"yes\""), std::string::npos);
 }
 
-TEST_F(Lifecycle, PressReachesSwapCarAtOnceAfterEnabling) {
-  simhost::SimCar& car = AddLocal("Zindar", 0);
-  Load();
-  host_.Press(&car);
-  ASSERT_EQ(listener_.logs.size(), 1u);
-  EXPECT_EQ(listener_.logs[0], "Swap pressed but mod disabled. Owner: Zindar");
-  Set("vantorel_enable", "1");
-  listener_.logs.clear();
-  host_.Press(&car);
-  ASSERT_FALSE(listener_.logs.empty());
-  EXPECT_EQ(listener_.logs[0], "Swap pressed. Owner: Zindar");
-}
-
 // ---------------------------------------------------------------------------
 // Unloading
 
 TEST_F(Lifecycle, AfterOnUnloadNoPressOrFrameReachesThePlugin) {
-  simhost::SimCar& car = AddLocal("Zindar", 0);
-  simhost::SimCar& mate = host_.match().AddCar("Mate");
-  mate.location = Vector{1000, 0, 0};
-  mate.screenPoint = Vector2{500, 500};
+  AddLocal("Zindar", 0);
+  AddCar("Mate", 0, {1000, 0, 0}).screenPoint = Vector2{500, 500};
   Load();
   Set("vantorel_enable", "1");
   Set("vantorel_render_enable", "1");
-  host_.Press(&car);
-  host_.Frame();
-  EXPECT_FALSE(listener_.logs.empty());
-  EXPECT_FALSE(listener_.draws.empty());
+  EXPECT_FALSE(Press().empty());
+  EXPECT_FALSE(Frame().empty());
 
   host_.plugin()->onUnload();
   EXPECT_EQ(host_.hookCount(), 0u);
   EXPECT_EQ(host_.drawableCount(), 0u);
-  listener_.logs.clear();
-  listener_.draws.clear();
-  host_.Press(&car);
-  host_.Frame();
-  EXPECT_TRUE(listener_.logs.empty());
-  EXPECT_TRUE(listener_.draws.empty());
+  EXPECT_TRUE(Press().empty());
+  EXPECT_TRUE(Frame().empty());
+  EXPECT_TRUE(logs().empty());
   EXPECT_TRUE(host_.lastFrame().empty());
   // The variables stay, and the slots are as they were.
   EXPECT_EQ(host_.console().variables().size(), 12u);

@@ -49,9 +49,10 @@ class OverlayTest : public PluginFixture {
 };
 
 // The marker's calls for a projected point, worked out without overflow and
-// each corner brought into the 32-bit range.
-Lines Marker(std::int64_t x, std::int64_t y, std::int64_t size, std::int64_t height,
-             int width) {
+// each corner brought into the 32-bit range; by default with the icon size,
+// icon height and line thickness the settings start with.
+Lines Marker(std::int64_t x, std::int64_t y, std::int64_t size = 12, std::int64_t height = 15,
+             int width = 3) {
   auto clamp = [](std::int64_t v) {
     return std::to_string(std::min<std::int64_t>(std::max<std::int64_t>(v, kMinInt), kMaxInt));
   };
@@ -73,7 +74,7 @@ TEST_F(OverlayTest, DrawsTriangleAboveTheNextCar) {
                                       "line 500,370 512,346 3", "line 512,346 488,346 3"}));
   EXPECT_TRUE(logs().empty()) << logs().front();
   // The same every frame.
-  EXPECT_EQ(Frame(), Marker(500, 400, 12, 15, 3));
+  EXPECT_EQ(Frame(), Marker(500, 400));
 }
 
 TEST_F(OverlayTest, TipOnTheCanvasCornerIsDrawn) {
@@ -93,12 +94,7 @@ TEST_F(OverlayTest, OnlyTheTipMustLieOnTheCanvasBoundsIncluded) {
       {1920, 1110, true}, {-1, 29, false},    {1921, 1111, false},
   };
   for (const Case& c : cases) {
-    const Lines draws = FrameAt(c.x, c.y);
-    if (c.drawn) {
-      EXPECT_EQ(draws, Marker(c.x, c.y, 12, 15, 3)) << c.x << "," << c.y;
-    } else {
-      EXPECT_TRUE(draws.empty()) << c.x << "," << c.y;
-    }
+    EXPECT_EQ(FrameAt(c.x, c.y), c.drawn ? Marker(c.x, c.y) : Lines{}) << c.x << "," << c.y;
   }
   EXPECT_TRUE(logs().empty()) << logs().front();
 }
@@ -107,7 +103,7 @@ TEST_F(OverlayTest, CanvasSizeIsReadEveryFrame) {
   match().canvasSize = Vector2{640, 480};
   EXPECT_TRUE(FrameAt(641, 100).empty());
   EXPECT_TRUE(FrameAt(100, 511).empty());
-  EXPECT_EQ(FrameAt(640, 510), Marker(640, 510, 12, 15, 3));
+  EXPECT_EQ(FrameAt(640, 510), Marker(640, 510));
 }
 
 TEST_F(OverlayTest, SettingsApplyFromTheNextFrame) {
@@ -157,7 +153,7 @@ TEST_F(OverlayTest, RenderNextOffDrawsNothingWhateverRenderSelected) {
   }
   Set("vantorel_render_next", "1");
   match().hasBall = true;
-  EXPECT_EQ(Frame(), Marker(500, 400, 12, 15, 3));
+  EXPECT_EQ(Frame(), Marker(500, 400));
 }
 
 // ---------------------------------------------------------------------------
@@ -200,7 +196,7 @@ TEST_F(OverlayTest, NullCarBeforeTheNextTeamMateFailsTheSequentialWalk) {
   ExpectFramesFail(2, "Bad carArray in FindCandidateSwitchCar Sequential");
   // From 0 the walk meets the mate first and never reaches it.
   plugin().lastSwapIndex = 0;
-  EXPECT_EQ(Frame(), Marker(500, 400, 12, 15, 3));
+  EXPECT_EQ(Frame(), Marker(500, 400));
   EXPECT_TRUE(logs().empty()) << logs().front();
 }
 
@@ -210,7 +206,7 @@ TEST_F(OverlayTest, NullCarBeforeTheNextTeamMateFailsTheSequentialWalk) {
 TEST_F(OverlayTest, WithoutTeamMateMarksTheFirstCarEvenTheOwn) {
   mate_->playerInfo.team = 1;
   me_->screenPoint = Vector2{100, 100};
-  EXPECT_EQ(FrameAt(500, 400), Marker(100, 100, 12, 15, 3));
+  EXPECT_EQ(FrameAt(500, 400), Marker(100, 100));
   EXPECT_TRUE(logs().empty()) << logs().front();
 }
 
@@ -219,12 +215,12 @@ TEST_F(OverlayTest, MarkerFollowsTheSequentialWalk) {
   Set("vantorel_enable", "1");
   simhost::SimCar& last = AddCar("last", 0, {-2000, 0, 0});
   last.screenPoint = Vector2{900, 400};
-  EXPECT_EQ(FrameAt(500, 400), Marker(500, 400, 12, 15, 3));
+  EXPECT_EQ(FrameAt(500, 400), Marker(500, 400));
 
   // The press takes the mate; the next frame marks the car after it.
   Press();
   ASSERT_EQ(lastSwapIndex(), 1);
-  EXPECT_EQ(Frame(), Marker(900, 400, 12, 15, 3));
+  EXPECT_EQ(Frame(), Marker(900, 400));
   EXPECT_TRUE(logs().empty()) << logs().front();
 }
 
@@ -236,11 +232,11 @@ TEST_F(OverlayTest, OnlineGameRanksAgainstItsOwnBall) {
   beyond.screenPoint = Vector2{900, 400};
 
   // Both face +X; with the ball at the origin only the mate faces it.
-  EXPECT_EQ(FrameAt(500, 400), Marker(500, 400, 12, 15, 3));
+  EXPECT_EQ(FrameAt(500, 400), Marker(500, 400));
   EXPECT_TRUE(logs().empty()) << logs().front();
   // With the ball past both, the nearer one.
   match().ball.location = Vector{2000, 0, 0};
-  EXPECT_EQ(Frame(), Marker(900, 400, 12, 15, 3));
+  EXPECT_EQ(Frame(), Marker(900, 400));
   match().hasBall = false;
   EXPECT_TRUE(Frame().empty());
   EXPECT_EQ(logs(), (Lines{"Bad ball in FindCandidateSwitchCar Intelligent"}));
@@ -270,16 +266,11 @@ TEST_F(OverlayTest, ExtremePointsCanvasesAndSettings) {
       match().canvasSize = canvas;
       for (std::int32_t x : coordinates) {
         for (std::int32_t y : coordinates) {
-          const Lines draws = FrameAt(x, y);
           const std::int64_t tipY = static_cast<std::int64_t>(y) - 2 * icon.h;
           const bool onCanvas = x >= 0 && x <= canvas.X && tipY >= 0 && tipY <= canvas.Y;
-          if (onCanvas) {
-            ++drawn;
-            EXPECT_EQ(draws, Marker(x, y, icon.s, icon.h, icon.t))
-                << x << "," << y << " on " << canvas.X << "x" << canvas.Y;
-          } else {
-            EXPECT_TRUE(draws.empty()) << x << "," << y << " on " << canvas.X << "x" << canvas.Y;
-          }
+          if (onCanvas) ++drawn;
+          EXPECT_EQ(FrameAt(x, y), onCanvas ? Marker(x, y, icon.s, icon.h, icon.t) : Lines{})
+              << x << "," << y << " on " << canvas.X << "x" << canvas.Y;
         }
       }
     }

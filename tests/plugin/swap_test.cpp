@@ -10,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include "Bits.h"
 #include "CarState.h"
 #include "HostFixture.h"
 
@@ -49,19 +48,22 @@ class SwapTest : public PluginFixture {
     Set("vantorel_sequential_swap", "1");
   }
 
-  // The player at 0 and a team-mate at 1, holding the two states above.
-  void AddPair() {
+  // The player at 0 and a team-mate at 1, holding the two states above,
+  // and `lastSwap` the last swap's index.
+  void AddPair(std::int32_t lastSwap = 0) {
     me_ = &AddLocal("me", 0);
     mate_ = &AddCar("mate", 0);
     SetState(*me_, PlayerState());
     SetState(*mate_, OtherState());
+    plugin().lastSwapIndex = lastSwap;
+    pairLastSwap_ = lastSwap;
   }
 
-  // Quantities each car may keep through a swap.
-  enum Kept { kNothing = 0, kVelocities = 1, kRotation = 2, kBoost = 4 };
+  // Quantities each car may keep through a swap, or get back from a second.
+  enum Kept { kNothing = 0, kVelocities = 1, kRotation = 2, kBoost = 4, kLocation = 8 };
 
-  // Checks the pair after one swap of the two states above in which each
-  // car kept what `kept` names and took everything else from the other.
+  // Checks that each car of the pair holds what `kept` names of its own
+  // state above and everything else of the other's.
   void ExpectSwappedKeeping(int kept) {
     CarState me = OtherState();
     CarState mate = PlayerState();
@@ -71,31 +73,35 @@ class SwapTest : public PluginFixture {
     }
     if (kept & kRotation) std::swap(me.rotation, mate.rotation);
     if (kept & kBoost) std::swap(me.boost, mate.boost);
+    if (kept & kLocation) std::swap(me.location, mate.location);
     ExpectState(*me_, me);
     ExpectState(*mate_, mate);
   }
 
-  // Checks that neither car of the pair changed.
+  // Checks that neither car of the pair changed and that the last swap
+  // stayed where AddPair put it.
   void ExpectNotSwapped() {
     ExpectState(*me_, PlayerState());
     ExpectState(*mate_, OtherState());
+    EXPECT_EQ(lastSwapIndex(), pairLastSwap_);
   }
 
-  static const Lines kChoseMate;
+  // What a press that chooses the team-mate at 1 logs.
+  static Lines ChoseMate() {
+    return PressLog("sequential car", {"Inspecting car: 1", "Car Valid", "Next Car 1 Found"});
+  }
 
   simhost::SimCar* me_ = nullptr;
   simhost::SimCar* mate_ = nullptr;
+  std::int32_t pairLastSwap_ = 0;
 };
-
-const Lines SwapTest::kChoseMate = {"Swap pressed. Owner: me", "Finding sequential car",
-                                    "Inspecting car: 1", "Car Valid", "Next Car 1 Found"};
 
 // ---------------------------------------------------------------------------
 // The exchange
 
 TEST_F(SwapTest, ExchangesEveryQuantityBitForBit) {
   AddPair();
-  EXPECT_EQ(Press(), kChoseMate);
+  EXPECT_EQ(Press(), ChoseMate());
   EXPECT_EQ(lastSwapIndex(), 1);
   ExpectSwappedKeeping(kNothing);
 }
@@ -103,14 +109,14 @@ TEST_F(SwapTest, ExchangesEveryQuantityBitForBit) {
 TEST_F(SwapTest, VelocitiesOffKeepsVelocityAndAngularVelocity) {
   AddPair();
   Set("vantorel_set_velocities", "0");
-  EXPECT_EQ(Press(), kChoseMate);
+  EXPECT_EQ(Press(), ChoseMate());
   ExpectSwappedKeeping(kVelocities);
 }
 
 TEST_F(SwapTest, RotationOffKeepsRotations) {
   AddPair();
   Set("vantorel_set_rotation", "0");
-  EXPECT_EQ(Press(), kChoseMate);
+  EXPECT_EQ(Press(), ChoseMate());
   ExpectSwappedKeeping(kRotation);
 }
 
@@ -118,7 +124,7 @@ TEST_F(SwapTest, BoostOffNeverAsksForBoostComponents) {
   AddPair();
   Set("vantorel_set_boost", "0");
   mate_->hasBoostComponent = false;  // would end the press if it were asked for
-  EXPECT_EQ(Press(), kChoseMate);
+  EXPECT_EQ(Press(), ChoseMate());
   ExpectSwappedKeeping(kBoost);
 }
 
@@ -127,7 +133,7 @@ TEST_F(SwapTest, AllSettingsOffExchangesLocationsOnly) {
   Set("vantorel_set_velocities", "0");
   Set("vantorel_set_rotation", "0");
   Set("vantorel_set_boost", "0");
-  EXPECT_EQ(Press(), kChoseMate);
+  EXPECT_EQ(Press(), ChoseMate());
   ExpectSwappedKeeping(kVelocities | kRotation | kBoost);
 
   // Turned back on, they apply from the next press: the locations go back,
@@ -136,12 +142,8 @@ TEST_F(SwapTest, AllSettingsOffExchangesLocationsOnly) {
   Set("vantorel_set_rotation", "1");
   Set("vantorel_set_boost", "1");
   plugin().lastSwapIndex = 0;
-  EXPECT_EQ(Press(), kChoseMate);
-  CarState me = OtherState();
-  CarState mate = PlayerState();
-  std::swap(me.location, mate.location);
-  ExpectState(*me_, me);
-  ExpectState(*mate_, mate);
+  EXPECT_EQ(Press(), ChoseMate());
+  ExpectSwappedKeeping(kLocation);
 }
 
 // A missing boost component ends the press after everything else moved.
@@ -151,7 +153,7 @@ TEST_P(MissingBoostTest, EndsThePressAfterTheOtherExchanges) {
   AddPair();
   (GetParam() ? me_ : mate_)->hasBoostComponent = false;
 
-  Lines expected = kChoseMate;
+  Lines expected = ChoseMate();
   expected.push_back("Bad boost in SwapCar");
   EXPECT_EQ(Press(), expected);
   EXPECT_EQ(lastSwapIndex(), 1);
@@ -167,47 +169,41 @@ INSTANTIATE_TEST_SUITE_P(EitherCar, MissingBoostTest, ::testing::Bool(),
 // Refusals: nothing moves, the last swap stays.
 
 TEST_F(SwapTest, DisabledPluginRefusesWithOwnerName) {
-  AddPair();
-  plugin().lastSwapIndex = 1;
+  AddPair(1);
   Set("vantorel_enable", "0");
   EXPECT_EQ(Press(), (Lines{"Swap pressed but mod disabled. Owner: me"}));
   ExpectNotSwapped();
-  EXPECT_EQ(lastSwapIndex(), 1);
 
   // Enabled at the console: the very next press swaps.
   Set("vantorel_enable", "1");
   plugin().lastSwapIndex = 0;
-  EXPECT_EQ(Press(), kChoseMate);
+  EXPECT_EQ(Press(), ChoseMate());
   EXPECT_TRUE(SameBits(me_->location, OtherState().location));
 }
 
 TEST_F(SwapTest, NoHostedGameRefusesAsDisabled) {
-  AddPair();
-  plugin().lastSwapIndex = 1;
+  AddPair(1);
   for (simhost::GameMode mode : {simhost::GameMode::kOnline, simhost::GameMode::kNone}) {
     match().mode = mode;
     EXPECT_EQ(Press(), (Lines{"Swap pressed but mod disabled. Owner: me"}));
   }
   ExpectNotSwapped();
-  EXPECT_EQ(lastSwapIndex(), 1);
 }
 
 TEST_F(SwapTest, ControllerWithoutCarRefusesEnabledOrNot) {
-  AddPair();
-  plugin().lastSwapIndex = 1;
+  AddPair(1);
   EXPECT_EQ(Press(nullptr), (Lines{"Swap pressed but null car"}));
   Set("vantorel_enable", "0");
   EXPECT_EQ(Press(nullptr), (Lines{"Swap pressed but null car"}));
   match().mode = simhost::GameMode::kNone;
   EXPECT_EQ(Press(nullptr), (Lines{"Swap pressed but null car"}));
-  EXPECT_TRUE(SameBits(me_->location, PlayerState().location));
-  EXPECT_EQ(lastSwapIndex(), 1);
+  ExpectNotSwapped();
 }
 
 TEST_F(SwapTest, EmptyOwnerNameLeavesTheBlank) {
   simhost::SimCar& nameless = AddLocal("", 0, {1, 0, 0});
   AddCar("mate", 0, {2, 0, 0});
-  Lines expected = kChoseMate;
+  Lines expected = ChoseMate();
   expected[0] = "Swap pressed. Owner: ";
   EXPECT_EQ(Press(), expected);
   EXPECT_EQ(nameless.location.X, 2);
@@ -217,31 +213,26 @@ TEST_F(SwapTest, EmptyOwnerNameLeavesTheBlank) {
 
 // The host says a game runs here but hands out no game event for it.
 TEST_F(SwapTest, HostedGameWithoutServerEndsThePress) {
-  AddPair();
-  plugin().lastSwapIndex = 1;
+  AddPair(1);
   match().serverNull = true;
   EXPECT_EQ(Press(), (Lines{"Swap pressed. Owner: me", "Bad server in SwapCar"}));
   ExpectNotSwapped();
-  EXPECT_EQ(lastSwapIndex(), 1);
 
   // Same in best-car mode, which asks for the ball of that event.
   Set("vantorel_sequential_swap", "0");
   EXPECT_EQ(Press(), (Lines{"Swap pressed. Owner: me", "Bad server in SwapCar"}));
-  EXPECT_EQ(lastSwapIndex(), 1);
+  ExpectNotSwapped();
 }
 
 // ---------------------------------------------------------------------------
 // The candidate index
 
 TEST_F(SwapTest, FailedSearchIsABadIndexAndKeepsTheLastSwap) {
-  AddPair();
+  AddPair(1);
   Set("vantorel_sequential_swap", "0");
   match().hasBall = false;
-  plugin().lastSwapIndex = 1;
-  EXPECT_EQ(Press(), (Lines{"Swap pressed. Owner: me", "Finding best car",
-                            "Bad ball in FindCandidateSwitchCar Intelligent",
-                            "Bad car2 index in SwapCar"}));
-  EXPECT_EQ(lastSwapIndex(), 1);
+  EXPECT_EQ(Press(), PressLog("best car", {"Bad ball in FindCandidateSwitchCar Intelligent",
+                                           "Bad car2 index in SwapCar"}));
   ExpectNotSwapped();
 }
 
@@ -255,9 +246,8 @@ TEST_F(SwapTest, CarGoneAfterTheSearchKeepsTheNewIndex) {
     auto& cars = const_cast<std::vector<std::unique_ptr<simhost::SimCar>>&>(match().cars());
     gone = std::move(cars[1]);
   };
-  plugin().lastSwapIndex = 0;
 
-  Lines expected = kChoseMate;
+  Lines expected = ChoseMate();
   expected.push_back("Bad car2 in SwapCar");
   EXPECT_EQ(Press(), expected);
   listener_.onLog = nullptr;
@@ -274,8 +264,7 @@ TEST_F(SwapTest, WithoutTeamMateSwapsWithTheFirstCar) {
   SetState(*me_, PlayerState());
   plugin().lastSwapIndex = 1;
 
-  EXPECT_EQ(Press(), (Lines{"Swap pressed. Owner: me", "Finding sequential car",
-                            "Inspecting car: 1", "Inspecting car: 2"}));
+  EXPECT_EQ(Press(), PressLog("sequential car", {"Inspecting car: 1", "Inspecting car: 2"}));
   EXPECT_EQ(lastSwapIndex(), 0);
   ExpectState(*me_, OtherState());
   ExpectState(opp, PlayerState());

@@ -8,13 +8,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "HostFixture.h"
@@ -26,17 +26,6 @@
 
 namespace vantorel_test {
 namespace {
-
-// The value the plugin sees in a setting's slot, whatever the slot's type.
-double Slot(VantorelPlugin& plugin, const std::string& name) {
-  if (name == "vantorel_enable") return *plugin.enabled;
-  if (name == "vantorel_swap_distanceweight") return *plugin.distanceWeight;
-  if (name == "vantorel_render_thickness") return *plugin.renderThickness;
-  if (name == "vantorel_render_iconsize") return *plugin.renderIconSize;
-  if (name == "vantorel_render_iconheight") return *plugin.renderIconHeight;
-  ADD_FAILURE() << "no slot for " << name;
-  return NAN;
-}
 
 // ---------------------------------------------------------------------------
 // Console values
@@ -68,19 +57,19 @@ TEST_P(ConsoleInput, IsRefusedClearlyOrClampedIntoRange) {
   const ConsoleCase& c = GetParam();
   simhost::Variable& variable = *host_.console().Find(c.name);
   const std::string before = variable.value;
-  const double slotBefore = Slot(plugin(), c.name);
+  const double slotBefore = SlotValue(c.name);
 
   EXPECT_EQ(host_.console().Set(variable, c.text), c.taken);
 
   if (c.taken) {
     EXPECT_TRUE(listener_.messages.empty()) << listener_.messages.front();
-    EXPECT_EQ(Slot(plugin(), c.name), c.slot);
+    EXPECT_EQ(SlotValue(c.name), c.slot);
     if (c.shown) {
       EXPECT_EQ(variable.value, c.shown);
     }
   } else {
     EXPECT_EQ(variable.value, before);
-    EXPECT_EQ(Slot(plugin(), c.name), slotBefore);
+    EXPECT_EQ(SlotValue(c.name), slotBefore);
     ASSERT_EQ(listener_.messages.size(), 1u);
     // One readable line that names the variable and keeps the old value:
     // no line break or other control character of the typed text in it,
@@ -95,63 +84,65 @@ TEST_P(ConsoleInput, IsRefusedClearlyOrClampedIntoRange) {
   }
 }
 
-const std::string kZeros(100000, '0');
+// Texts of no number, or of none a float holds, which `name` refuses: its
+// slot keeps `slot`, its default.
+std::vector<ConsoleCase> Refused(const char* name, double slot, std::vector<std::string> texts) {
+  std::vector<ConsoleCase> cases;
+  for (std::string& text : texts) cases.push_back({name, std::move(text), false, slot, nullptr});
+  return cases;
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ConsoleInput,
-    ::testing::Values(
-        // A bool slot receives value != 0, after clamping into 0..1.
-        ConsoleCase{"vantorel_enable", "1", true, 1, "1"},
-        ConsoleCase{"vantorel_enable", "  1", true, 1, "1"},
-        ConsoleCase{"vantorel_enable", "\t1\r\n", true, 1, "1"},
-        ConsoleCase{"vantorel_enable", "-0", true, 0, "-0"},
-        ConsoleCase{"vantorel_enable", "1e-50", true, 0, "1e-50"},  // rounds to 0
-        ConsoleCase{"vantorel_enable", "0.0000001", true, 1, "0.0000001"},
-        ConsoleCase{"vantorel_enable", "7", true, 1, "1"},
-        ConsoleCase{"vantorel_enable", "-7", true, 0, "0"},
-        ConsoleCase{"vantorel_enable", "", false, 0, nullptr},
-        ConsoleCase{"vantorel_enable", "yes", false, 0, nullptr},
-        ConsoleCase{"vantorel_enable", "nan", false, 0, nullptr},
-        ConsoleCase{"vantorel_enable", "NaN", false, 0, nullptr},
-        ConsoleCase{"vantorel_enable", "inf", false, 0, nullptr},
-        ConsoleCase{"vantorel_enable", "-Infinity", false, 0, nullptr},
-        ConsoleCase{"vantorel_enable", "1e39", false, 0, nullptr},
-        ConsoleCase{"vantorel_enable", "0x1", false, 0, nullptr},
-        ConsoleCase{"vantorel_enable", "1,5", false, 0, nullptr},
-        ConsoleCase{"vantorel_enable", "1.5.2", false, 0, nullptr},
-        ConsoleCase{"vantorel_enable", "\xd9\xa1", false, 0, nullptr},  // an Arabic-Indic one
-        ConsoleCase{"vantorel_enable", std::string("1\0", 2), false, 0, nullptr},
-        ConsoleCase{"vantorel_enable", "1\n2", false, 0, nullptr},
-        ConsoleCase{"vantorel_enable", "\x1b[2J", false, 0, nullptr},
-        // An int slot receives the clamped value truncated toward zero.
-        ConsoleCase{"vantorel_render_thickness", "4.9", true, 4, "4.9"},
-        ConsoleCase{"vantorel_render_thickness", "5.9", true, 5, "5"},
-        ConsoleCase{"vantorel_render_thickness", "0.5", true, 1, "1"},
-        ConsoleCase{"vantorel_render_thickness", "-0", true, 1, "1"},
-        ConsoleCase{"vantorel_render_thickness", "2147483648", true, 5, "5"},
-        ConsoleCase{"vantorel_render_thickness", "-2147483649", true, 1, "1"},
-        ConsoleCase{"vantorel_render_thickness", "3e38", true, 5, "5"},
-        ConsoleCase{"vantorel_render_thickness", "-3e38", true, 1, "1"},
-        ConsoleCase{"vantorel_render_iconheight", "-0", true, 0, "-0"},
-        ConsoleCase{"vantorel_render_iconheight", "-0.9", true, 0, "0"},
-        ConsoleCase{"vantorel_render_iconheight", "39.99", true, 39, "39.99"},
-        ConsoleCase{"vantorel_render_iconheight", "40.000001", true, 40, "40.000001"},
-        ConsoleCase{"vantorel_render_iconsize", "4.999999", true, 5, "5"},
-        ConsoleCase{"vantorel_render_iconsize", "1e-45", true, 5, "5"},
-        // A float slot receives the clamped value.
-        ConsoleCase{"vantorel_swap_distanceweight", "0.1", true, 0.1f, "0.1"},
-        ConsoleCase{"vantorel_swap_distanceweight", "1e-45", true, 1e-45f, "1e-45"},
-        ConsoleCase{"vantorel_swap_distanceweight", "-1e-45", true, 0, "0"},
-        ConsoleCase{"vantorel_swap_distanceweight", "0.99999999", true, 1, "0.99999999"},
-        ConsoleCase{"vantorel_swap_distanceweight", "1.00000001", true, 1, "1.00000001"},
-        ConsoleCase{"vantorel_swap_distanceweight", "1.0001", true, 1, "1"},
-        ConsoleCase{"vantorel_swap_distanceweight", "-nan", false, 0.5f, nullptr},
-        // Very long text: a number too large, a long way to a tiny one, and
-        // no number at all.
-        ConsoleCase{"vantorel_swap_distanceweight", "1" + kZeros, false, 0.5f, nullptr},
-        ConsoleCase{"vantorel_swap_distanceweight", "0." + kZeros + "1", true, 0, nullptr},
-        ConsoleCase{"vantorel_swap_distanceweight", std::string(1000000, 'x'), false, 0.5f,
-                    nullptr}));
+std::vector<ConsoleCase> ConsoleCases() {
+  const std::string zeros(100000, '0');
+  std::vector<ConsoleCase> cases = {
+      // A bool slot receives value != 0, after clamping into 0..1.
+      {"vantorel_enable", "1", true, 1, "1"},
+      {"vantorel_enable", "  1", true, 1, "1"},
+      {"vantorel_enable", "\t1\r\n", true, 1, "1"},
+      {"vantorel_enable", "-0", true, 0, "-0"},
+      {"vantorel_enable", "1e-50", true, 0, "1e-50"},  // rounds to 0
+      {"vantorel_enable", "0.0000001", true, 1, "0.0000001"},
+      {"vantorel_enable", "7", true, 1, "1"},
+      {"vantorel_enable", "-7", true, 0, "0"},
+      // An int slot receives the clamped value truncated toward zero.
+      {"vantorel_render_thickness", "4.9", true, 4, "4.9"},
+      {"vantorel_render_thickness", "5.9", true, 5, "5"},
+      {"vantorel_render_thickness", "0.5", true, 1, "1"},
+      {"vantorel_render_thickness", "-0", true, 1, "1"},
+      {"vantorel_render_thickness", "2147483648", true, 5, "5"},
+      {"vantorel_render_thickness", "-2147483649", true, 1, "1"},
+      {"vantorel_render_thickness", "3e38", true, 5, "5"},
+      {"vantorel_render_thickness", "-3e38", true, 1, "1"},
+      {"vantorel_render_iconheight", "-0", true, 0, "-0"},
+      {"vantorel_render_iconheight", "-0.9", true, 0, "0"},
+      {"vantorel_render_iconheight", "39.99", true, 39, "39.99"},
+      {"vantorel_render_iconheight", "40.000001", true, 40, "40.000001"},
+      {"vantorel_render_iconsize", "4.999999", true, 5, "5"},
+      {"vantorel_render_iconsize", "1e-45", true, 5, "5"},
+      // A float slot receives the clamped value.
+      {"vantorel_swap_distanceweight", "0.1", true, 0.1f, "0.1"},
+      {"vantorel_swap_distanceweight", "1e-45", true, 1e-45f, "1e-45"},
+      {"vantorel_swap_distanceweight", "-1e-45", true, 0, "0"},
+      {"vantorel_swap_distanceweight", "0.99999999", true, 1, "0.99999999"},
+      {"vantorel_swap_distanceweight", "1.00000001", true, 1, "1.00000001"},
+      {"vantorel_swap_distanceweight", "1.0001", true, 1, "1"},
+      // A long way to a tiny number.
+      {"vantorel_swap_distanceweight", "0." + zeros + "1", true, 0, nullptr},
+  };
+  const std::string nul("1\0", 2);
+  for (auto& refused :
+       {Refused("vantorel_enable", 0,
+                {"", "yes", "nan", "NaN", "inf", "-Infinity", "1e39", "0x1", "1,5", "1.5.2",
+                 "\xd9\xa1" /* an Arabic-Indic one */, nul, "1\n2", "\x1b[2J"}),
+        // A number too large, and very long text of no number at all.
+        Refused("vantorel_swap_distanceweight", 0.5f,
+                {"-nan", "1" + zeros, std::string(1000000, 'x')})}) {
+    cases.insert(cases.end(), refused.begin(), refused.end());
+  }
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ConsoleInput, ::testing::ValuesIn(ConsoleCases()));
 
 // ---------------------------------------------------------------------------
 // The configuration file

@@ -65,18 +65,17 @@ class Concurrency : public HostFixture, public ::testing::WithParamInterface<boo
       if (text == "Swap pressed. Owner: me") ++presses_;
       if (text.compare(0, 3, "Bad") == 0) failures_.push_back(text);
     };
-    simhost::Match& match = host_.match();
     for (int i = 0; i < kCarCount; ++i) {
-      simhost::SimCar& car = match.AddCar(kCars[i].owner);
-      car.playerInfo.team = static_cast<std::uint8_t>(kCars[i].team);
-      car.location = Vector{-1000.0f - 100.0f * static_cast<float>(i), 50.0f * i, 17.0f};
-      car.rotation = Rotator{0, 4096 * i, 0};
-      car.velocity = Vector{1.0f * i, 2.0f, 3.0f};
-      car.boostComponent.amount = 10.0f * i;
+      const float f = static_cast<float>(i);
+      simhost::SimCar& car = AddCar(kCars[i].owner, kCars[i].team,
+                                    Vector{-1000.0f - 100.0f * f, 50.0f * f, 17.0f},
+                                    Rotator{0, 4096 * i, 0});
+      car.velocity = Vector{f, 2.0f, 3.0f};
+      car.boostComponent.amount = 10.0f * f;
       if (kCars[i].screen) car.screenPoint = ScreenPointOf(i);
     }
-    match.localCar = match.cars()[kLocal].get();
-    match.localController.car = match.localCar;
+    match().localCar = match().cars()[kLocal].get();
+    match().localController.car = match().localCar;
 
     ASSERT_NO_FATAL_FAILURE(Load());
     Set("vantorel_enable", "1");

@@ -10,10 +10,7 @@
 #include <string>
 
 #include "HeapInUse.h"
-#include "Paths.h"
-#include "RecordingListener.h"
-#include "VantorelPlugin.h"
-#include "simhost/Host.h"
+#include "HostFixture.h"
 
 namespace vantorel_test {
 namespace {
@@ -26,62 +23,56 @@ std::size_t MostBindings(const simhost::Console& console) {
   return most;
 }
 
-TEST(LifecycleStress, LoadUnloadAndDeleteCyclesGiveEverythingBack) {
+using LifecycleStress = HostFixture;
+
+TEST_F(LifecycleStress, LoadUnloadAndDeleteCyclesGiveEverythingBack) {
   // Counts the plugin's console lines and drawn lines only, so that a cycle
   // can show that its press and frame reached the plugin without the
   // listener growing the heap the test measures.
-  RecordingListener listener;
-  listener.keep = false;
-  simhost::Host host(listener);
-  simhost::Match& match = host.match();
-  simhost::SimCar& player = match.AddCar("player");
-  simhost::SimCar& mate = match.AddCar("mate");
-  mate.location = Vector{1000.0f, 0.0f, 17.0f};
-  mate.screenPoint = Vector2{960, 540};
-  match.localCar = &player;
+  listener_.keep = false;
+  AddLocal("player", 0);
+  AddCar("mate", 0, {1000.0f, 0.0f, 17.0f}).screenPoint = Vector2{960, 540};
 
   const int cycles = VANTOREL_STRESS_CYCLES;
   const int warmCycles = cycles < 100 ? cycles / 2 : 100;
   std::size_t warmHeap = 0;
   for (int cycle = 0; cycle < cycles; ++cycle) {
-    std::string error;
-    ASSERT_TRUE(host.LoadPlugin(PluginModule(), &error)) << "cycle " << cycle << ": " << error;
+    SCOPED_TRACE("cycle " + std::to_string(cycle));
+    ASSERT_NO_FATAL_FAILURE(Load());
     if (cycle == 0) {
       // Settings outlive the module: the next cycles start with them set.
-      simhost::Console& console = host.console();
-      ASSERT_TRUE(console.Set(*console.Find("vantorel_enable"), "1"));
-      ASSERT_TRUE(console.Set(*console.Find("vantorel_render_enable"), "1"));
+      ASSERT_NO_FATAL_FAILURE(Set("vantorel_enable", "1"));
+      ASSERT_NO_FATAL_FAILURE(Set("vantorel_render_enable", "1"));
     }
     if (cycle % 2 == 1) {
       // Loading a loaded module runs onLoad again: fresh slots replace the
       // ones bound before, which only the host holds from then on.
-      ASSERT_TRUE(host.LoadPlugin(PluginModule(), &error)) << error;
-      ASSERT_EQ(host.hookCount(), 2u);
+      ASSERT_NO_FATAL_FAILURE(Load());
+      ASSERT_EQ(host_.hookCount(), 2u);
     }
-    ASSERT_EQ(MostBindings(host.console()), 1u) << "cycle " << cycle;
-    auto* plugin = static_cast<VantorelPlugin*>(host.plugin());
-    ASSERT_TRUE(*plugin->enabled) << "cycle " << cycle;
+    ASSERT_EQ(MostBindings(host_.console()), 1u);
+    ASSERT_TRUE(*plugin().enabled);
 
-    host.Press(&player);
-    host.Frame();
-    host.UnloadPlugin();
+    host_.Press(match().localCar);
+    host_.Frame();
+    host_.UnloadPlugin();
 
-    ASSERT_FALSE(host.pluginLoaded());
-    ASSERT_EQ(host.hookCount(), 0u);
-    ASSERT_EQ(host.drawableCount(), 0u);
-    ASSERT_EQ(MostBindings(host.console()), 0u) << "cycle " << cycle;
-    ASSERT_EQ(host.console().variables().size(), 12u);
+    ASSERT_FALSE(host_.pluginLoaded());
+    ASSERT_EQ(host_.hookCount(), 0u);
+    ASSERT_EQ(host_.drawableCount(), 0u);
+    ASSERT_EQ(MostBindings(host_.console()), 0u);
+    ASSERT_EQ(host_.console().variables().size(), 12u);
     if (cycle + 1 == warmCycles) warmHeap = HeapInUse();
   }
   const std::size_t finalHeap = HeapInUse();
 
-  EXPECT_TRUE(listener.messages.empty()) << listener.messages.front();
+  EXPECT_TRUE(listener_.messages.empty()) << listener_.messages.front();
   // Every cycle pressed and drew: a swap logs at least its first line, and
   // the overlay marked the team-mate; twice in the cycles that ran onLoad
   // twice, which hooks and registers twice.
   const long callbacks = cycles + cycles / 2;
-  EXPECT_GE(listener.logCount, callbacks);
-  EXPECT_EQ(listener.lineCount, 3 * callbacks);
+  EXPECT_GE(listener_.logCount, callbacks);
+  EXPECT_EQ(listener_.lineCount, 3 * callbacks);
 
   // Whatever a cycle keeps must not add up: the warm heap gets a little
   // slack for the allocator's own bookkeeping, and no allowance per cycle,

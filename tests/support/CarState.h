@@ -2,13 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include "Bits.h"
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
 #include "Vector.h"
 #include "simhost/Match.h"
 
 namespace vantorel_test {
 
-// Everything a swap may exchange, as one car holds it.
+// Everything a swap may exchange, as one car holds it: thirteen 32-bit
+// quantities without padding, so that its bytes are exactly its values.
 struct CarState {
   Vector location;
   Vector velocity;
@@ -16,6 +21,7 @@ struct CarState {
   Rotator rotation;
   float boost = 0.0f;
 };
+static_assert(sizeof(CarState) == 13 * 4, "CarState must have no padding");
 
 inline CarState StateOf(const simhost::SimCar& car) {
   return CarState{car.location, car.velocity, car.angularVelocity, car.rotation,
@@ -30,16 +36,36 @@ inline void SetState(simhost::SimCar& car, const CarState& state) {
   car.boostComponent.amount = state.boost;
 }
 
-// Every quantity, bit for bit.
-inline ::testing::AssertionResult SameBits(const CarState& actual, const CarState& expected) {
-  for (auto same : {SameBits(actual.location, expected.location),
-                    SameBits(actual.velocity, expected.velocity),
-                    SameBits(actual.angularVelocity, expected.angularVelocity),
-                    SameBits(actual.rotation, expected.rotation),
-                    SameBits(actual.boost, expected.boost)}) {
-    if (!same) return same;
+// The float whose bits are `bits`: how a test spells a NaN payload.
+inline float FromBits(std::uint32_t bits) {
+  float value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+// A value of 32-bit words (a float, Vector, Rotator or CarState) as those
+// words in hexadecimal.
+template <typename T>
+std::string Words(const T& value) {
+  static_assert(sizeof(T) % 4 == 0, "a value of 32-bit words");
+  std::uint32_t words[sizeof(T) / 4];
+  std::memcpy(words, &value, sizeof words);
+  std::string text;
+  for (std::uint32_t word : words) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, " %08x", static_cast<unsigned>(word));
+    text += hex;
   }
-  return ::testing::AssertionSuccess();
+  return text;
+}
+
+// Equal bits: a swap must move every value as it is, -0 and NaN payloads
+// included, which == cannot see. On failure the message shows both sides.
+template <typename T>
+::testing::AssertionResult SameBits(const T& actual, const T& expected) {
+  if (std::memcmp(&actual, &expected, sizeof(T)) == 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "bits" << Words(actual) << ", expected"
+                                       << Words(expected);
 }
 
 // Checks every quantity `car` holds against `expected`, bit for bit, each

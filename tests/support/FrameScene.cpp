@@ -47,12 +47,7 @@ FrameScene::FrameScene(Mode mode, int cars) : host_(listener_) {
     simhost::SimCar& car = match.AddCar("car" + std::to_string(i));
     car.location = Vector{random.Between(0.0f, 4000.0f), random.Between(-2000.0f, 2000.0f), 17.0f};
     car.rotation = Rotator{0, static_cast<std::int32_t>(random.Next() % 65536), 0};
-    bool localTeam;
-    if (mode == Mode::kBestCar) {
-      localTeam = i == 0 || i % 2 == 1;
-    } else {
-      localTeam = i <= 1;
-    }
+    const bool localTeam = mode == Mode::kBestCar ? i == 0 || i % 2 == 1 : i <= 1;
     car.playerInfo.team = localTeam ? 0 : 1;
   }
   if (cars > 0) {
@@ -83,13 +78,10 @@ void FrameScene::Set(const std::string& name, const std::string& value) {
 }
 
 bool FrameScene::DrewMarker() const {
+  using Kind = simhost::DrawCall::Kind;
   const auto& calls = host_.lastFrame();
-  if (calls.size() != 4) return false;
-  if (calls[0].kind != simhost::DrawCall::Kind::kColor) return false;
-  for (std::size_t i = 1; i < calls.size(); ++i) {
-    if (calls[i].kind != simhost::DrawCall::Kind::kLine) return false;
-  }
-  return true;
+  return calls.size() == 4 && calls[0].kind == Kind::kColor && calls[1].kind == Kind::kLine &&
+         calls[2].kind == Kind::kLine && calls[3].kind == Kind::kLine;
 }
 
 void FrameScene::ReplaceDrawable(GameWrapper::Drawable drawable) {

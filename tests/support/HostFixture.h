@@ -42,6 +42,9 @@ class HostFixture : public ::testing::Test {
   GameWrapper& game() { return *host_.plugin()->gameWrapper; }
   simhost::Match& match() { return host_.match(); }
   std::int32_t lastSwapIndex() { return plugin().lastSwapIndex.load(); }
+  // The value the loaded plugin reads from the slot of setting `name`,
+  // whatever the slot's type; a missing slot fails the test.
+  double SlotValue(const std::string& name);
 
   // Sets a console variable as typed at the console; a refusal fails the
   // test.
@@ -78,6 +81,14 @@ class HostFixture : public ::testing::Test {
   RecordingListener listener_;
   simhost::Host host_;
 };
+
+// What an enabled press by "me" logs: the press, the start of its search
+// for the `search` ("sequential car" or "best car"), then `rest`.
+inline Lines PressLog(const std::string& search, const Lines& rest) {
+  Lines lines{"Swap pressed. Owner: me", "Finding " + search};
+  lines.insert(lines.end(), rest.begin(), rest.end());
+  return lines;
+}
 
 // A HostFixture whose every test starts with the built plugin module loaded
 // and nothing recorded yet.
