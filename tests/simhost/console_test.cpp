@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -52,6 +53,13 @@ struct SetCase {
   const char* value;  // the variable's text afterwards
   float number;
 };
+
+// Names a case by its text and bounds, so that CTest lists the same test
+// names on every build rather than the bytes of the struct.
+void PrintTo(const SetCase& c, std::ostream* out) {
+  *out << '"' << c.text << '"';
+  if (c.bounded) *out << " in [" << c.min << ", " << c.max << "]";
+}
 
 class ConsoleSetTable : public ConsoleTest, public ::testing::WithParamInterface<SetCase> {};
 
