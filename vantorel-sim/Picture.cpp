@@ -33,13 +33,15 @@ Scene CaptureScene(simhost::Host& host) {
   std::lock_guard<std::mutex> guard(match.lock());
   Scene scene;
   scene.canvas = match.canvasSize;
+  const simhost::CanvasProjection projection(match);
+  scene.cars.reserve(match.cars().size());
   for (const auto& car : match.cars()) {
     if (!car) continue;
-    const Vector2 point = simhost::ProjectOnCanvas(match, car->location);
+    const Vector2 point = projection.Project(car->location);
     scene.cars.push_back(Scene::CarMark{point, car->playerInfo.team, car->owner});
   }
   scene.hasBall = match.hasBall;
-  if (scene.hasBall) scene.ball = simhost::ProjectOnCanvas(match, match.ball.location);
+  if (scene.hasBall) scene.ball = projection.Project(match.ball.location);
   scene.drawing = host.lastFrame();
   return scene;
 }

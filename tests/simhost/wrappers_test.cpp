@@ -202,6 +202,10 @@ TEST(Wrappers, CarListWithNullEntries) {
   EXPECT_TRUE(cars.Get(2147483647).IsNull());
   EXPECT_EQ(match.FindCar("B"), &b);
   EXPECT_EQ(match.FindCar("C"), nullptr);
+  // A second car of one name: the first is still the one found.
+  SimCar& second = match.AddCar("A");
+  EXPECT_EQ(match.FindCar("A"), &a);
+  EXPECT_NE(&second, &a);
 }
 
 TEST(Wrappers, ServerGivesLocalCarAndBall) {
