@@ -122,6 +122,12 @@ void ScriptPlayer::MakeLocal(simhost::SimCar* car) {
 }
 
 ScriptPlayer::Result ScriptPlayer::LoadPlugin(std::string* message) {
+  if (host_.pluginLoaded()) {
+    // A second onLoad would hook and draw a second time: one press would
+    // swap twice.
+    transcript_.OnHostMessage("plugin load refused: the plugin is already loaded");
+    return Result::kPlayed;
+  }
   std::string error;
   if (host_.LoadPlugin(pluginPath_, &error)) return Result::kPlayed;
   *message = error;

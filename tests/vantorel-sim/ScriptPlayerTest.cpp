@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Paths.h"
+#include "TestPlugin.h"
 #include "simhost/Files.h"
 
 namespace vantorel_sim {
@@ -49,12 +50,16 @@ class ScriptPlayerTest : public ::testing::Test {
   ScriptPlayerTest() : transcript_(captured_.file()), host_(transcript_),
                        player_(host_, transcript_, vantorel_test::TempPath("no-such-module")) {}
 
-  ScriptPlayer::Result Play(const std::string& line) {
+  static Command ReadCommand(const std::string& line) {
     std::optional<Command> command;
     std::string message;
     EXPECT_TRUE(ReadLine(line, 1, &command, &message)) << line << ": " << message;
+    return command.value_or(Command());
+  }
+
+  ScriptPlayer::Result Play(const std::string& line) {
     message_.clear();
-    return command ? player_.Play(*command, &message_) : ScriptPlayer::Result::kFailed;
+    return player_.Play(ReadCommand(line), &message_);
   }
 
   void PlayAll(std::initializer_list<const char*> lines) {
@@ -190,6 +195,27 @@ TEST_F(ScriptPlayerTest, ShowsTheCarList) {
             "[car] 0 Ava team=3 loc=0.100000001,-2,1e+10 vel=1,2,3 angvel=0,0,-0.5 "
             "rot=-1,2,-3 boost=33.2999992\n"
             "[car] 1 null\n");
+}
+
+// A second onLoad would stack a second hook and drawable: one press would
+// swap twice.
+TEST_F(ScriptPlayerTest, RefusesToLoadALoadedPlugin) {
+  ScriptPlayer player(host_, transcript_, vantorel_test::TestPluginModule());
+  std::string message;
+  ASSERT_EQ(player.Play(ReadCommand("plugin load"), &message), ScriptPlayer::Result::kPlayed)
+      << message;
+  captured_.Take();
+  EXPECT_EQ(player.Play(ReadCommand("plugin load"), &message), ScriptPlayer::Result::kPlayed);
+  EXPECT_EQ(captured_.Take(), "[host] plugin load refused: the plugin is already loaded\n");
+  EXPECT_EQ(host_.hookCount(), 1u);
+  EXPECT_EQ(host_.drawableCount(), 1u);
+  EXPECT_EQ(static_cast<TestPlugin*>(host_.plugin())->loads, 1);
+
+  // Unloaded, it loads again.
+  player.Play(ReadCommand("plugin unload"), &message);
+  ASSERT_EQ(player.Play(ReadCommand("plugin load"), &message), ScriptPlayer::Result::kPlayed);
+  EXPECT_EQ(host_.hookCount(), 1u);
+  EXPECT_EQ(captured_.Take().find("[host]"), std::string::npos);
 }
 
 TEST_F(ScriptPlayerTest, ReportsAModuleThatWillNotLoad) {
