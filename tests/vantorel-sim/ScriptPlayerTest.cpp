@@ -142,20 +142,20 @@ TEST_F(ScriptPlayerTest, CameraAndBallKeepTheirFieldsAcrossNull) {
 TEST_F(ScriptPlayerTest, RefusesCarsThatAreOrAreNotThere) {
   PlayAll({"car Ava", "nullcar"});
   EXPECT_EQ(Play("car Ava team=1"), ScriptPlayer::Result::kBadLine);
-  EXPECT_NE(message_.find("'Ava' already"), std::string::npos) << message_;
+  EXPECT_NE(message_.find("\"Ava\" already"), std::string::npos) << message_;
   EXPECT_EQ(match().cars().size(), 2u);
   EXPECT_EQ(car(0).playerInfo.team, 0);
 
   for (const char* line : {"set Zed boost=1", "local Zed", "press Zed"}) {
     EXPECT_EQ(Play(line), ScriptPlayer::Result::kBadLine) << line;
-    EXPECT_NE(message_.find("no car named 'Zed'"), std::string::npos) << message_;
+    EXPECT_NE(message_.find("no car named \"Zed\""), std::string::npos) << message_;
   }
   EXPECT_EQ(captured_.Take(), "");  // the refused press printed nothing
 }
 
 TEST_F(ScriptPlayerTest, SetsRegisteredVariablesOnly) {
   EXPECT_EQ(Play("volume 3"), ScriptPlayer::Result::kBadLine);
-  EXPECT_NE(message_.find("'volume'"), std::string::npos) << message_;
+  EXPECT_NE(message_.find("\"volume\""), std::string::npos) << message_;
 
   simhost::Variable& volume =
       host_.console().Register("volume", "1", "Loudness", true, true, 0.0f, true, 10.0f, true);
@@ -171,6 +171,30 @@ TEST_F(ScriptPlayerTest, SetsRegisteredVariablesOnly) {
 
   PlayAll({"show cvars"});
   EXPECT_EQ(captured_.Take(), "[cvar] volume = 3\n");
+}
+
+// The reader cannot tell a variable from a mistyped command; the player can,
+// and says what is wrong with the line.
+TEST_F(ScriptPlayerTest, AVariableTakesExactlyOneValue) {
+  simhost::Variable& volume =
+      host_.console().Register("volume", "1", "Loudness", true, false, 0.0f, false, 0.0f, false);
+  EXPECT_EQ(Play("volume"), ScriptPlayer::Result::kBadLine);
+  EXPECT_EQ(message_, "console variable \"volume\" takes exactly one value; the line gives none");
+  EXPECT_EQ(Play("volume 2 3"), ScriptPlayer::Result::kBadLine);
+  EXPECT_EQ(message_, "console variable \"volume\" takes exactly one value; the line gives 2");
+  EXPECT_EQ(volume.value, "1");
+  EXPECT_EQ(Play("jump"), ScriptPlayer::Result::kBadLine);
+  EXPECT_EQ(message_, "unknown command or console variable \"jump\"");
+  EXPECT_EQ(captured_.Take(), "");
+}
+
+TEST_F(ScriptPlayerTest, EchoesNamesCutShort) {
+  const std::string name(60000, 'n');
+  EXPECT_EQ(Play("set " + name + " boost=1"), ScriptPlayer::Result::kBadLine);
+  EXPECT_LT(message_.size(), 200u);
+  EXPECT_NE(message_.find("(60000 bytes)"), std::string::npos) << message_;
+  EXPECT_EQ(Play(name + " 1"), ScriptPlayer::Result::kBadLine);
+  EXPECT_LT(message_.size(), 200u);
 }
 
 TEST_F(ScriptPlayerTest, PressNamesTheCarItRunsFor) {
