@@ -6,9 +6,11 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DemoScript.h"
+#include "OutputFiles.h"
 #include "Picture.h"
 #include "Platform.h"
 #include "ScriptPlayer.h"
@@ -44,6 +46,9 @@ const char kUsageBeforeGrammar[] =
     "                   and ball as the host marks them, the plugin's lines on\n"
     "                   top (without any frame: the match at the end)\n"
     "  --help           show this text\n"
+    "\n"
+    "Each path serves one role: a file given twice, as script, plugin,\n"
+    "configuration or picture, is refused before anything runs.\n"
     "\n";
 const char kUsageAfterGrammar[] =
     "\n"
@@ -159,6 +164,30 @@ bool ReadsStandardInput(const ProgramOptions& options) {
   return options.script && *options.script == "-";
 }
 
+// One path in two roles would have the run destroy a file it needs: the
+// configuration turned into a PNG, the script or the plugin module written
+// over. Paths are compared as files, so that other spellings, links and
+// hard links are caught too.
+bool CheckRoles(const ProgramOptions& options, std::string* error) {
+  std::vector<std::pair<std::string, std::string>> roles;
+  if (options.script && !ReadsStandardInput(options)) {
+    roles.emplace_back("the script", *options.script);
+  }
+  roles.emplace_back("--plugin", options.plugin);
+  if (!options.config.empty()) roles.emplace_back("--config", options.config);
+  if (!options.picture.empty()) roles.emplace_back("--picture", options.picture);
+  for (std::size_t i = 0; i < roles.size(); ++i) {
+    for (std::size_t j = i + 1; j < roles.size(); ++j) {
+      if (!SameFile(roles[i].second, roles[j].second)) continue;
+      *error = roles[i].first + " " + simhost::Shown(roles[i].second) + " and " +
+               roles[j].first + " " + simhost::Shown(roles[j].second) +
+               " are one file: each needs a path of its own";
+      return false;
+    }
+  }
+  return true;
+}
+
 // The outcome of playing a whole script.
 struct PlayOutcome {
   int exitCode = 0;  // 0: played to the end
@@ -240,12 +269,16 @@ int Perform(const ProgramOptions& options, const std::string& file, const std::s
   PlayOutcome outcome = PlayAll(host, transcript, options, file, reader,
                                 !options.picture.empty());
   if (outcome.exitCode != 0) return outcome.exitCode;
-  if (!options.config.empty() && !host.console().SaveConfig(options.config, &error)) {
-    return Fail(error);
-  }
+  // A transcript that could not be written is a failed run, which saves
+  // nothing.
+  if (std::fflush(stdout) != 0) return Fail("cannot write to standard output");
+  std::optional<Scene> scene;
   if (!options.picture.empty()) {
-    const Scene scene = outcome.lastFrame ? *outcome.lastFrame : CaptureScene(host);
-    if (!WritePicture(scene, options.picture, &error)) return Fail(error);
+    scene = outcome.lastFrame ? std::move(outcome.lastFrame) : CaptureScene(host);
+  }
+  if (!SaveOutputs(host.console(), options.config, scene ? &*scene : nullptr, options.picture,
+                   &error)) {
+    return Fail(error);
   }
   return 0;
 }
@@ -264,11 +297,18 @@ int Main(int argc, char** argv) {
     }
     return 0;
   }
+  if (options.plugin.empty()) {
+    options.plugin = ProgramFolder(args.empty() ? std::string() : args[0]) + VANTOREL_PLUGIN_FILE;
+  }
+
+  // Every output is checked before the script is read: a run that could not
+  // save what it made must not begin.
+  if (!CheckRoles(options, &error)) return Fail(error);
   if (!options.picture.empty() && !PicturesSupported()) {
     return Fail("this build cannot write pictures (built without Cairo): --picture refused");
   }
-  if (options.plugin.empty()) {
-    options.plugin = ProgramFolder(args.empty() ? std::string() : args[0]) + VANTOREL_PLUGIN_FILE;
+  if (!options.picture.empty() && !CheckOutput(options.picture, "the picture", &error)) {
+    return Fail(error);
   }
 
   const std::string demo = kDemoScript;
