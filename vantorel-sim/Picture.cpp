@@ -212,8 +212,11 @@ bool PaintPicture(const Scene& scene, std::FILE* out, std::string* reason) {
   if (status == CAIRO_STATUS_SUCCESS) {
     errno = 0;
     status = cairo_surface_write_to_png_stream(surface, WriteToFile, out);
-    if (status == CAIRO_STATUS_WRITE_ERROR) *reason = errno != 0 ? std::strerror(errno) : "write failed";
-    else if (status != CAIRO_STATUS_SUCCESS) *reason = cairo_status_to_string(status);
+    if (status == CAIRO_STATUS_WRITE_ERROR) {
+      *reason = errno != 0 ? std::strerror(errno) : "write failed";
+    } else if (status != CAIRO_STATUS_SUCCESS) {
+      *reason = cairo_status_to_string(status);
+    }
   } else {
     *reason = std::string("cannot paint it: ") + cairo_status_to_string(status);
   }

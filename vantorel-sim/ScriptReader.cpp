@@ -594,7 +594,8 @@ ScriptReader::LineStatus ScriptReader::NextLine() {
     }
     started = true;
     const auto* newline = static_cast<const char*>(std::memchr(data_, '\n', size_));
-    const std::size_t count = newline != nullptr ? static_cast<std::size_t>(newline - data_) : size_;
+    const std::size_t count =
+        newline != nullptr ? static_cast<std::size_t>(newline - data_) : size_;
     const std::size_t ending = newline != nullptr ? 1 : 0;
     // Limits are checked before the bytes are kept: one byte past a limit
     // ends the reading. One byte more than a line holds may be the

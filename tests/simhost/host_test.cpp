@@ -65,8 +65,8 @@ TEST_F(HostTest, TakesTheModulePathAsAPath) {
 #else
   const std::string systemLibrary = "libc.so.6";
 #endif
-  EXPECT_EQ(LoadRefused(systemLibrary).rfind("cannot open plugin module " + systemLibrary + ": ", 0),
-            0u);
+  const std::string refusal = LoadRefused(systemLibrary);
+  EXPECT_EQ(refusal.rfind("cannot open plugin module " + systemLibrary + ": ", 0), 0u) << refusal;
 
   const std::filesystem::path module = std::filesystem::u8path(TestPluginModule());
   const std::filesystem::path before = std::filesystem::current_path();
