@@ -7,7 +7,6 @@
 #include <cstring>
 #include <mutex>
 
-#include "simhost/Files.h"
 #include "simhost/Projection.h"
 
 #ifdef VANTOREL_HAVE_CAIRO
@@ -33,13 +32,15 @@ Scene CaptureScene(simhost::Host& host) {
   std::lock_guard<std::mutex> guard(match.lock());
   Scene scene;
   scene.canvas = match.canvasSize;
+  const simhost::CanvasProjection projection(match);
+  scene.cars.reserve(match.cars().size());
   for (const auto& car : match.cars()) {
     if (!car) continue;
-    const Vector2 point = simhost::ProjectOnCanvas(match, car->location);
+    const Vector2 point = projection.Project(car->location);
     scene.cars.push_back(Scene::CarMark{point, car->playerInfo.team, car->owner});
   }
   scene.hasBall = match.hasBall;
-  if (scene.hasBall) scene.ball = simhost::ProjectOnCanvas(match, match.ball.location);
+  if (scene.hasBall) scene.ball = projection.Project(match.ball.location);
   scene.drawing = host.lastFrame();
   return scene;
 }
@@ -58,8 +59,8 @@ bool CheckPictureSize(Vector2 canvas, std::string* error) {
 
 bool PicturesSupported() { return false; }
 
-bool WritePicture(const Scene&, const std::string&, std::string* error) {
-  *error = "this build of vantorel-sim cannot write pictures (built without Cairo)";
+bool PaintPicture(const Scene&, std::FILE*, std::string* reason) {
+  *reason = "this build of vantorel-sim cannot write pictures (built without Cairo)";
   return false;
 }
 
@@ -196,37 +197,29 @@ cairo_status_t WriteToFile(void* closure, const unsigned char* data, unsigned in
                                                        : CAIRO_STATUS_WRITE_ERROR;
 }
 
-bool SavePng(cairo_surface_t* surface, const std::string& path, std::string* error) {
-  std::FILE* file = simhost::OpenFile(path, "wb");
-  if (file == nullptr) {
-    *error = "cannot write the picture " + path + ": " + std::strerror(errno);
-    return false;
-  }
-  const cairo_status_t status = cairo_surface_write_to_png_stream(surface, WriteToFile, file);
-  const bool closed = std::fclose(file) == 0;
-  if (status != CAIRO_STATUS_SUCCESS || !closed) {
-    *error = "cannot write the picture " + path + ": " +
-             (status != CAIRO_STATUS_SUCCESS ? cairo_status_to_string(status) : "write failed");
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 bool PicturesSupported() { return true; }
 
-bool WritePicture(const Scene& scene, const std::string& path, std::string* error) {
-  if (!CheckPictureSize(scene.canvas, error)) return false;
+bool PaintPicture(const Scene& scene, std::FILE* out, std::string* reason) {
+  if (!CheckPictureSize(scene.canvas, reason)) return false;
   cairo_surface_t* surface =
       cairo_image_surface_create(CAIRO_FORMAT_RGB24, scene.canvas.X, scene.canvas.Y);
   cairo_t* cr = cairo_create(surface);
   PaintScene(cr, scene);
   cairo_status_t status = cairo_status(cr);
   cairo_destroy(cr);
-  bool ok = status == CAIRO_STATUS_SUCCESS;
-  if (!ok) *error = std::string("cannot paint the picture: ") + cairo_status_to_string(status);
-  if (ok) ok = SavePng(surface, path, error);
+  if (status == CAIRO_STATUS_SUCCESS) {
+    errno = 0;
+    status = cairo_surface_write_to_png_stream(surface, WriteToFile, out);
+    if (status == CAIRO_STATUS_WRITE_ERROR) {
+      *reason = errno != 0 ? std::strerror(errno) : "write failed";
+    } else if (status != CAIRO_STATUS_SUCCESS) {
+      *reason = cairo_status_to_string(status);
+    }
+  } else {
+    *reason = std::string("cannot paint it: ") + cairo_status_to_string(status);
+  }
   cairo_surface_destroy(surface);
   // The font caches would otherwise live until the process ends, and show
   // up as leaks: a picture is painted once per run, so let them go.
@@ -234,7 +227,7 @@ bool WritePicture(const Scene& scene, const std::string& path, std::string* erro
 #ifdef VANTOREL_HAVE_FONTCONFIG
   FcFini();
 #endif
-  return ok;
+  return status == CAIRO_STATUS_SUCCESS;
 }
 
 #endif  // VANTOREL_HAVE_CAIRO

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,10 @@ bool PicturesSupported();
 // whole in memory, so a canvas of absurd size is refused up front.
 bool CheckPictureSize(Vector2 canvas, std::string* error);
 
-// Paints `scene` into a PNG file at `path` (UTF-8), the canvas's size: the
-// host's marks for cars and ball under the plugin's lines.
-bool WritePicture(const Scene& scene, const std::string& path, std::string* error);
+// Paints `scene` as a PNG of the canvas's size into `out`, which it leaves
+// open: the host's marks for cars and ball under the plugin's lines. On
+// failure `reason` says why (WritePicture and SaveOutputs in OutputFiles.h
+// put it into files).
+bool PaintPicture(const Scene& scene, std::FILE* out, std::string* reason);
 
 }  // namespace vantorel_sim

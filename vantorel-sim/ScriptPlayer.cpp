@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "simhost/Format.h"
+
 namespace vantorel_sim {
 
 namespace {
@@ -87,7 +89,7 @@ void ScriptPlayer::ChangeMatch(const Command& command) {
 ScriptPlayer::Result ScriptPlayer::AddCar(const Command& command, std::string* message) {
   simhost::Match& match = host_.match();
   if (match.FindCar(command.name) != nullptr) {
-    *message = "there is a car named '" + command.name + "' already";
+    *message = "there is a car named " + simhost::Shown(command.name) + " already";
     return Result::kBadLine;
   }
   std::lock_guard<std::mutex> guard(match.lock());
@@ -122,6 +124,12 @@ void ScriptPlayer::MakeLocal(simhost::SimCar* car) {
 }
 
 ScriptPlayer::Result ScriptPlayer::LoadPlugin(std::string* message) {
+  if (host_.pluginLoaded()) {
+    // A second onLoad would hook and draw a second time: one press would
+    // swap twice.
+    transcript_.OnHostMessage("plugin load refused: the plugin is already loaded");
+    return Result::kPlayed;
+  }
   std::string error;
   if (host_.LoadPlugin(pluginPath_, &error)) return Result::kPlayed;
   *message = error;
@@ -131,7 +139,14 @@ ScriptPlayer::Result ScriptPlayer::LoadPlugin(std::string* message) {
 ScriptPlayer::Result ScriptPlayer::SetVariable(const Command& command, std::string* message) {
   simhost::Variable* variable = host_.console().Find(command.name);
   if (variable == nullptr) {
-    *message = "unknown command or console variable '" + command.name + "'";
+    *message = "unknown command or console variable " + simhost::Shown(command.name);
+    return Result::kBadLine;
+  }
+  if (command.valueCount != 1) {
+    *message = "console variable " + simhost::Shown(command.name) +
+               " takes exactly one value; the line gives " +
+               (command.valueCount == 0 ? std::string("none")
+                                        : std::to_string(command.valueCount));
     return Result::kBadLine;
   }
   // A value the console refuses is the host's to report, not a bad line.
@@ -172,7 +187,7 @@ ScriptPlayer::Result ScriptPlayer::FindCar(const std::string& name, simhost::Sim
                                            std::string* message) {
   *car = host_.match().FindCar(name);
   if (*car != nullptr) return Result::kPlayed;
-  *message = "no car named '" + name + "'";
+  *message = "no car named " + simhost::Shown(name);
   return Result::kBadLine;
 }
 

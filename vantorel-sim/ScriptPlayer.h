@@ -11,13 +11,17 @@ namespace vantorel_sim {
 
 // Plays script commands, one at a time, on a simulated host and reports
 // them in the transcript. Checks what only the state of the match can tell:
-// that a car name is new or known, that a console variable is registered.
-// Borrows the host and the transcript, which must outlive it.
+// that a car name is new or known, that a console variable is registered
+// and given one value. A `plugin load` while the plugin is loaded is
+// refused with a [host] line, as a host does: a second onLoad would hook
+// and draw twice. Borrows the host and the transcript, which must outlive
+// it.
 class ScriptPlayer {
  public:
   enum class Result {
     kPlayed,   // the command ran
-    kBadLine,  // the command names a car or variable that is not there; nothing ran
+    kBadLine,  // the command names a car or variable that is not there, or gives
+               // a variable no value or several; nothing ran
     kFailed,   // the host refused the command (the plugin module would not load)
   };
 

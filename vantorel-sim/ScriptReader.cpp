@@ -3,13 +3,30 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <set>
+
+#include "simhost/Format.h"
 
 namespace vantorel_sim {
 
 namespace {
 
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+// "64 KiB", "64 MiB", or a count of bytes.
+std::string Amount(std::size_t bytes) {
+  if (bytes != 0 && bytes % (std::size_t{1} << 20) == 0) {
+    return std::to_string(bytes >> 20) + " MiB";
+  }
+  if (bytes != 0 && bytes % 1024 == 0) return std::to_string(bytes >> 10) + " KiB";
+  return std::to_string(bytes) + " bytes";
+}
+
+std::string LineTooLong(std::size_t limit) { return "line longer than " + Amount(limit); }
+
+using simhost::Shown;
 using Words = std::vector<std::string>;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -42,20 +59,20 @@ std::vector<std::string> SplitCommas(const std::string& text) {
 bool ReadFloat(const std::string& token, const std::string& what, float* out,
                std::string* message) {
   if (token.empty() || IsBlank(token[0])) {
-    *message = "malformed number '" + token + "' in " + what;
+    *message = "malformed number " + Shown(token) + " in " + what;
     return false;
   }
   char* end = nullptr;
   errno = 0;
   const float value = std::strtof(token.c_str(), &end);
   if (end != token.c_str() + token.size()) {
-    *message = "malformed number '" + token + "' in " + what;
+    *message = "malformed number " + Shown(token) + " in " + what;
     return false;
   }
   // strtof reports underflow with ERANGE too; only a value too large for a
   // float fails to fit.
   if (errno == ERANGE && std::isinf(value)) {
-    *message = "number '" + token + "' out of range in " + what;
+    *message = "number " + Shown(token) + " out of range in " + what;
     return false;
   }
   *out = value;
@@ -70,11 +87,11 @@ bool ReadInteger(const std::string& token, const std::string& what, std::int64_t
   errno = 0;
   const long long value = digitsOnly ? std::strtoll(token.c_str(), &end, 10) : 0;
   if (!digitsOnly || end != token.c_str() + token.size()) {
-    *message = "malformed number '" + token + "' in " + what;
+    *message = "malformed number " + Shown(token) + " in " + what;
     return false;
   }
   if (errno == ERANGE || value < low || value > high) {
-    *message = "number '" + token + "' out of range in " + what;
+    *message = "number " + Shown(token) + " out of range in " + what;
     return false;
   }
   *out = value;
@@ -147,12 +164,12 @@ class OptionWords {
 
   bool CheckNew(const std::string& key, std::string* message) {
     if (seen_.insert(key).second) return true;
-    *message = "option '" + key + "' given twice";
+    *message = "option " + Shown(key) + " given twice";
     return false;
   }
 
   bool Unknown(const std::string& key, std::string* message) const {
-    *message = "unknown option '" + key + "' for " + command_;
+    *message = "unknown option " + Shown(key) + " for " + command_;
     return false;
   }
 
@@ -170,7 +187,7 @@ OptionRead Outcome(bool read) { return read ? OptionRead::kRead : OptionRead::kB
 // Reads one `key=value` option of a car.
 OptionRead ReadCarOption(const std::string& key, const std::string& value, CarFields* car,
                          std::string* message) {
-  const std::string what = key + "=" + value;
+  const std::string what = Shown(key + "=" + value);
   if (key == "team") {
     std::int64_t team = 0;
     if (!ReadInteger(value, what, 0, 255, &team, message)) return OptionRead::kBad;
@@ -200,16 +217,29 @@ bool ReadCarFlag(const std::string& key, CarFields* car) {
   return true;
 }
 
+// A name is printed on lines of its own: a control character in one would
+// cut the line short (NUL) or steer the terminal (ESC).
+bool CheckName(const std::string& name, const char* what, std::string* message) {
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7f) {
+      *message = std::string(what) + " " + Shown(name) + " holds a control character";
+      return false;
+    }
+  }
+  return true;
+}
+
 bool CheckCarName(const std::string& name, std::string* message) {
   if (name == "none") {
     *message = "'none' cannot name a car: it means no car";
     return false;
   }
   if (name.find('=') != std::string::npos) {
-    *message = "a car name cannot contain '=': '" + name + "'";
+    *message = "a car name cannot contain '=': " + Shown(name);
     return false;
   }
-  return true;
+  return CheckName(name, "car name", message);
 }
 
 // car NAME [options] and set NAME [options].
@@ -257,7 +287,7 @@ bool ReadView(const Words& words, Command* command, std::string* message) {
       return options.Unknown(key, message);
     }
     if (!options.CheckNew(key, message)) return false;
-    const std::string what = key + "=" + value;
+    const std::string what = Shown(key + "=" + value);
     if (key == "loc" && !ReadVector(value, what, &view.location.emplace(), message)) return false;
     if (key == "rot" && !ReadRotator(value, what, &view.rotation.emplace(), message)) return false;
     if (key == "fov") {
@@ -274,7 +304,7 @@ bool ReadView(const Words& words, Command* command, std::string* message) {
 
 bool ExpectWords(const Words& words, std::size_t low, std::size_t high, std::string* message) {
   if (words.size() > high) {
-    *message = "unexpected '" + words[high] + "' after '" + words[0] + "'";
+    *message = "unexpected " + Shown(words[high]) + " after '" + words[0] + "'";
     return false;
   }
   if (words.size() < low) {
@@ -343,12 +373,14 @@ bool ReadCanvas(const Words& words, Command* command, std::string* message) {
 
 bool ReadLocal(const Words& words, Command* command, std::string* message) {
   if (!ExpectWords(words, 2, 2, message)) return false;
+  if (!CheckName(words[1], "car name", message)) return false;
   if (words[1] != "none") command->name = words[1];
   return true;
 }
 
 bool ReadPress(const Words& words, Command* command, std::string* message) {
   if (!ExpectWords(words, 1, 2, message)) return false;
+  if (words.size() == 2 && !CheckName(words[1], "car name", message)) return false;
   if (words.size() == 2) command->name = words[1];
   return true;
 }
@@ -362,13 +394,13 @@ bool ReadFrame(const Words& words, Command* command, std::string* message) {
   return true;
 }
 
+// NAME VALUE. Whether NAME is a variable, and so whether it was given the
+// one value it takes, only the player can tell.
 bool ReadVariable(const Words& words, Command* command, std::string* message) {
-  if (words.size() != 2) {
-    *message = "unknown command '" + words[0] + "'";
-    return false;
-  }
+  if (!CheckName(words[0], "console variable name", message)) return false;
   command->name = words[0];
-  command->value = words[1];
+  command->valueCount = words.size() - 1;
+  if (words.size() > 1) command->value = words[1];
   return true;
 }
 
@@ -488,6 +520,10 @@ std::string ScriptGrammar() {
 bool ReadLine(const std::string& line, int number, std::optional<Command>* command,
               std::string* message) {
   command->reset();
+  if (line.size() > kMaxLineBytes) {
+    *message = LineTooLong(kMaxLineBytes);
+    return false;
+  }
   const Words words = SplitWords(line);
   if (words.empty() || words[0][0] == '#') return true;
   Command read;
@@ -500,28 +536,126 @@ bool ReadLine(const std::string& line, int number, std::optional<Command>* comma
   return ok;
 }
 
+ScriptReader::ScriptReader(std::FILE* file, ScriptLimits limits)
+    : file_(file), limits_(limits) {}
+
+ScriptReader::ScriptReader(const std::string& text)
+    : data_(text.data()), size_(text.size()), ended_(true) {}
+
+ScriptReader::Status ScriptReader::Next(Command* command) {
+  for (;;) {
+    switch (NextLine()) {
+      case LineStatus::kEnd:
+        return Status::kEnd;
+      case LineStatus::kReadError:
+        return Status::kReadError;
+      case LineStatus::kTooLong:
+        error_ = ScriptError{number_, LineTooLong(limits_.lineBytes)};
+        return Status::kBadLine;
+      case LineStatus::kTooLarge:
+        error_ = ScriptError{number_, "script larger than " + Amount(limits_.scriptBytes)};
+        return Status::kBadLine;
+      case LineStatus::kLine:
+        break;
+    }
+    if (kept_ != nullptr) {
+      kept_->append(line_);
+      kept_->push_back('\n');
+    }
+    std::optional<Command> read;
+    std::string message;
+    if (!ReadLine(line_, number_, &read, &message)) {
+      error_ = ScriptError{number_, message};
+      return Status::kBadLine;
+    }
+    if (read) {
+      *command = std::move(*read);
+      return Status::kCommand;
+    }
+  }
+}
+
+ScriptReader::LineStatus ScriptReader::NextLine() {
+  line_.clear();
+  bool started = false;  // whether any byte of this line has come
+  for (;;) {
+    if (size_ == 0 && !Refill()) {
+      if (failed_) return LineStatus::kReadError;
+      if (!started) return LineStatus::kEnd;
+      ++number_;
+      break;  // the last line, without a line break
+    }
+    if (taken_ == 0 && size_ >= 3 && std::memcmp(data_, kByteOrderMark, 3) == 0) {
+      // A byte-order mark, as some editors write, is not part of the first line.
+      data_ += 3;
+      size_ -= 3;
+      taken_ += 3;
+      if (size_ == 0) continue;
+    }
+    started = true;
+    const auto* newline = static_cast<const char*>(std::memchr(data_, '\n', size_));
+    const std::size_t count =
+        newline != nullptr ? static_cast<std::size_t>(newline - data_) : size_;
+    const std::size_t ending = newline != nullptr ? 1 : 0;
+    // Limits are checked before the bytes are kept: one byte past a limit
+    // ends the reading. One byte more than a line holds may be the
+    // carriage return before its line feed.
+    if (taken_ + count + ending > limits_.scriptBytes) {
+      ++number_;
+      return LineStatus::kTooLarge;
+    }
+    if (line_.size() + count > limits_.lineBytes + 1) {
+      ++number_;
+      return LineStatus::kTooLong;
+    }
+    line_.append(data_, count);
+    taken_ += count + ending;
+    data_ += count + ending;
+    size_ -= count + ending;
+    if (newline != nullptr) {
+      ++number_;
+      break;
+    }
+  }
+  if (!line_.empty() && line_.back() == '\r') line_.pop_back();
+  return line_.size() > limits_.lineBytes ? LineStatus::kTooLong : LineStatus::kLine;
+}
+
+bool ScriptReader::Refill() {
+  if (ended_) return false;
+  constexpr std::size_t kChunkBytes = std::size_t{64} << 10;
+  chunk_.resize(kChunkBytes);
+  const std::size_t count = std::fread(chunk_.data(), 1, chunk_.size(), file_);
+  if (count == 0) {
+    ended_ = true;
+    if (std::ferror(file_)) {
+      failed_ = true;
+      error_ = ScriptError{number_ + 1, std::strerror(errno)};
+    }
+    return false;
+  }
+  data_ = chunk_.data();
+  size_ = count;
+  return true;
+}
+
 bool ReadScript(const std::string& text, std::vector<Command>* commands, ScriptError* error) {
   commands->clear();
-  std::size_t start = 0;
-  // A byte-order mark, as some editors write, is not part of the first line.
-  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) start = 3;
-  int number = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    start = end + 1;
-    ++number;
-    std::optional<Command> command;
-    std::string message;
-    if (!ReadLine(line, number, &command, &message)) {
-      *error = ScriptError{number, message};
-      return false;
+  ScriptReader reader(text);
+  Command command;
+  for (;;) {
+    switch (reader.Next(&command)) {
+      case ScriptReader::Status::kCommand:
+        commands->push_back(std::move(command));
+        break;
+      case ScriptReader::Status::kEnd:
+        return true;
+      case ScriptReader::Status::kBadLine:
+      case ScriptReader::Status::kReadError:
+        *error = reader.error();
+        return false;
     }
-    if (command) commands->push_back(std::move(*command));
   }
-  return true;
 }
 
 }  // namespace vantorel_sim

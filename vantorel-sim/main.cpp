@@ -6,9 +6,11 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DemoScript.h"
+#include "OutputFiles.h"
 #include "Picture.h"
 #include "Platform.h"
 #include "ScriptPlayer.h"
@@ -16,6 +18,7 @@
 #include "Transcript.h"
 #include "simhost/ConfigFile.h"
 #include "simhost/Files.h"
+#include "simhost/Format.h"
 #include "simhost/Host.h"
 
 namespace vantorel_sim {
@@ -35,7 +38,8 @@ const char kUsageBeforeGrammar[] =
     "\n"
     "Options:\n"
     "  --plugin PATH    the plugin module to load (default: " VANTOREL_PLUGIN_FILE "\n"
-    "                   beside this program)\n"
+    "                   beside this program; a bare file name is the file in\n"
+    "                   the current folder)\n"
     "  --config PATH    the host's configuration file: saved console variables\n"
     "                   are restored from it and written back when the script\n"
     "                   has run to its end\n"
@@ -43,8 +47,14 @@ const char kUsageBeforeGrammar[] =
     "                   and ball as the host marks them, the plugin's lines on\n"
     "                   top (without any frame: the match at the end)\n"
     "  --help           show this text\n"
+    "\n"
+    "Each path serves one role: a file given twice, as script, plugin,\n"
+    "configuration or picture, is refused before anything runs.\n"
     "\n";
 const char kUsageAfterGrammar[] =
+    "\n"
+    "Lines longer than 64 KiB, scripts larger than 64 MiB and names holding\n"
+    "control characters are bad lines.\n"
     "\n"
     "Exit status: 0 when the script ran to its end; 2 for a bad script line\n"
     "(nothing runs); 1 for any other failure.\n";
@@ -58,13 +68,33 @@ struct ProgramOptions {
   bool help = false;
 };
 
+// A message as it may reach a terminal: control characters as \xHH, so that
+// a path or a host's message cannot steer the terminal or cut the line
+// short. Text a user typed went through simhost::Shown already, which leaves
+// none of them.
+std::string Printable(const std::string& text) {
+  std::string printable;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7f) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+      printable += escaped;
+    } else {
+      printable += c;
+    }
+  }
+  return printable;
+}
+
 int Fail(const std::string& message) {
-  std::fprintf(stderr, "vantorel-sim: %s\n", message.c_str());
+  std::fprintf(stderr, "vantorel-sim: %s\n", Printable(message).c_str());
   return kExitFailure;
 }
 
 int BadLine(const std::string& file, int line, const std::string& message) {
-  std::fprintf(stderr, "vantorel-sim: %s:%d: %s\n", file.c_str(), line, message.c_str());
+  std::fprintf(stderr, "vantorel-sim: %s\n",
+               Printable(file + ":" + std::to_string(line) + ": " + message).c_str());
   return kExitBadLine;
 }
 
@@ -92,13 +122,15 @@ OptionValue TakeValue(const std::vector<std::string>& args, std::size_t* i,
   return OptionValue::kNotThisOption;
 }
 
-// Takes one of the options that name a path, when args[*i] is one.
+// Takes one of the options that name a path, when args[*i] is one. An empty
+// path is no path: it would quietly mean the default.
 OptionValue TakePathOption(const std::vector<std::string>& args, std::size_t* i,
                            ProgramOptions* options, std::string* error) {
   for (auto [name, path] : {std::pair{"--plugin", &options->plugin},
                             std::pair{"--config", &options->config},
                             std::pair{"--picture", &options->picture}}) {
-    const OptionValue taken = TakeValue(args, i, name, path);
+    OptionValue taken = TakeValue(args, i, name, path);
+    if (taken == OptionValue::kTaken && path->empty()) taken = OptionValue::kMissingValue;
     if (taken == OptionValue::kMissingValue) *error = std::string(name) + " needs a path";
     if (taken != OptionValue::kNotThisOption) return taken;
   }
@@ -116,11 +148,12 @@ bool ParseOptions(const std::vector<std::string>& args, ProgramOptions* options,
       const OptionValue taken = TakePathOption(args, &i, options, error);
       if (taken == OptionValue::kMissingValue) return false;
       if (taken == OptionValue::kTaken) continue;
-      *error = "unknown option '" + arg + "' (see --help)";
+      *error = "unknown option " + simhost::Shown(arg) + " (see --help)";
       return false;
     }
     if (options->script) {
-      *error = "more than one script given: '" + *options->script + "' and '" + arg + "'";
+      *error = "more than one script given: " + simhost::Shown(*options->script) + " and " +
+               simhost::Shown(arg);
       return false;
     }
     options->script = arg;
@@ -128,22 +161,32 @@ bool ParseOptions(const std::vector<std::string>& args, ProgramOptions* options,
   return true;
 }
 
-bool LoadScriptText(const ProgramOptions& options, std::string* text, std::string* error) {
-  if (!options.script) {
-    *text = kDemoScript;
-    return true;
+bool ReadsStandardInput(const ProgramOptions& options) {
+  return options.script && *options.script == "-";
+}
+
+// One path in two roles would have the run destroy a file it needs: the
+// configuration turned into a PNG, the script or the plugin module written
+// over. Paths are compared as files, so that other spellings, links and
+// hard links are caught too.
+bool CheckRoles(const ProgramOptions& options, std::string* error) {
+  std::vector<std::pair<std::string, std::string>> roles;
+  if (options.script && !ReadsStandardInput(options)) {
+    roles.emplace_back("the script", *options.script);
   }
-  const std::string& path = *options.script;
-  if (path == "-") return simhost::ReadAll(BinaryStandardInput(), text, error);
-  std::FILE* file = simhost::OpenFile(path, "rb");
-  if (file == nullptr) {
-    *error = "cannot open the script " + path + ": " + std::strerror(errno);
-    return false;
+  roles.emplace_back("--plugin", options.plugin);
+  if (!options.config.empty()) roles.emplace_back("--config", options.config);
+  if (!options.picture.empty()) roles.emplace_back("--picture", options.picture);
+  for (std::size_t i = 0; i < roles.size(); ++i) {
+    for (std::size_t j = i + 1; j < roles.size(); ++j) {
+      if (!SameFile(roles[i].second, roles[j].second)) continue;
+      *error = roles[i].first + " " + simhost::Shown(roles[i].second) + " and " +
+               roles[j].first + " " + simhost::Shown(roles[j].second) +
+               " are one file: each needs a path of its own";
+      return false;
+    }
   }
-  const bool ok = simhost::ReadAll(file, text, error);
-  std::fclose(file);
-  if (!ok) *error = "cannot read the script " + path + ": " + *error;
-  return ok;
+  return true;
 }
 
 // The outcome of playing a whole script.
@@ -153,17 +196,33 @@ struct PlayOutcome {
   std::optional<Scene> lastFrame;
 };
 
-// Plays every command on `host`; stops at the first that is not played.
+std::string ReadError(const ProgramOptions& options, const std::string& reason) {
+  if (ReadsStandardInput(options)) return "cannot read the script from standard input: " + reason;
+  return "cannot read the script " + *options.script + ": " + reason;
+}
+
+// Plays every command `reader` gives on `host`; stops at the first that is
+// not played.
 PlayOutcome PlayAll(simhost::Host& host, Transcript& transcript, const ProgramOptions& options,
-                    const std::string& file, const std::vector<Command>& commands,
-                    bool keepFrames) {
+                    const std::string& file, ScriptReader& reader, bool keepFrames) {
   PlayOutcome outcome;
   ScriptPlayer player(host, transcript, options.plugin);
   player.SetFrameObserver([&] {
     outcome.pictureCanvas = host.match().canvasSize;
     if (keepFrames) outcome.lastFrame = CaptureScene(host);
   });
-  for (const Command& command : commands) {
+  Command command;
+  for (;;) {
+    const ScriptReader::Status status = reader.Next(&command);
+    if (status == ScriptReader::Status::kEnd) break;
+    if (status == ScriptReader::Status::kBadLine) {
+      outcome.exitCode = BadLine(file, reader.error().line, reader.error().message);
+      return outcome;
+    }
+    if (status == ScriptReader::Status::kReadError) {
+      outcome.exitCode = Fail(ReadError(options, reader.error().message));
+      return outcome;
+    }
     std::string message;
     const ScriptPlayer::Result result = player.Play(command, &message);
     if (result == ScriptPlayer::Result::kBadLine) {
@@ -179,16 +238,18 @@ PlayOutcome PlayAll(simhost::Host& host, Transcript& transcript, const ProgramOp
   return outcome;
 }
 
-// A silent run on a scratch host, so that a line naming a car or variable
-// that will not be there stops the script before anything of it is shown,
-// and the configuration file is not touched.
-int Rehearse(const ProgramOptions& options, const std::string& file,
-             const std::vector<Command>& commands) {
+// A silent run on a scratch host as the script is read, so that a line
+// naming a car or variable that will not be there stops the script before
+// anything of it is shown, and the configuration file is not touched. Keeps
+// the script's text in `script` for the run that counts.
+int Rehearse(const ProgramOptions& options, const std::string& file, ScriptReader& reader,
+             std::string* script) {
   Transcript silent(nullptr);
   PlayOutcome outcome;
+  reader.KeepText(script);
   {
     simhost::Host host(silent);
-    outcome = PlayAll(host, silent, options, file, commands, false);
+    outcome = PlayAll(host, silent, options, file, reader, false);
   }
   if (outcome.exitCode != 0) return outcome.exitCode;
   std::string error;
@@ -198,23 +259,27 @@ int Rehearse(const ProgramOptions& options, const std::string& file,
   return 0;
 }
 
-int Perform(const ProgramOptions& options, const std::string& file,
-            const std::vector<Command>& commands) {
+int Perform(const ProgramOptions& options, const std::string& file, const std::string& script) {
   Transcript transcript(stdout);
   simhost::Host host(transcript);
   std::string error;
   if (!options.config.empty() && !host.console().LoadConfig(options.config, &error)) {
     return Fail(error);
   }
-  PlayOutcome outcome = PlayAll(host, transcript, options, file, commands,
+  ScriptReader reader(script);
+  PlayOutcome outcome = PlayAll(host, transcript, options, file, reader,
                                 !options.picture.empty());
   if (outcome.exitCode != 0) return outcome.exitCode;
-  if (!options.config.empty() && !host.console().SaveConfig(options.config, &error)) {
-    return Fail(error);
-  }
+  // A transcript that could not be written is a failed run, which saves
+  // nothing.
+  if (std::fflush(stdout) != 0) return Fail("cannot write to standard output");
+  std::optional<Scene> scene;
   if (!options.picture.empty()) {
-    const Scene scene = outcome.lastFrame ? *outcome.lastFrame : CaptureScene(host);
-    if (!WritePicture(scene, options.picture, &error)) return Fail(error);
+    scene = outcome.lastFrame ? std::move(outcome.lastFrame) : CaptureScene(host);
+  }
+  if (!SaveOutputs(host.console(), options.config, scene ? &*scene : nullptr, options.picture,
+                   &error)) {
+    return Fail(error);
   }
   return 0;
 }
@@ -233,24 +298,43 @@ int Main(int argc, char** argv) {
     }
     return 0;
   }
+  if (options.plugin.empty()) {
+    options.plugin = ProgramFolder(args.empty() ? std::string() : args[0]) + VANTOREL_PLUGIN_FILE;
+  }
+
+  // Every output is checked before the script is read: a run that could not
+  // save what it made must not begin.
+  if (!CheckRoles(options, &error)) return Fail(error);
   if (!options.picture.empty() && !PicturesSupported()) {
     return Fail("this build cannot write pictures (built without Cairo): --picture refused");
   }
-  if (options.plugin.empty()) {
-    options.plugin = ProgramFolder(args.empty() ? std::string() : args[0]) + VANTOREL_PLUGIN_FILE;
+  if (!options.picture.empty() && !CheckOutput(options.picture, "the picture", &error)) {
+    return Fail(error);
   }
   if (!options.config.empty() && !simhost::ConfigFile::CheckPath(options.config, &error)) {
     return Fail(error);
   }
-  std::string text;
-  if (!LoadScriptText(options, &text, &error)) return Fail(error);
 
+  const std::string demo = kDemoScript;
+  std::FILE* input = nullptr;
+  if (ReadsStandardInput(options)) {
+    input = BinaryStandardInput();
+  } else if (options.script) {
+    input = simhost::OpenFile(*options.script, "rb");
+    if (input == nullptr) {
+      return Fail("cannot open the script " + *options.script + ": " + std::strerror(errno));
+    }
+  }
   const std::string file = options.script ? *options.script : "(demo)";
-  std::vector<Command> commands;
-  ScriptError bad;
-  if (!ReadScript(text, &commands, &bad)) return BadLine(file, bad.line, bad.message);
-  if (const int code = Rehearse(options, file, commands); code != 0) return code;
-  const int code = Perform(options, file, commands);
+  std::string script;
+  int code = 0;
+  {
+    ScriptReader reader = input != nullptr ? ScriptReader(input) : ScriptReader(demo);
+    code = Rehearse(options, file, reader, &script);
+  }
+  if (input != nullptr && !ReadsStandardInput(options)) std::fclose(input);
+  if (code != 0) return code;
+  code = Perform(options, file, script);
   if (std::fflush(stdout) != 0 && code == 0) return Fail("cannot write to standard output");
   return code;
 }

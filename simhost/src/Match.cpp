@@ -15,17 +15,17 @@ SimCar& Match::AddCar(const std::string& owner) {
   car->owner = owner;
   car->playerInfo.match = this;
   car->boostComponent.match = this;
+  SimCar* added = car.get();
   cars_.push_back(std::move(car));
-  return *cars_.back();
+  firstByOwner_.emplace(owner, added);  // an earlier car of that name stays first
+  return *added;
 }
 
 void Match::AddNullCar() { cars_.push_back(nullptr); }
 
 SimCar* Match::FindCar(const std::string& owner) {
-  for (const auto& car : cars_) {
-    if (car && car->owner == owner) return car.get();
-  }
-  return nullptr;
+  const auto found = firstByOwner_.find(owner);
+  return found != firstByOwner_.end() ? found->second : nullptr;
 }
 
 }  // namespace simhost

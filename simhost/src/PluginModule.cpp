@@ -1,10 +1,10 @@
 #include "PluginModule.h"
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #ifdef _WIN32
-#  include <filesystem>
-
 #  include "SystemError.h"
 #  include "simhost/Files.h"
 #else
@@ -43,8 +43,11 @@ std::string SystemMessage() {
 }
 
 void* OpenLibrary(const std::string& path) {
+  // A path is a path: a bare file name is the file in the current folder,
+  // which dlopen would instead look for in the system's library folders.
+  const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
   // Local: every module keeps its own `exports`, getPlugin and deleteMe.
-  return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  return dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
 }
 
 void* FindSymbol(void* handle, const char* name) {
@@ -59,6 +62,13 @@ void CloseLibrary(void* handle) { dlclose(handle); }
 }  // namespace
 
 std::unique_ptr<PluginModule> PluginModule::Open(const std::string& path, std::string* error) {
+  // The loaders' own words for a folder ("cannot read file data", "access
+  // denied") do not say what is wrong.
+  std::error_code ignored;
+  if (std::filesystem::is_directory(std::filesystem::u8path(path), ignored)) {
+    if (error) *error = "cannot open plugin module " + path + ": it is a directory";
+    return nullptr;
+  }
   void* handle = OpenLibrary(path);
   if (!handle) {
     if (error) *error = "cannot open plugin module " + path + ": " + SystemMessage();

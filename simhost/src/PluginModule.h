@@ -10,10 +10,13 @@ namespace simhost {
 
 // One opened plugin module and its record. Internal to the host library.
 //
-// Opening reads the exported record `exports` and checks its interface
-// version; a module that cannot be opened, has no record, or carries
-// another version is refused with a message that names the module's path:
+// A bare file name is the file in the current folder, never one found in
+// the system's library folders. Opening reads the exported record `exports`
+// and checks its interface version; a module that cannot be opened, has no
+// record, or carries another version is refused with a message that names
+// the module's path:
 //   cannot open plugin module PATH: SYSTEM MESSAGE
+//   cannot open plugin module PATH: it is a directory
 //   plugin module PATH has no exported record "exports"
 //   plugin module PATH carries plugin interface version N; this host loads version 73
 // Closing (destruction) unloads the module: everything whose code lives in

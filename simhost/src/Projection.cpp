@@ -60,4 +60,44 @@ Vector2 ProjectOnCanvas(const Match& match, Vector location) {
   return ProjectThroughCamera(match.camera, match.canvasSize, location);
 }
 
+CanvasProjection::CanvasProjection(const Match& match)
+    : hasCamera_(match.hasCamera), camera_(match.camera), canvasSize_(match.canvasSize) {
+  for (const auto& car : match.cars()) {
+    // emplace keeps the first car in list order that stands there.
+    if (car && car->screenPoint) fixed_.emplace(KeyOf(car->location), *car->screenPoint);
+  }
+}
+
+Vector2 CanvasProjection::Project(Vector location) const {
+  const auto found = fixed_.find(KeyOf(location));
+  if (found != fixed_.end()) return found->second;
+  if (!hasCamera_) return kOffCanvas;
+  return ProjectThroughCamera(camera_, canvasSize_, location);
+}
+
+CanvasProjection::Key CanvasProjection::KeyOf(Vector location) {
+  Key key;
+  std::memcpy(&key.bits[0], &location.X, sizeof key.bits[0]);
+  std::memcpy(&key.bits[1], &location.Y, sizeof key.bits[1]);
+  std::memcpy(&key.bits[2], &location.Z, sizeof key.bits[2]);
+  return key;
+}
+
+bool CanvasProjection::Key::operator==(const Key& other) const {
+  return bits[0] == other.bits[0] && bits[1] == other.bits[1] && bits[2] == other.bits[2];
+}
+
+std::size_t CanvasProjection::KeyHash::operator()(const Key& key) const {
+  // FNV-1a over the three words: scripts place cars on round coordinates,
+  // whose bits differ in a few high places only.
+  std::uint64_t hash = 14695981039346656037ull;
+  for (std::uint32_t word : key.bits) {
+    for (int shift = 0; shift < 32; shift += 8) {
+      hash ^= (word >> shift) & 0xffu;
+      hash *= 1099511628211ull;
+    }
+  }
+  return static_cast<std::size_t>(hash);
+}
+
 }  // namespace simhost

@@ -111,9 +111,19 @@ Vector ActorWrapper::GetAngularVelocity() const {
 }
 
 void ActorWrapper::SetAngularVelocity(Vector angularVelocity, bool addToCurrent) {
-  // The value is set as given, whatever the flag.
-  (void)addToCurrent;
-  WriteActor(memory_address, &SimActor::angularVelocity, angularVelocity);
+  if (!memory_address) return;
+  SimActor* actor = Actor(memory_address);
+  MatchLock lock(actor->match);
+  // As the game does: with the flag, the spin given comes on top of the
+  // spin the actor has, each component a 32-bit float sum.
+  Vector& spin = actor->angularVelocity;
+  if (addToCurrent) {
+    spin.X += angularVelocity.X;
+    spin.Y += angularVelocity.Y;
+    spin.Z += angularVelocity.Z;
+  } else {
+    spin = angularVelocity;
+  }
 }
 
 Rotator ActorWrapper::GetRotation() const { return ReadActor(memory_address, &SimActor::rotation); }

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <thread>
@@ -52,6 +53,28 @@ TEST_F(HostTest, RefusesAModuleThatCannotBeOpened) {
   EXPECT_GT(error.size(), std::strlen("cannot open plugin module /no/such/folder/VantorelPlugin.so: "));
   EXPECT_EQ(host_.plugin(), nullptr);
   EXPECT_EQ(host_.pluginRecord(), nullptr);
+}
+
+// A path is a path: a folder is said to be one, and a bare file name is the
+// file in the current folder, never a library the system would find.
+TEST_F(HostTest, TakesTheModulePathAsAPath) {
+  EXPECT_EQ(LoadRefused(TempDir()),
+            std::string("cannot open plugin module ") + TempDir() + ": it is a directory");
+#ifdef _WIN32
+  const std::string systemLibrary = "kernel32.dll";
+#else
+  const std::string systemLibrary = "libc.so.6";
+#endif
+  const std::string refusal = LoadRefused(systemLibrary);
+  EXPECT_EQ(refusal.rfind("cannot open plugin module " + systemLibrary + ": ", 0), 0u) << refusal;
+
+  const std::filesystem::path module = std::filesystem::u8path(TestPluginModule());
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(module.parent_path());
+  std::string error;
+  const bool loaded = host_.LoadPlugin(module.filename().u8string(), &error);
+  std::filesystem::current_path(before);
+  EXPECT_TRUE(loaded) << error;
 }
 
 TEST_F(HostTest, RefusesAModuleWithoutRecord) {

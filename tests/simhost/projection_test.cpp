@@ -4,9 +4,12 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <string>
 
 namespace {
 
+using simhost::CanvasProjection;
 using simhost::kOffCanvas;
 using simhost::ProjectThroughCamera;
 using simhost::SimCamera;
@@ -103,6 +106,43 @@ TEST(Projection, NonFiniteInputsAndBadFieldsOfViewAreOffCanvas) {
     ExpectPoint(ProjectThroughCamera(Camera({}, {}, fov), kCanvas, {1000, 0, 0}), kOffCanvas.X,
                 kOffCanvas.Y);
   }
+}
+
+// The picture projects every car through the table; it must answer as the
+// canvas does for each location, screen points found by their bits, the
+// first car in list order winning.
+TEST(Projection, TableAnswersAsTheCanvas) {
+  simhost::Match match;
+  match.canvasSize = Vector2{800, 600};
+  const auto add = [&](Vector location, std::optional<Vector2> screen) {
+    simhost::SimCar& car = match.AddCar("car");
+    car.location = location;
+    car.screenPoint = screen;
+  };
+  add({1000, 0, 0}, std::nullopt);      // through the camera
+  match.AddNullCar();
+  add({1000, 0, 0}, Vector2{11, 22});   // first with a point there
+  add({1000, 0, 0}, Vector2{33, 44});
+  add({0.0f, 5, 5}, Vector2{55, 66});
+  add({-0.0f, 5, 5}, Vector2{77, 88});  // other bits: its own point
+  add({-500, 0, 0}, std::nullopt);      // behind the camera
+
+  const Vector locations[] = {{1000, 0, 0}, {0.0f, 5, 5}, {-0.0f, 5, 5}, {-500, 0, 0},
+                              {2000, 100, -50}};
+  for (bool camera : {true, false}) {
+    match.hasCamera = camera;
+    const CanvasProjection table(match);
+    for (const Vector& location : locations) {
+      const Vector2 expected = simhost::ProjectOnCanvas(match, location);
+      SCOPED_TRACE(std::to_string(location.X) + (camera ? " camera" : " no camera"));
+      ExpectPoint(table.Project(location), expected.X, expected.Y);
+    }
+  }
+  match.hasCamera = true;
+  const CanvasProjection table(match);
+  ExpectPoint(table.Project({1000, 0, 0}), 11, 22);
+  ExpectPoint(table.Project({-0.0f, 5, 5}), 77, 88);
+  ExpectPoint(table.Project({2000, 0, 0}), 400, 300);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "ArrayWrapper.h"
+#include "CarState.h"
 #include "BallWrapper.h"
 #include "BoostWrapper.h"
 #include "CVarManagerWrapper.h"
@@ -133,7 +134,7 @@ TEST(Wrappers, CarGettersAndSettersReachTheMatch) {
 
   car.SetLocation(Vector{-1, -2, -3});
   car.SetVelocity(Vector{-4, -5, -6});
-  car.SetAngularVelocity(Vector{-7, -8, -9}, true);  // set as given whatever the flag
+  car.SetAngularVelocity(Vector{-7, -8, -9}, false);
   car.SetRotation(Rotator{-10, -11, -12});
   car.GetBoostComponent().SetBoostAmount(0.25f);
   EXPECT_EQ(sim.location.X, -1.0f);
@@ -144,6 +145,26 @@ TEST(Wrappers, CarGettersAndSettersReachTheMatch) {
 
   // Two wrappers of one car hold the same address.
   EXPECT_EQ(CarWrapper(Address(&sim)).memory_address, car.memory_address);
+}
+
+// A plugin that passed the wrong flag would add to a car's spin in a real
+// game: the simulated host must tell the two apart.
+TEST(Wrappers, AngularVelocityIsAddedOnlyWhenAsked) {
+  Match match;
+  SimCar& sim = match.AddCar("A");
+  sim.angularVelocity = Vector{1.5f, -0.0f, 16777216.0f};
+  CarWrapper car(Address(&sim));
+
+  car.SetAngularVelocity(Vector{0.25f, -0.0f, 1.0f}, true);
+  // Component by component, in 32-bit floats: 2^24 + 1 rounds back to 2^24.
+  EXPECT_TRUE(vantorel_test::SameBits(sim.angularVelocity, Vector{1.75f, -0.0f, 16777216.0f}));
+  car.SetAngularVelocity(Vector{-1.75f, 0.0f, -16777216.0f}, true);
+  EXPECT_TRUE(vantorel_test::SameBits(sim.angularVelocity, Vector{0.0f, 0.0f, 0.0f}));
+
+  car.SetAngularVelocity(Vector{-7.0f, -0.0f, 9.0f}, false);
+  EXPECT_TRUE(vantorel_test::SameBits(sim.angularVelocity, Vector{-7.0f, -0.0f, 9.0f}));
+  car.SetAngularVelocity(Vector{3.0f, 4.0f, 5.0f}, false);
+  EXPECT_TRUE(vantorel_test::SameBits(sim.angularVelocity, Vector{3.0f, 4.0f, 5.0f}));
 }
 
 TEST(Wrappers, CarWithoutPlayerInfoOrBoost) {
@@ -181,6 +202,10 @@ TEST(Wrappers, CarListWithNullEntries) {
   EXPECT_TRUE(cars.Get(2147483647).IsNull());
   EXPECT_EQ(match.FindCar("B"), &b);
   EXPECT_EQ(match.FindCar("C"), nullptr);
+  // A second car of one name: the first is still the one found.
+  SimCar& second = match.AddCar("A");
+  EXPECT_EQ(match.FindCar("A"), &a);
+  EXPECT_NE(&second, &a);
 }
 
 TEST(Wrappers, ServerGivesLocalCarAndBall) {

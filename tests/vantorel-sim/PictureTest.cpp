@@ -11,6 +11,7 @@
 #include <cairo.h>
 #endif
 
+#include "OutputFiles.h"
 #include "Paths.h"
 #include "RecordingListener.h"
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Paths.h"
+#include "TestPlugin.h"
 #include "simhost/Files.h"
 
 namespace vantorel_sim {
@@ -49,12 +50,16 @@ class ScriptPlayerTest : public ::testing::Test {
   ScriptPlayerTest() : transcript_(captured_.file()), host_(transcript_),
                        player_(host_, transcript_, vantorel_test::TempPath("no-such-module")) {}
 
-  ScriptPlayer::Result Play(const std::string& line) {
+  static Command ReadCommand(const std::string& line) {
     std::optional<Command> command;
     std::string message;
     EXPECT_TRUE(ReadLine(line, 1, &command, &message)) << line << ": " << message;
+    return command.value_or(Command());
+  }
+
+  ScriptPlayer::Result Play(const std::string& line) {
     message_.clear();
-    return command ? player_.Play(*command, &message_) : ScriptPlayer::Result::kFailed;
+    return player_.Play(ReadCommand(line), &message_);
   }
 
   void PlayAll(std::initializer_list<const char*> lines) {
@@ -137,20 +142,20 @@ TEST_F(ScriptPlayerTest, CameraAndBallKeepTheirFieldsAcrossNull) {
 TEST_F(ScriptPlayerTest, RefusesCarsThatAreOrAreNotThere) {
   PlayAll({"car Ava", "nullcar"});
   EXPECT_EQ(Play("car Ava team=1"), ScriptPlayer::Result::kBadLine);
-  EXPECT_NE(message_.find("'Ava' already"), std::string::npos) << message_;
+  EXPECT_NE(message_.find("\"Ava\" already"), std::string::npos) << message_;
   EXPECT_EQ(match().cars().size(), 2u);
   EXPECT_EQ(car(0).playerInfo.team, 0);
 
   for (const char* line : {"set Zed boost=1", "local Zed", "press Zed"}) {
     EXPECT_EQ(Play(line), ScriptPlayer::Result::kBadLine) << line;
-    EXPECT_NE(message_.find("no car named 'Zed'"), std::string::npos) << message_;
+    EXPECT_NE(message_.find("no car named \"Zed\""), std::string::npos) << message_;
   }
   EXPECT_EQ(captured_.Take(), "");  // the refused press printed nothing
 }
 
 TEST_F(ScriptPlayerTest, SetsRegisteredVariablesOnly) {
   EXPECT_EQ(Play("volume 3"), ScriptPlayer::Result::kBadLine);
-  EXPECT_NE(message_.find("'volume'"), std::string::npos) << message_;
+  EXPECT_NE(message_.find("\"volume\""), std::string::npos) << message_;
 
   simhost::Variable& volume =
       host_.console().Register("volume", "1", "Loudness", true, true, 0.0f, true, 10.0f, true);
@@ -166,6 +171,30 @@ TEST_F(ScriptPlayerTest, SetsRegisteredVariablesOnly) {
 
   PlayAll({"show cvars"});
   EXPECT_EQ(captured_.Take(), "[cvar] volume = 3\n");
+}
+
+// The reader cannot tell a variable from a mistyped command; the player can,
+// and says what is wrong with the line.
+TEST_F(ScriptPlayerTest, AVariableTakesExactlyOneValue) {
+  simhost::Variable& volume =
+      host_.console().Register("volume", "1", "Loudness", true, false, 0.0f, false, 0.0f, false);
+  EXPECT_EQ(Play("volume"), ScriptPlayer::Result::kBadLine);
+  EXPECT_EQ(message_, "console variable \"volume\" takes exactly one value; the line gives none");
+  EXPECT_EQ(Play("volume 2 3"), ScriptPlayer::Result::kBadLine);
+  EXPECT_EQ(message_, "console variable \"volume\" takes exactly one value; the line gives 2");
+  EXPECT_EQ(volume.value, "1");
+  EXPECT_EQ(Play("jump"), ScriptPlayer::Result::kBadLine);
+  EXPECT_EQ(message_, "unknown command or console variable \"jump\"");
+  EXPECT_EQ(captured_.Take(), "");
+}
+
+TEST_F(ScriptPlayerTest, EchoesNamesCutShort) {
+  const std::string name(60000, 'n');
+  EXPECT_EQ(Play("set " + name + " boost=1"), ScriptPlayer::Result::kBadLine);
+  EXPECT_LT(message_.size(), 200u);
+  EXPECT_NE(message_.find("(60000 bytes)"), std::string::npos) << message_;
+  EXPECT_EQ(Play(name + " 1"), ScriptPlayer::Result::kBadLine);
+  EXPECT_LT(message_.size(), 200u);
 }
 
 TEST_F(ScriptPlayerTest, PressNamesTheCarItRunsFor) {
@@ -190,6 +219,27 @@ TEST_F(ScriptPlayerTest, ShowsTheCarList) {
             "[car] 0 Ava team=3 loc=0.100000001,-2,1e+10 vel=1,2,3 angvel=0,0,-0.5 "
             "rot=-1,2,-3 boost=33.2999992\n"
             "[car] 1 null\n");
+}
+
+// A second onLoad would stack a second hook and drawable: one press would
+// swap twice.
+TEST_F(ScriptPlayerTest, RefusesToLoadALoadedPlugin) {
+  ScriptPlayer player(host_, transcript_, vantorel_test::TestPluginModule());
+  std::string message;
+  ASSERT_EQ(player.Play(ReadCommand("plugin load"), &message), ScriptPlayer::Result::kPlayed)
+      << message;
+  captured_.Take();
+  EXPECT_EQ(player.Play(ReadCommand("plugin load"), &message), ScriptPlayer::Result::kPlayed);
+  EXPECT_EQ(captured_.Take(), "[host] plugin load refused: the plugin is already loaded\n");
+  EXPECT_EQ(host_.hookCount(), 1u);
+  EXPECT_EQ(host_.drawableCount(), 1u);
+  EXPECT_EQ(static_cast<TestPlugin*>(host_.plugin())->loads, 1);
+
+  // Unloaded, it loads again.
+  player.Play(ReadCommand("plugin unload"), &message);
+  ASSERT_EQ(player.Play(ReadCommand("plugin load"), &message), ScriptPlayer::Result::kPlayed);
+  EXPECT_EQ(host_.hookCount(), 1u);
+  EXPECT_EQ(captured_.Take().find("[host]"), std::string::npos);
 }
 
 TEST_F(ScriptPlayerTest, ReportsAModuleThatWillNotLoad) {

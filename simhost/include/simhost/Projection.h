@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <unordered_map>
 
 #include "HostExport.h"
 #include "simhost/Match.h"
@@ -44,5 +46,33 @@ HOST_API Vector2 ProjectThroughCamera(const SimCamera& camera, Vector2 canvasSiz
 // (equal bits) and has one; otherwise through the match's camera, and
 // kOffCanvas when there is none. The caller holds the match's lock.
 HOST_API Vector2 ProjectOnCanvas(const Match& match, Vector location);
+
+// ProjectOnCanvas for many locations of one match as it stands: the cars'
+// screen points go into a table once, so that projecting every car of a
+// large match costs time in proportion to the cars, not to their square.
+// Copies what it needs; build it under the match's lock.
+class HOST_API CanvasProjection {
+ public:
+  explicit CanvasProjection(const Match& match);
+
+  // What ProjectOnCanvas(match, location) gave when this was built.
+  Vector2 Project(Vector location) const;
+
+ private:
+  // A location by its bits, as ProjectOnCanvas compares them.
+  struct Key {
+    std::uint32_t bits[3];
+    bool operator==(const Key& other) const;
+  };
+  struct KeyHash {
+    std::size_t operator()(const Key& key) const;
+  };
+  static Key KeyOf(Vector location);
+
+  std::unordered_map<Key, Vector2, KeyHash> fixed_;
+  bool hasCamera_;
+  SimCamera camera_;
+  Vector2 canvasSize_;
+};
 
 }  // namespace simhost
