@@ -52,6 +52,14 @@ bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// Waits for the exclusive lock on `fd`, through interrupting signals.
+bool LockExclusive(int fd) {
+  int locked;
+  while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+  }
+  return locked == 0;
+}
+
 }  // namespace
 
 bool FileLock::Acquire(const std::string& path, std::string* error) {
@@ -65,17 +73,16 @@ bool FileLock::Acquire(const std::string& path, std::string* error) {
         open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
     if (fd < 0) return fail(std::strerror(errno));
     struct stat held;
+    std::string problem;
     if (fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
-      close(fd);
-      return fail("not a regular file");
+      problem = "not a regular file";
+    } else if (!LockExclusive(fd)) {
+      // Only a file system without locks, or a kernel out of lock memory.
+      problem = std::strerror(errno);
     }
-    int locked;
-    while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
-    }
-    if (locked != 0) {
-      const int why = errno;
+    if (!problem.empty()) {
       close(fd);
-      return fail(std::strerror(why));
+      return fail(problem);
     }
     struct stat named;
     if (lstat(path.c_str(), &named) == 0 && SameFile(named, held)) {

@@ -8,6 +8,7 @@ const char* PluginModule() { return VANTOREL_PLUGIN_MODULE; }
 const char* TestPluginModule() { return VANTOREL_TEST_PLUGIN_MODULE; }
 const char* TestPluginV72Module() { return VANTOREL_TEST_PLUGIN_V72_MODULE; }
 const char* TestPluginNoExportsModule() { return VANTOREL_TEST_PLUGIN_NOEXPORTS_MODULE; }
+const char* TestPluginBreakableModule() { return VANTOREL_TEST_PLUGIN_BREAKABLE_MODULE; }
 const char* TempDir() { return VANTOREL_TEST_TEMP_DIR; }
 
 std::string TempPath(const std::string& leaf) {

@@ -11,11 +11,13 @@ namespace vantorel_test {
 
 // The plugin module, VantorelPlugin.
 const char* PluginModule();
-// The small plugin of TestPlugin.h, built three times: as it is, carrying
-// interface version 72, and without its exported record.
+// The small plugin of TestPlugin.h, built four times: as it is, carrying
+// interface version 72, without its exported record, and as the module a
+// test breaks.
 const char* TestPluginModule();
 const char* TestPluginV72Module();
 const char* TestPluginNoExportsModule();
+const char* TestPluginBreakableModule();
 
 // The folder every test program writes its files to, made when the build is
 // configured.

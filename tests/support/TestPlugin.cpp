@@ -1,5 +1,6 @@
-// Built three times: as a good module, with interface version 72
-// (TEST_PLUGIN_VERSION), and without its record (TEST_PLUGIN_NO_EXPORTS).
+// Built four times: as a good module, with interface version 72
+// (TEST_PLUGIN_VERSION), without its record (TEST_PLUGIN_NO_EXPORTS), and as
+// the module a test breaks (TEST_PLUGIN_BREAKABLE).
 
 #include "TestPlugin.h"
 
@@ -19,6 +20,12 @@ namespace {
 constexpr char kPickupEvent[] = "Function TAGame.PlayerController_TA.UsePickup";
 
 std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin> thePlugin;
+
+#ifdef TEST_PLUGIN_BREAKABLE
+TestPluginFault fault = TestPluginFault::kNone;
+// What getPlugin gives for kEmptyHolder.
+std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin> noPlugin;
+#endif
 
 }  // namespace
 
@@ -56,11 +63,22 @@ void TestPlugin::onUnload() {
 extern "C" {
 
 PLUGIN_API std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>* getPlugin() {
+#ifdef TEST_PLUGIN_BREAKABLE
+  if (fault == TestPluginFault::kNullHolder) return nullptr;
+  if (fault == TestPluginFault::kEmptyHolder) return &noPlugin;
+#endif
   if (!thePlugin) thePlugin = std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>(new TestPlugin());
   return &thePlugin;
 }
 
+#ifdef TEST_PLUGIN_BREAKABLE
+PLUGIN_API int testPluginDeletes = 0;
+#endif
+
 PLUGIN_API void deleteMe() {
+#ifdef TEST_PLUGIN_BREAKABLE
+  ++testPluginDeletes;
+#endif
   std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin> released = std::move(thePlugin);
 }
 
@@ -68,6 +86,14 @@ PLUGIN_API void deleteMe() {
 PLUGIN_API PluginInfo exports = {
     TEST_PLUGIN_VERSION, __FILE__, "TestPlugin", "Test Plugin", "1.0", 1, &getPlugin, &deleteMe,
 };
+#endif
+
+#ifdef TEST_PLUGIN_BREAKABLE
+PLUGIN_API void breakTestPlugin(TestPluginFault newFault) {
+  fault = newFault;
+  exports.getPlugin = fault == TestPluginFault::kNoGetPlugin ? nullptr : &getPlugin;
+  exports.deleteMe = fault == TestPluginFault::kNoDeleteMe ? nullptr : &deleteMe;
+}
 #endif
 
 }  // extern "C"

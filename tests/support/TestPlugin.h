@@ -35,3 +35,21 @@ class TestPlugin final : public BakkesMod::Plugin::BakkesModPlugin {
   std::shared_ptr<int> count;
   std::shared_ptr<float> weight;
 };
+
+// The build a test breaks at run time (TEST_PLUGIN_BREAKABLE), to see the
+// host refuse what a faulty module hands it. It exports, beside the good
+// module's record and functions, a BreakTestPluginFunction under
+// kBreakTestPluginSymbol, which makes the module misbehave as its fault says
+// from then on (kNone: as the good module), and the count of its deleteMe
+// calls, an int, under kTestPluginDeletesSymbol. The record's faults change
+// the record itself: a test breaks it only while no host holds the plugin.
+enum class TestPluginFault {
+  kNone,
+  kNullHolder,   // getPlugin gives a null pointer
+  kEmptyHolder,  // getPlugin gives a holder without a plugin
+  kNoGetPlugin,  // the record lacks getPlugin
+  kNoDeleteMe,   // the record lacks deleteMe
+};
+using BreakTestPluginFunction = void (*)(TestPluginFault fault);
+constexpr char kBreakTestPluginSymbol[] = "breakTestPlugin";
+constexpr char kTestPluginDeletesSymbol[] = "testPluginDeletes";

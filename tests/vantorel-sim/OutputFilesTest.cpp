@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -12,6 +14,7 @@
 #include <unistd.h>
 #endif
 
+#include "FileSizeLimit.h"
 #include "Paths.h"
 #include "TestFiles.h"
 #include "Transcript.h"
@@ -148,7 +151,47 @@ TEST_F(OutputFilesTest, PendingFileReplacesTheTargetOfALink) {
   EXPECT_EQ(ModeOf(a_), 0640u);
   EXPECT_EQ(Listing(), "a.cfg link sub ");
 }
+
+// A write that fails as the stream goes out to the disk: the old file stays
+// as it was and the temporary one goes.
+TEST_F(OutputFilesTest, PendingFileThatCannotBeWrittenOutKeepsTheTarget) {
+  {
+    PendingFile file;
+    std::string error;
+    ASSERT_TRUE(file.Create(a_, "the picture", &error)) << error;
+    vantorel_test::FileSizeLimit limit(1024);
+    ASSERT_TRUE(limit.held()) << std::strerror(errno);
+    const std::string buffered(2000, 'x');  // within the stream's buffer, past the limit
+    ASSERT_EQ(std::fwrite(buffered.data(), 1, buffered.size(), file.stream()), buffered.size());
+    EXPECT_FALSE(file.Close(&error));
+    EXPECT_EQ(error, "cannot write the picture " + a_ + ": " + std::strerror(EFBIG));
+  }
+  EXPECT_EQ(ReadFile(a_), "a\n");
+  EXPECT_EQ(Listing(), "a.cfg sub ");
+}
 #endif
+
+// A folder that took the target's place before the commit: the rename is
+// refused with the system's reason, the folder keeps what it holds, and the
+// new file goes.
+TEST_F(OutputFilesTest, PendingFileCommitLeavesAFolderInTheTargetsPlace) {
+  {
+    PendingFile file;
+    std::string error;
+    ASSERT_TRUE(file.Create(In("new.png"), "the picture", &error)) << error;
+    std::fputs("new\n", file.stream());
+    ASSERT_TRUE(file.Close(&error)) << error;
+    fs::create_directories(In("new.png/inside"));
+    EXPECT_FALSE(file.Commit(&error));
+    const std::string prefix = "cannot write the picture " + In("new.png") + ": ";
+    EXPECT_EQ(error.rfind(prefix, 0), 0u) << error;
+#ifndef _WIN32
+    EXPECT_EQ(error, prefix + std::strerror(EISDIR));
+#endif
+  }
+  EXPECT_TRUE(fs::is_directory(In("new.png/inside")));
+  EXPECT_EQ(Listing(), "a.cfg new.png sub ");
+}
 
 // A picture that cannot be painted stops the run before the configuration is
 // saved: nothing of the run is kept.

@@ -1,0 +1,281 @@
+// The file helpers where things go wrong: a write that fails, a folder that
+// vanished or stands where the file should be, links that loop or run long,
+// files of every other kind, and a lock file that cannot be taken. Each
+// failure is told with the system's reason, and the user's files stay as
+// they were, with nothing left beside them.
+
+#include "simhost/Files.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#ifndef _WIN32
+#  include <sys/socket.h>
+#  include <sys/stat.h>
+#  include <sys/sysmacros.h>
+#  include <sys/un.h>
+#  include <unistd.h>
+#endif
+
+#include "FileSizeLimit.h"
+#include "Paths.h"
+#include "TestFiles.h"
+#include "simhost/ConfigFile.h"
+
+namespace vantorel_test {
+namespace {
+
+namespace fs = std::filesystem;
+using simhost::ConfigFile;
+using simhost::ReadOutcome;
+
+#ifndef _WIN32
+// The message a failed call of the system gives for `code`, as the helpers
+// pass it on.
+std::string Reason(int code) { return std::strerror(code); }
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+#endif
+
+// A save whose folder is gone by the time it writes.
+TEST(FilesTest, ReplaceContentsInAVanishedFolderMakesNothing) {
+  const std::string folder = TempPath("gone");
+  fs::remove_all(folder);
+  std::string error;
+  EXPECT_FALSE(simhost::ReplaceContents(folder + "/settings.cfg", "a \"1\"\n", &error));
+  EXPECT_EQ(error.rfind("cannot create a file beside it: ", 0), 0u) << error;
+#ifndef _WIN32
+  EXPECT_EQ(error, "cannot create a file beside it: " + Reason(ENOENT));
+#endif
+  EXPECT_FALSE(Exists(folder));
+}
+
+// A folder that took the file's place after the checks: the rename is
+// refused, the folder keeps what it holds, the new file is removed.
+TEST(FilesTest, ReplaceContentsLeavesAFolderInThePlaceOfTheFile) {
+  const std::string target = TempPath("settings.cfg");
+  fs::remove_all(target);
+  fs::create_directories(target);
+  WriteFile(target + "/inside", "kept");
+  std::string error;
+  EXPECT_FALSE(simhost::ReplaceContents(target, "a \"1\"\n", &error));
+  EXPECT_FALSE(error.empty());
+#ifndef _WIN32
+  EXPECT_EQ(error, Reason(EISDIR));
+#endif
+  EXPECT_TRUE(fs::is_directory(target));
+  EXPECT_EQ(ReadFile(target + "/inside"), "kept");
+  EXPECT_TRUE(Leftovers(target).empty());
+}
+
+// A lock file that cannot be made or taken stops the save before anything
+// is read or written, and whatever stands at its path stays as it was.
+TEST(FilesTest, ALockThatCannotBeTakenStopsTheSave) {
+  const std::string target = TempPath("settings.cfg");
+  const std::string lock = target + ".lock";
+  WriteFile(target, "a \"1\"\n");
+  fs::remove_all(lock);
+  fs::create_directories(lock);
+  const auto setA = [](ConfigFile* file) { file->Set("a", "2"); };
+  std::string error;
+  EXPECT_FALSE(ConfigFile::Update(target, setA, &error));
+#ifdef _WIN32
+  // The lock is named after the file's final path, which Windows spells its
+  // own way.
+  EXPECT_EQ(error.rfind("cannot write configuration file " + target + ": ", 0), 0u) << error;
+  EXPECT_NE(error.find(".lock: "), std::string::npos) << error;
+#else
+  EXPECT_EQ(error, "cannot write configuration file " + target + ": " + lock + ": " +
+                       Reason(EISDIR));
+#endif
+  EXPECT_TRUE(fs::is_directory(lock));
+  EXPECT_EQ(ReadFile(target), "a \"1\"\n");
+  fs::remove(lock);
+  EXPECT_TRUE(Leftovers(target).empty());
+}
+
+#ifndef _WIN32
+
+// A lock path that is a link is never followed, so that a link planted
+// there cannot have a save create or lock a file elsewhere; a FIFO there is
+// refused at once rather than waited on.
+TEST(FilesTest, ALockIsNeitherFollowedNorWaitedOn) {
+  const std::string target = TempPath("settings.cfg");
+  const std::string lock = target + ".lock";
+  const std::string elsewhere = TempPath("elsewhere");
+  const auto setA = [](ConfigFile* file) { file->Set("a", "2"); };
+  for (const bool fifo : {false, true}) {
+    SCOPED_TRACE(fifo ? "FIFO" : "link");
+    WriteFile(target, "a \"1\"\n");
+    fs::remove(lock);
+    fs::remove(elsewhere);
+    if (fifo) {
+      ASSERT_EQ(mkfifo(lock.c_str(), 0644), 0) << Reason(errno);
+    } else {
+      fs::create_symlink(elsewhere, lock);
+    }
+    std::string error;
+    EXPECT_FALSE(ConfigFile::Update(target, setA, &error));
+    EXPECT_EQ(error, "cannot write configuration file " + target + ": " + lock + ": " +
+                         (fifo ? "not a regular file" : Reason(ELOOP)));
+    EXPECT_EQ(fs::symlink_status(lock).type(),
+              fifo ? fs::file_type::fifo : fs::file_type::symlink);
+    EXPECT_FALSE(Exists(elsewhere));
+    EXPECT_EQ(ReadFile(target), "a \"1\"\n");
+    fs::remove(lock);
+    EXPECT_TRUE(Leftovers(target).empty());
+  }
+}
+
+// A write that fails part of the way: the file keeps its old content and
+// the half-written new one is removed.
+TEST(FilesTest, AFailedWriteLeavesTheFileAsItWas) {
+  const std::string target = TempPath("settings.cfg");
+  WriteFile(target, "a \"1\"\n");
+  const std::string content(64 * 1024, 'x');
+  std::string error;
+  bool replaced = false;
+  {
+    FileSizeLimit limit(1024);
+    ASSERT_TRUE(limit.held()) << Reason(errno);
+    replaced = simhost::ReplaceContents(target, content, &error);
+  }
+  EXPECT_FALSE(replaced);
+  EXPECT_EQ(error.rfind(target + ".tmp.", 0), 0u) << error;
+  EXPECT_TRUE(EndsWith(error, ": " + Reason(EFBIG))) << error;
+  EXPECT_EQ(ReadFile(target), "a \"1\"\n");
+  EXPECT_TRUE(Leftovers(target).empty());
+}
+
+// A link loop has no file at its end: refused with the system's word for
+// it, and nothing is made.
+TEST(FilesTest, ALoopOfLinksIsRefused) {
+  const std::string first = TempPath("first.cfg");
+  const std::string second = TempPath("second.cfg");
+  fs::remove(first);
+  fs::remove(second);
+  fs::create_symlink(second, first);
+  fs::create_symlink(first, second);
+  std::string target;
+  std::string error;
+  EXPECT_FALSE(simhost::FollowLinks(first, &target, &error));
+  EXPECT_EQ(error, Reason(ELOOP));
+  EXPECT_FALSE(ConfigFile::CheckPath(first, &error));
+  EXPECT_EQ(error, "cannot use configuration file " + first + ": " + Reason(ELOOP));
+  EXPECT_FALSE(ConfigFile::Update(first, [](ConfigFile* file) { file->Set("a", "1"); }, &error));
+  EXPECT_TRUE(fs::is_symlink(first));
+  EXPECT_TRUE(fs::is_symlink(second));
+  EXPECT_TRUE(Leftovers(first).empty());
+  EXPECT_TRUE(Leftovers(second).empty());
+}
+
+// A link longer than the first buffer read for it is read whole: a save
+// through it writes the file it names, not one of a cut-off name.
+TEST(FilesTest, ALongLinkIsFollowedWhole) {
+  const std::string file = TempPath("long.cfg");
+  const std::string link = TempPath("link.cfg");
+  std::string pointsTo;
+  for (int i = 0; i < 200; ++i) pointsTo += "./";
+  pointsTo += fs::path(file).filename().string();
+  ASSERT_GT(pointsTo.size(), 256u);
+  fs::remove(file);
+  fs::remove(link);
+  fs::create_symlink(pointsTo, link);
+  std::string target;
+  std::string error;
+  ASSERT_TRUE(simhost::FollowLinks(link, &target, &error)) << error;
+  EXPECT_EQ(target, std::string(TempDir()) + "/" + pointsTo);
+  ASSERT_TRUE(ConfigFile::Update(link, [](ConfigFile* f) { f->Set("a", "1"); }, &error)) << error;
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadFile(file), "a \"1\"\n");
+}
+
+// What stands where a regular file is wanted is named in the refusal, and
+// is never opened.
+TEST(FilesTest, ReadingNamesWhatStandsThere) {
+  const std::string socketPath = TempPath("socket");
+  const std::string devicePath = TempPath("block");
+  fs::remove(socketPath);
+  fs::remove(devicePath);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (socketPath.size() >= sizeof address.sun_path) {
+    GTEST_SKIP() << "the path is too long for a socket: " << socketPath;
+  }
+  std::strcpy(address.sun_path, socketPath.c_str());
+  const int listening = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(listening, 0) << Reason(errno);
+  ASSERT_EQ(bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0)
+      << Reason(errno);
+  close(listening);
+  // A block device node, made only to be looked at (the first loop device's
+  // numbers); making one takes the right to make devices.
+  if (mknod(devicePath.c_str(), S_IFBLK | 0600, makedev(7, 0)) != 0) {
+    fs::remove(socketPath);
+    GTEST_SKIP() << "no block device node can be made here: " << Reason(errno);
+  }
+  for (const auto& [path, kind] : {std::pair{socketPath, "a socket"},
+                                   std::pair{devicePath, "a block device"}}) {
+    SCOPED_TRACE(path);
+    std::string text = "untouched";
+    std::string error;
+    EXPECT_EQ(simhost::ReadRegularFile(path, &text, &error), ReadOutcome::kFailed);
+    EXPECT_EQ(error, std::string(kind) + ", not a regular file");
+    EXPECT_FALSE(ConfigFile::CheckPath(path, &error));
+    EXPECT_EQ(error,
+              "cannot use configuration file " + path + ": " + kind + ", not a regular file");
+  }
+  fs::remove(socketPath);
+  fs::remove(devicePath);
+}
+
+// A path that goes through a file as if it were a folder names no file
+// that is missing: it is an error, not an empty configuration.
+TEST(FilesTest, APathThroughAFileIsAnError) {
+  const std::string file = TempPath("file.cfg");
+  WriteFile(file, "a \"1\"\n");
+  std::string text;
+  std::string error;
+  EXPECT_EQ(simhost::ReadRegularFile(file + "/inner.cfg", &text, &error), ReadOutcome::kFailed);
+  EXPECT_EQ(error, Reason(ENOTDIR));
+  ConfigFile config(text);
+  EXPECT_FALSE(ConfigFile::Load(file + "/inner.cfg", &config, &error));
+  EXPECT_EQ(error, "cannot read configuration file " + file + "/inner.cfg: " + Reason(ENOTDIR));
+}
+
+// A regular file the system will not open, even for the superuser: Linux's
+// write-only control files under /proc/sys are such.
+TEST(FilesTest, AFileThatWillNotOpenIsAnError) {
+  const std::string path = "/proc/sys/vm/drop_caches";
+  struct stat info {};
+  const bool refused =
+      stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), R_OK) != 0;
+  if (!refused) GTEST_SKIP() << path << " is not a regular file refused for reading here";
+  std::string text = "untouched";
+  std::string error;
+  EXPECT_EQ(simhost::ReadRegularFile(path, &text, &error), ReadOutcome::kFailed);
+  EXPECT_EQ(error, Reason(EACCES));
+}
+
+// A stream that fails to read says why.
+TEST(FilesTest, ReadAllGivesTheReadError) {
+  std::FILE* folder = simhost::OpenFile(TempDir(), "rb");
+  if (folder == nullptr) GTEST_SKIP() << "this system opens no folder as a stream";
+  std::string text = "untouched";
+  std::string error;
+  EXPECT_FALSE(simhost::ReadAll(folder, &text, &error));
+  std::fclose(folder);
+  EXPECT_EQ(error, Reason(EISDIR));
+  EXPECT_TRUE(text.empty());
+}
+
+#endif
+
+}  // namespace
+}  // namespace vantorel_test
