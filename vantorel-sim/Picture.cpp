@@ -1,6 +1,7 @@
 #include "Picture.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -57,10 +58,34 @@ bool CheckPictureSize(Vector2 canvas, std::string* error) {
 
 #ifndef VANTOREL_HAVE_CAIRO
 
+namespace {
+
+const char kNoCairo[] = "this build of vantorel-sim cannot write pictures (built without Cairo)";
+
+}  // namespace
+
 bool PicturesSupported() { return false; }
 
 bool PaintPicture(const Scene&, std::FILE*, std::string* reason) {
-  *reason = "this build of vantorel-sim cannot write pictures (built without Cairo)";
+  *reason = kNoCairo;
+  return false;
+}
+
+struct FramePainter::Image {};
+
+FramePainter::FramePainter(Vector2) {}
+
+FramePainter::~FramePainter() = default;
+
+bool FramePainter::Paint(const Scene&, std::string* reason) {
+  *reason = kNoCairo;
+  return false;
+}
+
+const std::uint32_t* FramePainter::Row(std::int32_t) const { return nullptr; }
+
+bool FramePainter::WritePng(std::FILE*, std::string* reason) const {
+  *reason = kNoCairo;
   return false;
 }
 
@@ -197,37 +222,70 @@ cairo_status_t WriteToFile(void* closure, const unsigned char* data, unsigned in
                                                        : CAIRO_STATUS_WRITE_ERROR;
 }
 
-}  // namespace
+// The painters alive: the font caches go with the last of them.
+std::atomic<int> livePainters{0};
 
-bool PicturesSupported() { return true; }
-
-bool PaintPicture(const Scene& scene, std::FILE* out, std::string* reason) {
-  if (!CheckPictureSize(scene.canvas, reason)) return false;
-  cairo_surface_t* surface =
-      cairo_image_surface_create(CAIRO_FORMAT_RGB24, scene.canvas.X, scene.canvas.Y);
-  cairo_t* cr = cairo_create(surface);
-  PaintScene(cr, scene);
-  cairo_status_t status = cairo_status(cr);
-  cairo_destroy(cr);
-  if (status == CAIRO_STATUS_SUCCESS) {
-    errno = 0;
-    status = cairo_surface_write_to_png_stream(surface, WriteToFile, out);
-    if (status == CAIRO_STATUS_WRITE_ERROR) {
-      *reason = errno != 0 ? std::strerror(errno) : "write failed";
-    } else if (status != CAIRO_STATUS_SUCCESS) {
-      *reason = cairo_status_to_string(status);
-    }
-  } else {
-    *reason = std::string("cannot paint it: ") + cairo_status_to_string(status);
-  }
-  cairo_surface_destroy(surface);
-  // The font caches would otherwise live until the process ends, and show
-  // up as leaks: a picture is painted once per run, so let them go.
+// The font caches would otherwise live until the process ends, and show up
+// as leaks. Safe only while no Cairo object lives, which holds once the last
+// painter is gone: the program paints nothing else.
+void ReleaseFontCaches() {
   cairo_debug_reset_static_data();
 #ifdef VANTOREL_HAVE_FONTCONFIG
   FcFini();
 #endif
+}
+
+}  // namespace
+
+struct FramePainter::Image {
+  cairo_surface_t* surface = nullptr;
+};
+
+FramePainter::FramePainter(Vector2 canvas) : image_(std::make_unique<Image>()) {
+  ++livePainters;
+  image_->surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, canvas.X, canvas.Y);
+}
+
+FramePainter::~FramePainter() {
+  cairo_surface_destroy(image_->surface);
+  if (--livePainters == 0) ReleaseFontCaches();
+}
+
+bool FramePainter::Paint(const Scene& scene, std::string* reason) {
+  cairo_t* cr = cairo_create(image_->surface);
+  PaintScene(cr, scene);
+  const cairo_status_t status = cairo_status(cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(image_->surface);
+  if (status == CAIRO_STATUS_SUCCESS) return true;
+  *reason = std::string("cannot paint it: ") + cairo_status_to_string(status);
+  return false;
+}
+
+const std::uint32_t* FramePainter::Row(std::int32_t y) const {
+  const unsigned char* data = cairo_image_surface_get_data(image_->surface);
+  const int stride = cairo_image_surface_get_stride(image_->surface);
+  return reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+}
+
+bool PicturesSupported() { return true; }
+
+bool FramePainter::WritePng(std::FILE* out, std::string* reason) const {
+  errno = 0;
+  const cairo_status_t status =
+      cairo_surface_write_to_png_stream(image_->surface, WriteToFile, out);
+  if (status == CAIRO_STATUS_WRITE_ERROR) {
+    *reason = errno != 0 ? std::strerror(errno) : "write failed";
+  } else if (status != CAIRO_STATUS_SUCCESS) {
+    *reason = cairo_status_to_string(status);
+  }
   return status == CAIRO_STATUS_SUCCESS;
+}
+
+bool PaintPicture(const Scene& scene, std::FILE* out, std::string* reason) {
+  if (!CheckPictureSize(scene.canvas, reason)) return false;
+  FramePainter painter(scene.canvas);
+  return painter.Paint(scene, reason) && painter.WritePng(out, reason);
 }
 
 #endif  // VANTOREL_HAVE_CAIRO
