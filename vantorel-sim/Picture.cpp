@@ -19,15 +19,6 @@
 
 namespace vantorel_sim {
 
-namespace {
-
-// Canvas sizes beyond these would need hundreds of megabytes of pixels. An
-// 8K frame (7680 x 4320) still fits.
-constexpr std::int64_t kMaxSide = 16384;
-constexpr std::int64_t kMaxPixels = std::int64_t{1} << 25;
-
-}  // namespace
-
 Scene CaptureScene(simhost::Host& host) {
   simhost::Match& match = host.match();
   std::lock_guard<std::mutex> guard(match.lock());
@@ -49,10 +40,13 @@ Scene CaptureScene(simhost::Host& host) {
 bool CheckPictureSize(Vector2 canvas, std::string* error) {
   const std::int64_t width = canvas.X;
   const std::int64_t height = canvas.Y;
-  if (width <= kMaxSide && height <= kMaxSide && width * height <= kMaxPixels) return true;
+  if (width <= kMaxPictureSide && height <= kMaxPictureSide &&
+      width * height <= kMaxPicturePixels) {
+    return true;
+  }
   *error = "a picture of a " + std::to_string(width) + " x " + std::to_string(height) +
-           " canvas is too large (at most " + std::to_string(kMaxSide) + " pixels a side and " +
-           std::to_string(kMaxPixels) + " pixels in all)";
+           " canvas is too large (at most " + std::to_string(kMaxPictureSide) +
+           " pixels a side and " + std::to_string(kMaxPicturePixels) + " pixels in all)";
   return false;
 }
 

@@ -34,6 +34,11 @@ Scene CaptureScene(simhost::Host& host);
 // Whether this build can paint pictures at all.
 bool PicturesSupported();
 
+// Canvas sizes beyond these would need hundreds of megabytes of pixels. An
+// 8K frame (7680 x 4320) still fits.
+constexpr std::int64_t kMaxPictureSide = 16384;
+constexpr std::int64_t kMaxPicturePixels = std::int64_t{1} << 25;
+
 // Whether a picture of a canvas this size may be painted; pictures are held
 // whole in memory, so a canvas of absurd size is refused up front.
 bool CheckPictureSize(Vector2 canvas, std::string* error);
