@@ -3,6 +3,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
@@ -66,6 +67,16 @@ using Tip = std::pair<std::int64_t, std::int64_t>;
 Vector Moved(Vector location, Vector velocity, float dt) {
   return Vector{location.X + velocity.X * dt, location.Y + velocity.Y * dt,
                 location.Z + velocity.Z * dt};
+}
+
+// Equal bits, or both NaN: of two NaNs a sum gives either, as the compiler
+// orders the operands, so a NaN stands for any NaN here.
+bool SameValue(float a, float b) {
+  return (std::isnan(a) && std::isnan(b)) || vantorel_test::SameBits(a, b);
+}
+
+bool SameLocation(const Vector& a, const Vector& b) {
+  return SameValue(a.X, b.X) && SameValue(a.Y, b.Y) && SameValue(a.Z, b.Z);
 }
 
 bool Contains(const Lines& lines, const std::string& line) {
@@ -476,9 +487,17 @@ class MatchRun {
     simhost::SimBall ball = match().ball;
     if (match().hasBall) ball.location = Moved(ball.location, ball.velocity, dt);
     match().Advance(dt);
-    const int wrong = FirstDifference(expected, TakeSnapshot());
+    Snapshot after = TakeSnapshot();
+    for (std::size_t i = 0; i < after.size(); ++i) {
+      if (!after[i] || !expected[i]) continue;
+      // The location as a value; everything else bit for bit, unmoved.
+      if (SameLocation(after[i]->location, expected[i]->location)) {
+        after[i]->location = expected[i]->location;
+      }
+    }
+    const int wrong = FirstDifference(expected, after);
     if (wrong >= 0) Fail("motion moved car " + std::to_string(wrong) + " wrongly");
-    if (!vantorel_test::SameBits(match().ball.location, ball.location) ||
+    if (!SameLocation(match().ball.location, ball.location) ||
         !vantorel_test::SameBits(match().ball.velocity, ball.velocity)) {
       Fail("motion moved the ball wrongly");
     }

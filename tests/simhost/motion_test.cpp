@@ -105,6 +105,20 @@ TEST(MotionTest, ChangesNothingButLocations) {
   EXPECT_TRUE(SameBits(match.ball.velocity, Vector{0.0f, 0.0f, -60.0f}));
 }
 
+// Not-a-number goes in, not-a-number comes out, from either side of the
+// sum; which NaN, when both sides are one, is the compiler's to choose.
+TEST(MotionTest, ANaNStaysANaN) {
+  Match match;
+  SimCar& car = match.AddCar("Ava");
+  car.location = Vector{FromBits(0x7fc00001), 1.0f, FromBits(0xffc00002)};
+  car.velocity = Vector{1.0f, FromBits(0x7fc00003), FromBits(0x7fc00004)};
+  match.Advance(kSixtieth);
+  EXPECT_TRUE(std::isnan(car.location.X));
+  EXPECT_TRUE(std::isnan(car.location.Y));
+  EXPECT_TRUE(std::isnan(car.location.Z));
+  EXPECT_TRUE(SameBits(car.velocity.X, 1.0f));
+}
+
 // A match without a ball keeps the one it had where it was: brought back,
 // it stands where it left.
 TEST(MotionTest, AMatchWithoutABallMovesNone) {
