@@ -108,6 +108,14 @@ bool AnimationsSupported(std::string* missing) {
   return false;
 }
 
+bool CheckAnimationsSupported(std::string* error) {
+  std::string missing;
+  AnimationsSupported(&missing);
+  *error = "this build cannot write animations (built without " + missing +
+           "): --animation refused";
+  return false;
+}
+
 struct AnimationWriter::Encoder {};
 
 AnimationWriter::~AnimationWriter() = default;
@@ -146,6 +154,8 @@ void CopyPixels(const FramePainter& painter, WebPPicture* picture) {
 }  // namespace
 
 bool AnimationsSupported(std::string*) { return true; }
+
+bool CheckAnimationsSupported(std::string*) { return true; }
 
 struct AnimationWriter::Encoder {
   explicit Encoder(Vector2 size) : canvas(size), painter(size) { WebPPictureInit(&picture); }

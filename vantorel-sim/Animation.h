@@ -30,6 +30,9 @@ constexpr std::int32_t kMaxAnimationSide = 16383;
 // Whether this build can write animations. When it cannot, `missing` (if
 // not null) names what it was built without: libwebp, or else Cairo.
 bool AnimationsSupported(std::string* missing = nullptr);
+// Refuses --animation in a build that cannot write animations: false, with
+// `error` saying why.
+bool CheckAnimationsSupported(std::string* error);
 
 // Whole-millisecond timestamps of consecutive frames of given lengths,
 // worked out from the running total so that rounding never adds up: in a

@@ -66,6 +66,10 @@ const char kUsageAfterGrammar[] =
     "Exit status: 0 when the script ran to its end; 2 for a bad script line\n"
     "(nothing runs); 1 for any other failure.\n";
 
+// What --help adds in a build that cannot write animations; %s names what
+// it was built without.
+const char kNoAnimations[] = "\nThis build has no %s: --animation is unavailable.\n";
+
 // What the command line asks for.
 struct ProgramOptions {
   std::string plugin;
@@ -339,9 +343,7 @@ int Main(int argc, char** argv) {
       std::fputs("\nThis build has no Cairo: --picture is unavailable.\n", stdout);
     }
     std::string missing;
-    if (!AnimationsSupported(&missing)) {
-      std::printf("\nThis build has no %s: --animation is unavailable.\n", missing.c_str());
-    }
+    if (!AnimationsSupported(&missing)) std::printf(kNoAnimations, missing.c_str());
     return 0;
   }
   if (options.plugin.empty()) {
@@ -357,11 +359,7 @@ int Main(int argc, char** argv) {
   if (!options.picture.empty() && !CheckOutput(options.picture, "the picture", &error)) {
     return Fail(error);
   }
-  std::string missing;
-  if (!options.animation.empty() && !AnimationsSupported(&missing)) {
-    return Fail("this build cannot write animations (built without " + missing +
-                "): --animation refused");
-  }
+  if (!options.animation.empty() && !CheckAnimationsSupported(&error)) return Fail(error);
   if (!options.animation.empty() &&
       !CheckOutput(options.animation, "the animation", &error)) {
     return Fail(error);

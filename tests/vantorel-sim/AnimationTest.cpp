@@ -439,6 +439,10 @@ TEST(AnimationWriterTest, WithoutLibwebpRefusesAnimations) {
   std::string missing;
   EXPECT_FALSE(AnimationsSupported(&missing));
   EXPECT_FALSE(missing.empty());
+  std::string refusal;
+  EXPECT_FALSE(CheckAnimationsSupported(&refusal));
+  EXPECT_EQ(refusal, "this build cannot write animations (built without " + missing +
+                         "): --animation refused");
   AnimationWriter writer(TempPath("never.webp"));
   Scene scene;
   scene.canvas = Vector2{10, 10};
