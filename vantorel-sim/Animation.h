@@ -105,7 +105,8 @@ class AnimationWriter {
 
   // Ends the animation and writes it, complete, into a temporary file
   // beside the target. False with `error` set when any frame or the
-  // writing failed, or no frame was added.
+  // writing failed, or no frame was added. Called once, after the last
+  // frame.
   bool Finish(std::string* error);
   // The file Finish wrote, to be renamed over the target.
   PendingFile& file() { return file_; }
