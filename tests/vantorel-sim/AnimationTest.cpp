@@ -43,6 +43,9 @@ TEST(FrameClockTest, FramesOfOneSixtiethStartAtWholeMillisecondsRoundedFromTheTo
   FrameClock clock;
   // k * 16.666667: 16.67 -> 17, 33.33 -> 33, 50.00 -> 50, ...
   EXPECT_EQ(Starts(clock, 1.0f / 60.0f, 7), (std::vector<long long>{0, 17, 33, 50, 67, 83, 100}));
+  // Halves round away from zero: 0.0625 is exact in binary, k * 62.5.
+  FrameClock halves;
+  EXPECT_EQ(Starts(halves, 0.0625f, 4), (std::vector<long long>{0, 63, 125, 188}));
 }
 
 // Durations rounded one by one would add up to 1200 * 17 = 20400 ms; from
@@ -51,12 +54,6 @@ TEST(FrameClockTest, RoundingDoesNotAddUp) {
   FrameClock clock;
   Starts(clock, 1.0f / 60.0f, 1200);
   EXPECT_EQ(clock.now(), 20000);
-}
-
-TEST(FrameClockTest, HalvesRoundAwayFromZero) {
-  FrameClock clock;
-  // 0.0625 is exact in binary: k * 62.5.
-  EXPECT_EQ(Starts(clock, 0.0625f, 4), (std::vector<long long>{0, 63, 125, 188}));
 }
 
 // A new length starts where the frames before it ended.
@@ -82,7 +79,6 @@ TEST(AnimationPlanTest, CanvasesWebPCanHold) {
   EXPECT_EQ(error,
             "an animation of a 16384 x 1 canvas is too large (at most 16383 pixels a side and "
             "33554432 pixels in all)");
-  EXPECT_FALSE(CheckAnimationCanvas(Vector2{1, 16384}, &error));
   EXPECT_FALSE(CheckAnimationCanvas(Vector2{8192, 8192}, &error));  // too many pixels
 }
 
@@ -97,48 +93,6 @@ TEST(AnimationPlanTest, FramesLastFromAMillisecondToAMinute) {
   EXPECT_EQ(error,
             "frame 7 would last 60.0099983 s (motion's dt), and an animation's frames last from "
             "1 ms to 60 s");
-}
-
-TEST(AnimationPlanTest, HoldsUpTo1200Frames) {
-  AnimationPlan plan;
-  for (int i = 0; i < 1200; ++i) plan.AddFrame(Vector2{960, 540}, 1.0f / 60.0f);
-  std::string error;
-  EXPECT_TRUE(plan.Check(Vector2{1, 1}, 1.0f / 60.0f, &error)) << error;
-  plan.AddFrame(Vector2{960, 540}, 1.0f / 60.0f);
-  EXPECT_FALSE(plan.Check(Vector2{1, 1}, 1.0f / 60.0f, &error));
-  EXPECT_EQ(error, "an animation holds at most 1200 frames, and this run draws 1201");
-  EXPECT_EQ(plan.frames(), 1201);
-}
-
-TEST(AnimationPlanTest, RefusesACanvasThatChangesSize) {
-  AnimationPlan plan;
-  plan.AddFrame(Vector2{960, 540}, 0.04f);
-  plan.AddFrame(Vector2{960, 540}, 0.04f);
-  plan.AddFrame(Vector2{640, 480}, 0.04f);
-  plan.AddFrame(Vector2{320, 240}, 0.04f);
-  std::string error;
-  EXPECT_FALSE(plan.Check(Vector2{960, 540}, 0.04f, &error));
-  EXPECT_EQ(error,
-            "an animation keeps one canvas size, and this run's changes: frame 1 is 960 x 540, "
-            "frame 3 is 640 x 480");
-}
-
-TEST(AnimationPlanTest, NamesTheFirstFrameOfALengthOutOfBounds) {
-  AnimationPlan plan;
-  plan.AddFrame(Vector2{960, 540}, 0.04f);
-  plan.AddFrame(Vector2{960, 540}, 0.0f);
-  plan.AddFrame(Vector2{960, 540}, -1.0f);
-  std::string error;
-  EXPECT_FALSE(plan.Check(Vector2{960, 540}, 0.04f, &error));
-  EXPECT_EQ(error.rfind("frame 2 would last 0 s", 0), 0u) << error;
-}
-
-TEST(AnimationPlanTest, RefusesACanvasTooLargeForWebP) {
-  AnimationPlan plan;
-  plan.AddFrame(Vector2{16384, 100}, 0.04f);
-  std::string error;
-  EXPECT_FALSE(plan.Check(Vector2{16384, 100}, 0.04f, &error));
-  EXPECT_NE(error.find("16384 x 100 canvas is too large"), std::string::npos) << error;
 }
 
 // Without a frame the animation is one frame of the match at the end,
@@ -254,28 +208,6 @@ class AnimationWriterTest : public ::testing::Test {
   std::string error_;
 };
 
-TEST_F(AnimationWriterTest, WritesEveryFrameExactlyAsPaintedWithItsTime) {
-  AnimationWriter writer(path_);
-  const float seconds[6] = {0.04f, 0.04f, 0.04f, 1.0f / 60.0f, 1.0f / 60.0f, 0.5f};
-  for (int k = 0; k < 6; ++k) writer.AddFrame(Moving(k), seconds[k]);
-  EXPECT_EQ(writer.frames(), 6);
-  ASSERT_TRUE(Write(writer)) << error_;
-
-  const Decoded decoded = Decode(path_);
-  ASSERT_TRUE(decoded.ok);
-  EXPECT_EQ(decoded.width, 120);
-  EXPECT_EQ(decoded.height, 80);
-  EXPECT_EQ(decoded.loops, 0);  // forever
-  ASSERT_EQ(decoded.frames.size(), 6u);
-  // Each frame ends where the next starts: 40, 80, 120, then 120 + 16.67,
-  // 120 + 33.33, then half a second more.
-  const int ends[6] = {40, 80, 120, 137, 153, 653};
-  for (int k = 0; k < 6; ++k) {
-    EXPECT_EQ(decoded.frames[k].endMs, ends[k]) << "frame " << k;
-    EXPECT_EQ(Differences(decoded.frames[k], Moving(k)), 0) << "frame " << k;
-  }
-}
-
 // WebP's encoder stores a frame that looks like the one before as a longer
 // frame: fewer frames, the same time.
 TEST_F(AnimationWriterTest, AFrameLikeTheOneBeforeLengthensIt) {
@@ -318,11 +250,6 @@ TEST_F(AnimationWriterTest, RefusesAFrameOfAnotherSizeAndKeepsTheFirstFailure) {
 }
 
 TEST_F(AnimationWriterTest, RefusesFramesOutOfBounds) {
-  AnimationWriter tooLong(path_);
-  tooLong.AddFrame(Moving(0), 61.0f);
-  EXPECT_FALSE(Write(tooLong));
-  EXPECT_NE(error_.find("frame 1 would last 61 s"), std::string::npos) << error_;
-
   AnimationWriter tooWide(path_);
   Scene wide = Moving(0);
   wide.canvas = Vector2{16384, 1};
@@ -422,6 +349,7 @@ TEST(AnimationScriptTest, TheMarkerIsInTheFramesTheTranscriptDrawsItIn) {
   ASSERT_TRUE(decoded.ok);
   EXPECT_EQ(decoded.width, 320);
   EXPECT_EQ(decoded.height, 180);
+  EXPECT_EQ(decoded.loops, 0);  // for ever
   ASSERT_EQ(decoded.frames.size(), 12u);
   const int ends[12] = {50, 100, 150, 200, 250, 300, 350, 400, 450, 470, 490, 510};
   for (std::size_t k = 0; k < 12; ++k) {

@@ -71,17 +71,6 @@ TEST(FramePainterTest, PaintsExactlyAsThePictureDoes) {
   EXPECT_EQ(Rgb(painter.Row(45)[35]), 0xFFFF00u);
 }
 
-TEST(FramePainterTest, EachPaintingReplacesTheLast) {
-  FramePainter painter(Vector2{160, 90});
-  std::string error;
-  ASSERT_TRUE(painter.Paint(TwoCars(0), &error)) << error;
-  const std::uint32_t ava = Rgb(painter.Row(30)[20]);
-  ASSERT_TRUE(painter.Paint(TwoCars(40), &error)) << error;
-  EXPECT_NE(Rgb(painter.Row(30)[20]), ava);  // Ava has gone
-  EXPECT_EQ(Rgb(painter.Row(30)[60]), ava);  // to here
-  ExpectSameAsPicture(painter, TwoCars(40));
-}
-
 #else
 
 TEST(FramePainterTest, WithoutCairoPaintsNothing) {
