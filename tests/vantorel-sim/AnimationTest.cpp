@@ -250,6 +250,11 @@ TEST_F(AnimationWriterTest, RefusesAFrameOfAnotherSizeAndKeepsTheFirstFailure) {
 }
 
 TEST_F(AnimationWriterTest, RefusesFramesOutOfBounds) {
+  AnimationWriter tooLong(path_);
+  tooLong.AddFrame(Moving(0), 61.0f);
+  EXPECT_FALSE(Write(tooLong));
+  EXPECT_NE(error_.find("frame 1 would last 61 s"), std::string::npos) << error_;
+
   AnimationWriter tooWide(path_);
   Scene wide = Moving(0);
   wide.canvas = Vector2{16384, 1};
