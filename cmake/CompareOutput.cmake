@@ -5,6 +5,8 @@
 #         [-DOUTPUT_MATCHES=<list of regexes>]
 #         [-DCONFIG=<file> -DCONFIG_SEED=<file> -DCONFIG_EXPECTED=<file>]
 #         [-DPICTURE=<file> -DPICTURE_WIDTH=<n> -DPICTURE_HEIGHT=<n>]
+#         [-DANIMATION=<file> -DANIMATION_WIDTH=<n> -DANIMATION_HEIGHT=<n>
+#          -DANIMATION_FRAMES=<n>]
 #         -P CompareOutput.cmake
 #
 # SIM is the command that starts vantorel-sim: its path, or for instance
@@ -20,6 +22,9 @@
 #   CONFIG_EXPECTED  CONFIG equals this file after the run
 #   PICTURE_WIDTH/HEIGHT  PICTURE is a PNG of that size; PICTURE_WIDTH 0:
 #                    no PICTURE was written
+#   ANIMATION_WIDTH/HEIGHT/FRAMES  ANIMATION is an animated WebP of that
+#                    canvas size holding that many frames; ANIMATION_WIDTH 0:
+#                    no ANIMATION was written
 
 if(NOT SIM)
   message(FATAL_ERROR "SIM not given")
@@ -85,6 +90,65 @@ function(png_size path width height)
   set(${height} ${h} PARENT_SCOPE)
 endfunction()
 
+# Reads a WebP's canvas size and counts its frames, walking the RIFF
+# chunks: VP8X holds the flags (0x02: animated) and the canvas size less
+# one, in 24-bit little-endian fields; each frame of an animation is an
+# ANMF chunk. libwebp stores an animation of one frame as a still image, a
+# lone VP8L chunk, whose header holds the size less one in two 14-bit
+# fields after its signature byte. Anything else gives -1 for all three.
+function(webp_animation path width height frames)
+  set(${width} -1 PARENT_SCOPE)
+  set(${height} -1 PARENT_SCOPE)
+  set(${frames} -1 PARENT_SCOPE)
+  file(READ "${path}" hex HEX)
+  string(LENGTH "${hex}" length)
+  if(length LESS 60)
+    return()
+  endif()
+  string(SUBSTRING "${hex}" 0 8 riff)
+  string(SUBSTRING "${hex}" 16 8 webp)
+  if(NOT riff STREQUAL "52494646" OR NOT webp STREQUAL "57454250")
+    return()
+  endif()
+  set(at 24)
+  set(w -1)
+  set(h -1)
+  set(count 0)
+  set(animated 0)
+  while(at LESS length)
+    string(SUBSTRING "${hex}" ${at} 8 id)
+    string(SUBSTRING "${hex}" ${at} 16 header)
+    string(REGEX REPLACE "^........(..)(..)(..)(..)$" "\\4\\3\\2\\1" size "${header}")
+    math(EXPR size "0x${size}")
+    if(id STREQUAL "56503858")  # VP8X
+      math(EXPR flags_at "${at} + 16")
+      string(SUBSTRING "${hex}" ${flags_at} 20 payload)
+      string(SUBSTRING "${payload}" 0 2 flags)
+      math(EXPR animated "0x${flags} & 2")
+      set(fields "^........(..)(..)(..)(..)(..)(..)$")
+      string(REGEX REPLACE "${fields}" "\\3\\2\\1;\\6\\5\\4" sides "${payload}")
+      list(GET sides 0 w)
+      list(GET sides 1 h)
+      math(EXPR w "0x${w} + 1")
+      math(EXPR h "0x${h} + 1")
+    elseif(id STREQUAL "414e4d46")  # ANMF
+      math(EXPR count "${count} + 1")
+    elseif(id STREQUAL "5650384c")  # VP8L: a still image
+      math(EXPR bits_at "${at} + 18")
+      string(SUBSTRING "${hex}" ${bits_at} 8 bits)
+      string(REGEX REPLACE "^(..)(..)(..)(..)$" "\\4\\3\\2\\1" bits "${bits}")
+      math(EXPR w "(0x${bits} & 0x3FFF) + 1")
+      math(EXPR h "((0x${bits} >> 14) & 0x3FFF) + 1")
+      set(count 1)
+    endif()
+    # The chunk's header, its payload, and a pad byte after an odd size.
+    math(EXPR at "${at} + 16 + 2 * (${size} + ${size} % 2)")
+  endwhile()
+  set(${width} ${w} PARENT_SCOPE)
+  set(${height} ${h} PARENT_SCOPE)
+  set(${frames} ${count} PARENT_SCOPE)
+endfunction()
+
 if(CONFIG)
   file(REMOVE "${CONFIG}")
   if(CONFIG_SEED)
@@ -93,6 +157,9 @@ if(CONFIG)
 endif()
 if(PICTURE)
   file(REMOVE "${PICTURE}")
+endif()
+if(ANIMATION)
+  file(REMOVE "${ANIMATION}")
 endif()
 
 set(input_option "")
@@ -156,6 +223,23 @@ if(DEFINED PICTURE_WIDTH)
     png_size("${PICTURE}" width height)
     if(NOT width EQUAL PICTURE_WIDTH OR NOT height EQUAL PICTURE_HEIGHT)
       fail("picture is ${width} x ${height}, expected ${PICTURE_WIDTH} x ${PICTURE_HEIGHT}")
+    endif()
+  endif()
+endif()
+
+if(DEFINED ANIMATION_WIDTH)
+  if(ANIMATION_WIDTH EQUAL 0)
+    if(EXISTS "${ANIMATION}")
+      fail("an animation was written although none should be")
+    endif()
+  elseif(NOT EXISTS "${ANIMATION}")
+    fail("no animation written at ${ANIMATION}")
+  else()
+    webp_animation("${ANIMATION}" width height frames)
+    if(NOT width EQUAL ANIMATION_WIDTH OR NOT height EQUAL ANIMATION_HEIGHT OR
+       NOT frames EQUAL ANIMATION_FRAMES)
+      fail("animation is ${width} x ${height} with ${frames} frames, expected "
+           "${ANIMATION_WIDTH} x ${ANIMATION_HEIGHT} with ${ANIMATION_FRAMES}")
     endif()
   endif()
 endif()

@@ -33,7 +33,10 @@ std::string PlayScript(const std::uint8_t* data, std::size_t size, const std::st
 //     the settings say, and changes no other car;
 //   - a frame changes nothing, logs at most one failure line, and draws
 //     nothing or one yellow colour call and three lines of a triangle whose
-//     tip lies on the canvas.
+//     tip lies on the canvas, over the car the next press would choose, and
+//     draws it whenever that tip lies on the canvas with the overlay on;
+//   - a frame with motion on (any dt) first moves every car and the ball by
+//     velocity * dt, bit for bit, and changes nothing else.
 std::string PlayMatch(const std::uint8_t* data, std::size_t size, const std::string& pluginPath);
 
 }  // namespace vantorel_fuzz

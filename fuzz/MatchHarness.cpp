@@ -3,11 +3,13 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
 #include <memory>
 #include <optional>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,6 +19,7 @@
 #include "RecordingListener.h"
 #include "VantorelPlugin.h"
 #include "simhost/Host.h"
+#include "simhost/Projection.h"
 
 namespace vantorel_fuzz {
 
@@ -55,6 +58,26 @@ int FirstDifference(const Snapshot& a, const Snapshot& b) {
 }
 
 bool SamePoint(Vector2 a, Vector2 b) { return a.X == b.X && a.Y == b.Y; }
+
+// A point of the canvas in 64 bits, where the marker's tip is worked out.
+using Tip = std::pair<std::int64_t, std::int64_t>;
+
+// One step of motion as the host must take it: two roundings, never fused
+// (the build passes -ffp-contract=off).
+Vector Moved(Vector location, Vector velocity, float dt) {
+  return Vector{location.X + velocity.X * dt, location.Y + velocity.Y * dt,
+                location.Z + velocity.Z * dt};
+}
+
+// Equal bits, or both NaN: of two NaNs a sum gives either, as the compiler
+// orders the operands, so a NaN stands for any NaN here.
+bool SameValue(float a, float b) {
+  return (std::isnan(a) && std::isnan(b)) || vantorel_test::SameBits(a, b);
+}
+
+bool SameLocation(const Vector& a, const Vector& b) {
+  return SameValue(a.X, b.X) && SameValue(a.Y, b.Y) && SameValue(a.Z, b.Z);
+}
 
 bool Contains(const Lines& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -173,10 +196,17 @@ class MatchRun {
     return snapshot;
   }
 
+  // The kinds of step, chosen by one byte. Motion came last and the others
+  // keep their numbers; a byte of an older input may now pick another kind
+  // (the byte is taken modulo the count), but every input still plays.
   void Step() {
-    const int action = in_.ConsumeIntegralInRange(0, 9);
-    if (action <= 2) {
-      Press();
+    // What the last step's frame marked holds only until the next step.
+    const std::optional<Vector2> marker = std::exchange(marker_, std::nullopt);
+    const int action = in_.ConsumeIntegralInRange(0, 10);
+    if (action == 10) {
+      MotionFrame();
+    } else if (action <= 2) {
+      Press(marker);
     } else if (action <= 5) {
       Frame();
     } else if (action == 6) {
@@ -299,13 +329,34 @@ class MatchRun {
     if (index() != indexBefore) Fail(std::string(why) + ", the index changed");
   }
 
-  void Press() {
+  // Where the overlay would put the marker's tip over each car of the list,
+  // as the list stands: the car's point on the canvas, twice the icon
+  // height up. A null entry gets a point off the canvas, where no tip is
+  // drawn.
+  std::vector<Tip> MarkerTips() {
+    std::vector<Tip> tips;
+    std::lock_guard<std::mutex> guard(match().lock());
+    const std::int64_t up = 2 * std::int64_t{*plugin_->renderIconHeight};
+    for (const auto& car : cars()) {
+      const Vector2 point =
+          car ? simhost::ProjectOnCanvas(match(), car->location) : simhost::kOffCanvas;
+      tips.emplace_back(point.X, point.Y - up);
+    }
+    return tips;
+  }
+
+  // `marker`: the tip of the marker the frame just before drew, when
+  // nothing has happened since. A press of the local player must then
+  // choose the car under it.
+  void Press(const std::optional<Vector2>& marker = std::nullopt) {
     ++step_;
     SimCar* presser = match().localCar;
     if (!cars().empty() && in_.ConsumeIntegralInRange(0, 3) == 0) presser = PickCar();
     const Snapshot before = TakeSnapshot();
     const std::int32_t indexBefore = index();
     const bool enabled = *plugin_->enabled;
+    const bool marked = marker && presser != nullptr && presser == match().localCar;
+    const std::vector<Tip> tips = marked ? MarkerTips() : std::vector<Tip>();
 
     recorder_.Clear();
     host_.Press(presser);
@@ -329,9 +380,20 @@ class MatchRun {
         Fail("a candidate outside the list of " + std::to_string(before.size()) +
              " without a failure");
       }
+      if (marked) Fail("the last frame marked a car, and the press found none");
       ExpectNothingChanged(before, indexBefore, "no candidate");
     } else {
       CheckSwap(presser, before);
+      if (marked) CheckMarkedChoice(*marker, tips);
+    }
+  }
+
+  // The marker stood over the car the press chose.
+  void CheckMarkedChoice(Vector2 marker, const std::vector<Tip>& tips) {
+    const auto chosen = static_cast<std::size_t>(index());
+    if (chosen >= tips.size() || tips[chosen] != Tip(marker.X, marker.Y)) {
+      Fail("the press chose car " + std::to_string(chosen) + ", not the car under the marker at " +
+           std::to_string(marker.X) + "," + std::to_string(marker.Y));
     }
   }
 
@@ -409,6 +471,37 @@ class MatchRun {
       Fail("the listener saw other drawing calls");
     }
     if (!host_.lastFrame().empty()) CheckMarker(host_.lastFrame());
+    if (host_.lastFrame().size() == 4) marker_ = host_.lastFrame()[1].end;
+  }
+
+  // A frame with motion on: first every car (null entries skipped) and then
+  // the ball, when there is one, move by velocity * dt, bit for bit, and
+  // nothing else changes; then it is a frame like any other.
+  void MotionFrame() {
+    ++step_;
+    const float dt = in_.ConsumeBool() ? 1.0f / 60.0f : ConsumeFloat(in_);
+    Snapshot expected = TakeSnapshot();
+    for (auto& car : expected) {
+      if (car) car->location = Moved(car->location, car->velocity, dt);
+    }
+    simhost::SimBall ball = match().ball;
+    if (match().hasBall) ball.location = Moved(ball.location, ball.velocity, dt);
+    match().Advance(dt);
+    Snapshot after = TakeSnapshot();
+    for (std::size_t i = 0; i < after.size(); ++i) {
+      if (!after[i] || !expected[i]) continue;
+      // The location as a value; everything else bit for bit, unmoved.
+      if (SameLocation(after[i]->location, expected[i]->location)) {
+        after[i]->location = expected[i]->location;
+      }
+    }
+    const int wrong = FirstDifference(expected, after);
+    if (wrong >= 0) Fail("motion moved car " + std::to_string(wrong) + " wrongly");
+    if (!SameLocation(match().ball.location, ball.location) ||
+        !vantorel_test::SameBits(match().ball.velocity, ball.velocity)) {
+      Fail("motion moved the ball wrongly");
+    }
+    Frame();
   }
 
   // One opaque yellow colour call and three lines of the setting's width,
@@ -451,6 +544,8 @@ class MatchRun {
   VantorelPlugin* plugin_ = nullptr;
   int step_ = 0;
   std::string failure_;
+  // The tip of the marker the last frame drew; see Step.
+  std::optional<Vector2> marker_;
 };
 
 }  // namespace

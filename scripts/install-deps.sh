@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake make g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcairo2-dev fonts-dejavu-core
+  libcairo2-dev libwebp-dev fonts-dejavu-core
   g++-mingw-w64-x86-64 wine64
   clang libclang-rt-14-dev
   valgrind gcovr

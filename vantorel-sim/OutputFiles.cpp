@@ -238,6 +238,11 @@ bool WritePicture(const Scene& scene, const std::string& path, std::string* erro
 
 bool SaveOutputs(simhost::Console& console, const std::string& configPath, const Scene* scene,
                  const std::string& picturePath, std::string* error) {
+  return SaveOutputs(console, configPath, scene, picturePath, nullptr, error);
+}
+
+bool SaveOutputs(simhost::Console& console, const std::string& configPath, const Scene* scene,
+                 const std::string& picturePath, PendingFile* animation, std::string* error) {
   PendingFile picture;
   if (scene != nullptr) {
     std::string reason;
@@ -249,7 +254,8 @@ bool SaveOutputs(simhost::Console& console, const std::string& configPath, const
     if (!picture.Close(error)) return false;
   }
   if (!configPath.empty() && !console.SaveConfig(configPath, error)) return false;
-  return scene == nullptr || picture.Commit(error);
+  return (scene == nullptr || picture.Commit(error)) &&
+         (animation == nullptr || animation->Commit(error));
 }
 
 }  // namespace vantorel_sim

@@ -67,9 +67,13 @@ bool WritePicture(const Scene& scene, const std::string& path, std::string* erro
 
 // The end of a run that played to its end: paints `scene` (when not null)
 // into a temporary file beside `picturePath`, then saves the console's
-// variables to `configPath` (when not empty), then renames the picture into
-// place. A failure before the configuration is saved leaves every file as it
-// was.
+// variables to `configPath` (when not empty), then renames the picture and
+// `animation` (when not null: a file written and closed already) into
+// place. A failure before the configuration is saved leaves every file as
+// it was.
+bool SaveOutputs(simhost::Console& console, const std::string& configPath, const Scene* scene,
+                 const std::string& picturePath, PendingFile* animation, std::string* error);
+// The same for a run without an animation.
 bool SaveOutputs(simhost::Console& console, const std::string& configPath, const Scene* scene,
                  const std::string& picturePath, std::string* error);
 

@@ -1,6 +1,7 @@
 #include "Picture.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -17,15 +18,6 @@
 #endif
 
 namespace vantorel_sim {
-
-namespace {
-
-// Canvas sizes beyond these would need hundreds of megabytes of pixels. An
-// 8K frame (7680 x 4320) still fits.
-constexpr std::int64_t kMaxSide = 16384;
-constexpr std::int64_t kMaxPixels = std::int64_t{1} << 25;
-
-}  // namespace
 
 Scene CaptureScene(simhost::Host& host) {
   simhost::Match& match = host.match();
@@ -48,19 +40,46 @@ Scene CaptureScene(simhost::Host& host) {
 bool CheckPictureSize(Vector2 canvas, std::string* error) {
   const std::int64_t width = canvas.X;
   const std::int64_t height = canvas.Y;
-  if (width <= kMaxSide && height <= kMaxSide && width * height <= kMaxPixels) return true;
+  if (width <= kMaxPictureSide && height <= kMaxPictureSide &&
+      width * height <= kMaxPicturePixels) {
+    return true;
+  }
   *error = "a picture of a " + std::to_string(width) + " x " + std::to_string(height) +
-           " canvas is too large (at most " + std::to_string(kMaxSide) + " pixels a side and " +
-           std::to_string(kMaxPixels) + " pixels in all)";
+           " canvas is too large (at most " + std::to_string(kMaxPictureSide) +
+           " pixels a side and " + std::to_string(kMaxPicturePixels) + " pixels in all)";
   return false;
 }
 
 #ifndef VANTOREL_HAVE_CAIRO
 
+namespace {
+
+const char kNoCairo[] = "this build of vantorel-sim cannot write pictures (built without Cairo)";
+
+}  // namespace
+
 bool PicturesSupported() { return false; }
 
 bool PaintPicture(const Scene&, std::FILE*, std::string* reason) {
-  *reason = "this build of vantorel-sim cannot write pictures (built without Cairo)";
+  *reason = kNoCairo;
+  return false;
+}
+
+struct FramePainter::Image {};
+
+FramePainter::FramePainter(Vector2) {}
+
+FramePainter::~FramePainter() = default;
+
+bool FramePainter::Paint(const Scene&, std::string* reason) {
+  *reason = kNoCairo;
+  return false;
+}
+
+const std::uint32_t* FramePainter::Row(std::int32_t) const { return nullptr; }
+
+bool FramePainter::WritePng(std::FILE*, std::string* reason) const {
+  *reason = kNoCairo;
   return false;
 }
 
@@ -197,37 +216,70 @@ cairo_status_t WriteToFile(void* closure, const unsigned char* data, unsigned in
                                                        : CAIRO_STATUS_WRITE_ERROR;
 }
 
-}  // namespace
+// The painters alive: the font caches go with the last of them.
+std::atomic<int> livePainters{0};
 
-bool PicturesSupported() { return true; }
-
-bool PaintPicture(const Scene& scene, std::FILE* out, std::string* reason) {
-  if (!CheckPictureSize(scene.canvas, reason)) return false;
-  cairo_surface_t* surface =
-      cairo_image_surface_create(CAIRO_FORMAT_RGB24, scene.canvas.X, scene.canvas.Y);
-  cairo_t* cr = cairo_create(surface);
-  PaintScene(cr, scene);
-  cairo_status_t status = cairo_status(cr);
-  cairo_destroy(cr);
-  if (status == CAIRO_STATUS_SUCCESS) {
-    errno = 0;
-    status = cairo_surface_write_to_png_stream(surface, WriteToFile, out);
-    if (status == CAIRO_STATUS_WRITE_ERROR) {
-      *reason = errno != 0 ? std::strerror(errno) : "write failed";
-    } else if (status != CAIRO_STATUS_SUCCESS) {
-      *reason = cairo_status_to_string(status);
-    }
-  } else {
-    *reason = std::string("cannot paint it: ") + cairo_status_to_string(status);
-  }
-  cairo_surface_destroy(surface);
-  // The font caches would otherwise live until the process ends, and show
-  // up as leaks: a picture is painted once per run, so let them go.
+// The font caches would otherwise live until the process ends, and show up
+// as leaks. Safe only while no Cairo object lives, which holds once the last
+// painter is gone: the program paints nothing else.
+void ReleaseFontCaches() {
   cairo_debug_reset_static_data();
 #ifdef VANTOREL_HAVE_FONTCONFIG
   FcFini();
 #endif
+}
+
+}  // namespace
+
+struct FramePainter::Image {
+  cairo_surface_t* surface = nullptr;
+};
+
+FramePainter::FramePainter(Vector2 canvas) : image_(std::make_unique<Image>()) {
+  ++livePainters;
+  image_->surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, canvas.X, canvas.Y);
+}
+
+FramePainter::~FramePainter() {
+  cairo_surface_destroy(image_->surface);
+  if (--livePainters == 0) ReleaseFontCaches();
+}
+
+bool FramePainter::Paint(const Scene& scene, std::string* reason) {
+  cairo_t* cr = cairo_create(image_->surface);
+  PaintScene(cr, scene);
+  const cairo_status_t status = cairo_status(cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(image_->surface);
+  if (status == CAIRO_STATUS_SUCCESS) return true;
+  *reason = std::string("cannot paint it: ") + cairo_status_to_string(status);
+  return false;
+}
+
+const std::uint32_t* FramePainter::Row(std::int32_t y) const {
+  const unsigned char* data = cairo_image_surface_get_data(image_->surface);
+  const int stride = cairo_image_surface_get_stride(image_->surface);
+  return reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+}
+
+bool PicturesSupported() { return true; }
+
+bool FramePainter::WritePng(std::FILE* out, std::string* reason) const {
+  errno = 0;
+  const cairo_status_t status =
+      cairo_surface_write_to_png_stream(image_->surface, WriteToFile, out);
+  if (status == CAIRO_STATUS_WRITE_ERROR) {
+    *reason = errno != 0 ? std::strerror(errno) : "write failed";
+  } else if (status != CAIRO_STATUS_SUCCESS) {
+    *reason = cairo_status_to_string(status);
+  }
   return status == CAIRO_STATUS_SUCCESS;
+}
+
+bool PaintPicture(const Scene& scene, std::FILE* out, std::string* reason) {
+  if (!CheckPictureSize(scene.canvas, reason)) return false;
+  FramePainter painter(scene.canvas);
+  return painter.Paint(scene, reason) && painter.WritePng(out, reason);
 }
 
 #endif  // VANTOREL_HAVE_CAIRO

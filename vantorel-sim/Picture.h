@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,11 @@ Scene CaptureScene(simhost::Host& host);
 // Whether this build can paint pictures at all.
 bool PicturesSupported();
 
+// Canvas sizes beyond these would need hundreds of megabytes of pixels. An
+// 8K frame (7680 x 4320) still fits.
+constexpr std::int64_t kMaxPictureSide = 16384;
+constexpr std::int64_t kMaxPicturePixels = std::int64_t{1} << 25;
+
 // Whether a picture of a canvas this size may be painted; pictures are held
 // whole in memory, so a canvas of absurd size is refused up front.
 bool CheckPictureSize(Vector2 canvas, std::string* error);
@@ -42,5 +48,32 @@ bool CheckPictureSize(Vector2 canvas, std::string* error);
 // failure `reason` says why (WritePicture and SaveOutputs in OutputFiles.h
 // put it into files).
 bool PaintPicture(const Scene& scene, std::FILE* out, std::string* reason);
+
+// Paints scenes of one canvas size, one after another, into one image it
+// holds in memory, exactly as PaintPicture paints them: the frames of an
+// animation. Owns the image; each Paint replaces the last painting. Cairo
+// and fontconfig keep caches of fonts while any painter lives, and let them
+// go with the last one.
+class FramePainter {
+ public:
+  // `canvas` must pass CheckPictureSize.
+  explicit FramePainter(Vector2 canvas);
+  ~FramePainter();
+  FramePainter(const FramePainter&) = delete;
+  FramePainter& operator=(const FramePainter&) = delete;
+
+  // Paints `scene`, which must be of the painter's canvas size. On failure
+  // `reason` says why; a build without Cairo always fails.
+  bool Paint(const Scene& scene, std::string* reason);
+  // Row `y` of the last painting: one 32-bit word per pixel, 0xXXRRGGBB,
+  // the top byte unused.
+  const std::uint32_t* Row(std::int32_t y) const;
+  // Writes the last painting as a PNG into `out`, which it leaves open.
+  bool WritePng(std::FILE* out, std::string* reason) const;
+
+ private:
+  struct Image;
+  std::unique_ptr<Image> image_;
+};
 
 }  // namespace vantorel_sim

@@ -34,6 +34,7 @@ void ApplyCarFields(const CarFields& fields, simhost::SimCar* car) {
 
 void ApplyViewFields(const ViewFields& fields, simhost::SimActor* actor) {
   if (fields.location) actor->location = *fields.location;
+  if (fields.velocity) actor->velocity = *fields.velocity;
   if (fields.rotation) actor->rotation = *fields.rotation;
 }
 
@@ -56,6 +57,9 @@ ScriptPlayer::Result ScriptPlayer::Play(const Command& command, std::string* mes
     case CommandKind::kVariable: return SetVariable(command, message);
     case CommandKind::kPress: return Press(command, message);
     case CommandKind::kFrame: DrawFrames(command.frames); break;
+    case CommandKind::kMotion:
+      motionStep_ = command.motionOn ? std::optional<float>(command.motionStep) : std::nullopt;
+      break;
     case CommandKind::kShowCars: ShowCars(); break;
     case CommandKind::kShowVariables: ShowVariables(); break;
     default: ChangeMatch(command); break;
@@ -166,8 +170,10 @@ ScriptPlayer::Result ScriptPlayer::Press(const Command& command, std::string* me
 
 void ScriptPlayer::DrawFrames(std::int32_t count) {
   for (std::int32_t i = 0; i < count; ++i) {
+    if (motionStep_) host_.match().Advance(*motionStep_);
     transcript_.Frame(++framesDrawn_);
     host_.Frame();
+    if (eachFrameObserver_) eachFrameObserver_(frameSeconds());
   }
   if (count > 0 && frameObserver_) frameObserver_();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "simhost/Host.h"
@@ -10,7 +11,8 @@
 namespace vantorel_sim {
 
 // Plays script commands, one at a time, on a simulated host and reports
-// them in the transcript. Checks what only the state of the match can tell:
+// them in the transcript. Keeps what the match model does not: whether
+// motion is on, and the count of frames drawn. Checks what only the state of the match can tell:
 // that a car name is new or known, that a console variable is registered
 // and given one value. A `plugin load` while the plugin is loaded is
 // refused with a [host] line, as a host does: a second onLoad would hook
@@ -34,8 +36,15 @@ class ScriptPlayer {
   // Called after each `frame` command that drew a frame, while the match
   // still looks as its last frame saw it.
   void SetFrameObserver(std::function<void()> observer) { frameObserver_ = std::move(observer); }
+  // Called after every drawn frame, with the time the frame stands for.
+  void SetEachFrameObserver(std::function<void(float seconds)> observer) {
+    eachFrameObserver_ = std::move(observer);
+  }
 
   long long framesDrawn() const { return framesDrawn_; }
+  // The time a frame drawn now stands for: motion's step while motion is
+  // on, else kFrameSeconds.
+  float frameSeconds() const { return motionStep_ ? *motionStep_ : kFrameSeconds; }
 
  private:
   Result AddCar(const Command& command, std::string* message);
@@ -57,7 +66,11 @@ class ScriptPlayer {
   Transcript& transcript_;
   std::string pluginPath_;
   std::function<void()> frameObserver_;
+  std::function<void(float)> eachFrameObserver_;
   long long framesDrawn_ = 0;
+  // While motion is on, each frame first moves the match by this many
+  // seconds.
+  std::optional<float> motionStep_;
 };
 
 }  // namespace vantorel_sim

@@ -270,7 +270,7 @@ bool ReadCar(const Words& words, Command* command, std::string* message) {
   return true;
 }
 
-// camera [loc=] [rot=] [fov=] / camera null, and ball [loc=] / ball null.
+// camera [loc=] [rot=] [fov=] / camera null, and ball [loc=] [vel=] / ball null.
 bool ReadView(const Words& words, Command* command, std::string* message) {
   const std::string& verb = words[0];
   if (words.size() == 2 && words[1] == "null") {
@@ -283,12 +283,12 @@ bool ReadView(const Words& words, Command* command, std::string* message) {
   bool hasValue = false;
   ViewFields& view = command->view;
   while (options.Next(&key, &value, &hasValue)) {
-    if (!hasValue || !(key == "loc" || (camera && (key == "rot" || key == "fov")))) {
-      return options.Unknown(key, message);
-    }
+    const bool known = key == "loc" || (camera ? key == "rot" || key == "fov" : key == "vel");
+    if (!hasValue || !known) return options.Unknown(key, message);
     if (!options.CheckNew(key, message)) return false;
     const std::string what = Shown(key + "=" + value);
     if (key == "loc" && !ReadVector(value, what, &view.location.emplace(), message)) return false;
+    if (key == "vel" && !ReadVector(value, what, &view.velocity.emplace(), message)) return false;
     if (key == "rot" && !ReadRotator(value, what, &view.rotation.emplace(), message)) return false;
     if (key == "fov") {
       if (!ReadFloat(value, what, &view.fieldOfView.emplace(), message)) return false;
@@ -394,6 +394,31 @@ bool ReadFrame(const Words& words, Command* command, std::string* message) {
   return true;
 }
 
+// motion on [dt=SECONDS] / motion off. A step that is not a finite float
+// would turn every location it touches into a NaN or an infinity.
+bool ReadMotion(const Words& words, Command* command, std::string* message) {
+  if (words.size() < 2 || (words[1] != "on" && words[1] != "off")) {
+    *message = "'motion' takes on or off";
+    return false;
+  }
+  command->motionOn = words[1] == "on";
+  if (!command->motionOn) return ExpectWords(words, 2, 2, message);
+  OptionWords options("motion on", words, 2);
+  std::string key, value;
+  bool hasValue = false;
+  while (options.Next(&key, &value, &hasValue)) {
+    if (!hasValue || key != "dt") return options.Unknown(key, message);
+    if (!options.CheckNew(key, message)) return false;
+    const std::string what = Shown(key + "=" + value);
+    if (!ReadFloat(value, what, &command->motionStep, message)) return false;
+    if (!std::isfinite(command->motionStep)) {
+      *message = "dt must be a finite number of seconds: " + what;
+      return false;
+    }
+  }
+  return true;
+}
+
 // NAME VALUE. Whether NAME is a variable, and so whether it was given the
 // one value it takes, only the player can tell.
 bool ReadVariable(const Words& words, Command* command, std::string* message) {
@@ -426,8 +451,8 @@ const CommandWord kCommandWords[] = {
      "the canvas size (default 1920 1080)"},
     {"camera", CommandKind::kCamera, ReadView,
      "camera [loc=X,Y,Z] [rot=P,Y,R] [fov=DEG] | camera null", "the camera"},
-    {"ball", CommandKind::kBall, ReadView, "ball [loc=X,Y,Z] | ball null",
-     "the ball (default at 0,0,93)"},
+    {"ball", CommandKind::kBall, ReadView, "ball [loc=X,Y,Z] [vel=X,Y,Z] | ball null",
+     "the ball (default at 0,0,93, at rest)"},
     {"car", CommandKind::kCar, ReadCar,
      "car NAME [team=N] [loc=X,Y,Z] [vel=X,Y,Z] [angvel=X,Y,Z] [rot=P,Y,R] [boost=F] "
      "[screen=X,Y] [local] [nopri] [noboost]",
@@ -446,6 +471,9 @@ const CommandWord kCommandWords[] = {
     {"press", CommandKind::kPress, ReadPress, "press [NAME]",
      "the pickup button, for NAME's controller (default: the local player's)"},
     {"frame", CommandKind::kFrame, ReadFrame, "frame [N]", "draw N frames (default 1)"},
+    {"motion", CommandKind::kMotion, ReadMotion, "motion on [dt=SECONDS] | motion off",
+     "while on, each frame first moves every car, then the ball, by its velocity times dt "
+     "(default 1/60 s); off at the start"},
     {"show", CommandKind::kShowCars, ReadShow, "show cars | show cvars",
      "print the car list, or every console variable"},
 };

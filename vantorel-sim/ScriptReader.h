@@ -29,11 +29,16 @@ enum class CommandKind {
   kVariable,
   kPress,
   kFrame,
+  kMotion,
   kShowCars,
   kShowVariables,
 };
 
 enum class ScriptGameMode { kHosted, kOnline, kNone };
+
+// How long a drawn frame stands for when motion is off, and motion's step
+// when `motion on` names none: 1/60 s as a 32-bit float.
+constexpr float kFrameSeconds = 1.0f / 60.0f;
 
 // The fields a `car` or `set` line gives. Fields the line leaves out are
 // empty, so that `set` changes only what it names.
@@ -51,9 +56,11 @@ struct CarFields {
   bool noBoostComponent = false;  // car ... noboost
 };
 
-// The fields a `camera` or `ball` line gives; the ball uses `location` only.
+// The fields a `camera` or `ball` line gives: the camera uses all but
+// `velocity`, the ball `location` and `velocity`.
 struct ViewFields {
   std::optional<Vector> location;
+  std::optional<Vector> velocity;
   std::optional<Rotator> rotation;
   std::optional<float> fieldOfView;
 };
@@ -76,6 +83,8 @@ struct Command {
   bool null = false;  // server null, camera null, ball null
   Vector2 canvas;
   std::int32_t frames = 1;
+  bool motionOn = false;             // motion on, or off
+  float motionStep = kFrameSeconds;  // motion on's dt, a finite float
   CarFields car;
   ViewFields view;
 };

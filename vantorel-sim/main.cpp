@@ -4,11 +4,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "Animation.h"
 #include "DemoScript.h"
 #include "OutputFiles.h"
 #include "Picture.h"
@@ -46,10 +48,15 @@ const char kUsageBeforeGrammar[] =
     "  --picture PATH   write a PNG of the last drawn frame, canvas size: cars\n"
     "                   and ball as the host marks them, the plugin's lines on\n"
     "                   top (without any frame: the match at the end)\n"
+    "  --animation PATH write every drawn frame, painted as --picture paints\n"
+    "                   it, as one lossless animated WebP, each frame lasting\n"
+    "                   motion's dt (1/60 s without motion); at most 1200\n"
+    "                   frames of one canvas size (without any frame: one\n"
+    "                   frame of the match at the end)\n"
     "  --help           show this text\n"
     "\n"
     "Each path serves one role: a file given twice, as script, plugin,\n"
-    "configuration or picture, is refused before anything runs.\n"
+    "configuration, picture or animation, is refused before anything runs.\n"
     "\n";
 const char kUsageAfterGrammar[] =
     "\n"
@@ -59,11 +66,16 @@ const char kUsageAfterGrammar[] =
     "Exit status: 0 when the script ran to its end; 2 for a bad script line\n"
     "(nothing runs); 1 for any other failure.\n";
 
+// What --help adds in a build that cannot write animations; %s names what
+// it was built without.
+const char kNoAnimations[] = "\nThis build has no %s: --animation is unavailable.\n";
+
 // What the command line asks for.
 struct ProgramOptions {
   std::string plugin;
   std::string config;
   std::string picture;
+  std::string animation;
   std::optional<std::string> script;  // none: the demo
   bool help = false;
 };
@@ -128,7 +140,8 @@ OptionValue TakePathOption(const std::vector<std::string>& args, std::size_t* i,
                            ProgramOptions* options, std::string* error) {
   for (auto [name, path] : {std::pair{"--plugin", &options->plugin},
                             std::pair{"--config", &options->config},
-                            std::pair{"--picture", &options->picture}}) {
+                            std::pair{"--picture", &options->picture},
+                            std::pair{"--animation", &options->animation}}) {
     OptionValue taken = TakeValue(args, i, name, path);
     if (taken == OptionValue::kTaken && path->empty()) taken = OptionValue::kMissingValue;
     if (taken == OptionValue::kMissingValue) *error = std::string(name) + " needs a path";
@@ -177,6 +190,7 @@ bool CheckRoles(const ProgramOptions& options, std::string* error) {
   roles.emplace_back("--plugin", options.plugin);
   if (!options.config.empty()) roles.emplace_back("--config", options.config);
   if (!options.picture.empty()) roles.emplace_back("--picture", options.picture);
+  if (!options.animation.empty()) roles.emplace_back("--animation", options.animation);
   for (std::size_t i = 0; i < roles.size(); ++i) {
     for (std::size_t j = i + 1; j < roles.size(); ++j) {
       if (!SameFile(roles[i].second, roles[j].second)) continue;
@@ -192,8 +206,12 @@ bool CheckRoles(const ProgramOptions& options, std::string* error) {
 // The outcome of playing a whole script.
 struct PlayOutcome {
   int exitCode = 0;  // 0: played to the end
+  // The canvas of the last drawn frame; without any frame, the canvas at
+  // the end.
   Vector2 pictureCanvas;
   std::optional<Scene> lastFrame;
+  long long frames = 0;
+  float frameSeconds = kFrameSeconds;  // what a frame drawn at the end would last
 };
 
 std::string ReadError(const ProgramOptions& options, const std::string& reason) {
@@ -202,15 +220,18 @@ std::string ReadError(const ProgramOptions& options, const std::string& reason) 
 }
 
 // Plays every command `reader` gives on `host`; stops at the first that is
-// not played.
+// not played. `eachFrame`, when set, is called after every drawn frame with
+// the time it stands for.
 PlayOutcome PlayAll(simhost::Host& host, Transcript& transcript, const ProgramOptions& options,
-                    const std::string& file, ScriptReader& reader, bool keepFrames) {
+                    const std::string& file, ScriptReader& reader, bool keepFrames,
+                    std::function<void(float)> eachFrame) {
   PlayOutcome outcome;
   ScriptPlayer player(host, transcript, options.plugin);
   player.SetFrameObserver([&] {
     outcome.pictureCanvas = host.match().canvasSize;
     if (keepFrames) outcome.lastFrame = CaptureScene(host);
   });
+  player.SetEachFrameObserver(std::move(eachFrame));
   Command command;
   for (;;) {
     const ScriptReader::Status status = reader.Next(&command);
@@ -235,26 +256,39 @@ PlayOutcome PlayAll(simhost::Host& host, Transcript& transcript, const ProgramOp
     }
   }
   if (player.framesDrawn() == 0) outcome.pictureCanvas = host.match().canvasSize;
+  outcome.frames = player.framesDrawn();
+  outcome.frameSeconds = player.frameSeconds();
   return outcome;
 }
 
 // A silent run on a scratch host as the script is read, so that a line
 // naming a car or variable that will not be there stops the script before
-// anything of it is shown, and the configuration file is not touched. Keeps
-// the script's text in `script` for the run that counts.
+// anything of it is shown, and the configuration file is not touched; and
+// so that a picture or an animation that could not be written is refused
+// before anything runs. Keeps the script's text in `script` for the run
+// that counts.
 int Rehearse(const ProgramOptions& options, const std::string& file, ScriptReader& reader,
              std::string* script) {
   Transcript silent(nullptr);
   PlayOutcome outcome;
+  AnimationPlan plan;
   reader.KeepText(script);
   {
     simhost::Host host(silent);
-    outcome = PlayAll(host, silent, options, file, reader, false);
+    std::function<void(float)> tally;
+    if (!options.animation.empty()) {
+      tally = [&](float seconds) { plan.AddFrame(host.match().canvasSize, seconds); };
+    }
+    outcome = PlayAll(host, silent, options, file, reader, false, std::move(tally));
   }
   if (outcome.exitCode != 0) return outcome.exitCode;
   std::string error;
   if (!options.picture.empty() && !CheckPictureSize(outcome.pictureCanvas, &error)) {
     return Fail(error);
+  }
+  if (!options.animation.empty() &&
+      !plan.Check(outcome.pictureCanvas, outcome.frameSeconds, &error)) {
+    return Fail("cannot write the animation " + options.animation + ": " + error);
   }
   return 0;
 }
@@ -267,18 +301,30 @@ int Perform(const ProgramOptions& options, const std::string& file, const std::s
     return Fail(error);
   }
   ScriptReader reader(script);
+  // The animation's frames are painted and encoded as they are drawn.
+  std::optional<AnimationWriter> animation;
+  std::function<void(float)> record;
+  if (!options.animation.empty()) {
+    animation.emplace(options.animation);
+    record = [&](float seconds) { animation->AddFrame(CaptureScene(host), seconds); };
+  }
   PlayOutcome outcome = PlayAll(host, transcript, options, file, reader,
-                                !options.picture.empty());
+                                !options.picture.empty(), std::move(record));
   if (outcome.exitCode != 0) return outcome.exitCode;
   // A transcript that could not be written is a failed run, which saves
   // nothing.
   if (std::fflush(stdout) != 0) return Fail("cannot write to standard output");
+  if (animation) {
+    // A run without a frame shows the match as it stands, as --picture does.
+    if (outcome.frames == 0) animation->AddFrame(CaptureScene(host), outcome.frameSeconds);
+    if (!animation->Finish(&error)) return Fail(error);
+  }
   std::optional<Scene> scene;
   if (!options.picture.empty()) {
     scene = outcome.lastFrame ? std::move(outcome.lastFrame) : CaptureScene(host);
   }
   if (!SaveOutputs(host.console(), options.config, scene ? &*scene : nullptr, options.picture,
-                   &error)) {
+                   animation ? &animation->file() : nullptr, &error)) {
     return Fail(error);
   }
   return 0;
@@ -296,6 +342,8 @@ int Main(int argc, char** argv) {
     if (!PicturesSupported()) {
       std::fputs("\nThis build has no Cairo: --picture is unavailable.\n", stdout);
     }
+    std::string missing;
+    if (!AnimationsSupported(&missing)) std::printf(kNoAnimations, missing.c_str());
     return 0;
   }
   if (options.plugin.empty()) {
@@ -309,6 +357,11 @@ int Main(int argc, char** argv) {
     return Fail("this build cannot write pictures (built without Cairo): --picture refused");
   }
   if (!options.picture.empty() && !CheckOutput(options.picture, "the picture", &error)) {
+    return Fail(error);
+  }
+  if (!options.animation.empty() && !CheckAnimationsSupported(&error)) return Fail(error);
+  if (!options.animation.empty() &&
+      !CheckOutput(options.animation, "the animation", &error)) {
     return Fail(error);
   }
   if (!options.config.empty() && !simhost::ConfigFile::CheckPath(options.config, &error)) {

@@ -23,6 +23,27 @@ SimCar& Match::AddCar(const std::string& owner) {
 
 void Match::AddNullCar() { cars_.push_back(nullptr); }
 
+namespace {
+
+// Two roundings, a product and then a sum: the build keeps the compiler from
+// fusing them (-ffp-contract=off), so that every platform moves a car to
+// the same bits.
+void Move(SimActor& actor, float dt) {
+  actor.location.X = actor.location.X + actor.velocity.X * dt;
+  actor.location.Y = actor.location.Y + actor.velocity.Y * dt;
+  actor.location.Z = actor.location.Z + actor.velocity.Z * dt;
+}
+
+}  // namespace
+
+void Match::Advance(float dt) {
+  std::lock_guard<std::mutex> guard(lock_);
+  for (const auto& car : cars_) {
+    if (car) Move(*car, dt);
+  }
+  if (hasBall) Move(ball, dt);
+}
+
 SimCar* Match::FindCar(const std::string& owner) {
   const auto found = firstByOwner_.find(owner);
   return found != firstByOwner_.end() ? found->second : nullptr;

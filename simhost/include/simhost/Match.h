@@ -93,6 +93,14 @@ class HOST_API Match {
   // The car list in order; null entries are null pointers.
   const std::vector<std::unique_ptr<SimCar>>& cars() const { return cars_; }
 
+  // One step of motion, `dt` seconds long, under the lock: each car's
+  // location (in list order, null entries skipped), then the ball's while
+  // the match has one, moves by its velocity times dt, in 32-bit floats,
+  // X then Y then Z, each `location + velocity * dt` rounded twice, never
+  // fused. Nothing else changes: velocities, rotations and boost stay, and
+  // a match without a ball keeps its ball where it was left.
+  void Advance(float dt);
+
   // The local player's car (may be null).
   SimCar* localCar = nullptr;
   // A controller driving the local car: the caller of a press without a name.
