@@ -3,18 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <string>
 
-#ifdef VANTOREL_HAVE_CAIRO
-#include <cairo.h>
-#endif
-
-#include "OutputFiles.h"
-#include "Paths.h"
 #include "Picture.h"
 #include "RecordingListener.h"
+
+#ifdef VANTOREL_HAVE_CAIRO
+#include "PngImage.h"
+#endif
 
 namespace vantorel_sim {
 namespace {
@@ -38,27 +34,23 @@ Scene TwoCars(std::int32_t shift) {
 
 std::uint32_t Rgb(std::uint32_t word) { return word & 0xFFFFFFu; }
 
-// Every pixel of the painter's image against the PNG --picture writes of
+// Every pixel of the painter's image against the PNG --picture paints of
 // the same scene.
 void ExpectSameAsPicture(const FramePainter& painter, const Scene& scene) {
-  const std::string path = vantorel_test::TempPath("picture.png");
+  std::string png;
   std::string error;
-  ASSERT_TRUE(WritePicture(scene, path, &error)) << error;
-  cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
-  ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
-  const unsigned char* data = cairo_image_surface_get_data(png);
-  const int stride = cairo_image_surface_get_stride(png);
+  ASSERT_TRUE(PaintPicture(scene, &png, &error)) << error;
+  const vantorel_test::PngImage image(png);
+  ASSERT_TRUE(image.ok());
+  ASSERT_EQ(image.width(), scene.canvas.X);
+  ASSERT_EQ(image.height(), scene.canvas.Y);
   int differing = 0;
   for (std::int32_t y = 0; y < scene.canvas.Y; ++y) {
     for (std::int32_t x = 0; x < scene.canvas.X; ++x) {
-      std::uint32_t word = 0;
-      std::memcpy(&word, data + y * stride + 4 * x, 4);
-      if (Rgb(word) != Rgb(painter.Row(y)[x])) ++differing;
+      if (Rgb(image.Word(x, y)) != Rgb(painter.Row(y)[x])) ++differing;
     }
   }
   EXPECT_EQ(differing, 0);
-  cairo_surface_destroy(png);
-  std::remove(path.c_str());
 }
 
 TEST(FramePainterTest, PaintsExactlyAsThePictureDoes) {
@@ -79,7 +71,8 @@ TEST(FramePainterTest, WithoutCairoPaintsNothing) {
   EXPECT_FALSE(painter.Paint(TwoCars(0), &error));
   EXPECT_NE(error.find("Cairo"), std::string::npos) << error;
   EXPECT_EQ(painter.Row(0), nullptr);
-  EXPECT_FALSE(painter.WritePng(stdout, &error));
+  std::string png;
+  EXPECT_FALSE(painter.WritePng(&png, &error));
 }
 
 #endif
