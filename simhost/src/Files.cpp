@@ -7,8 +7,6 @@
 #include <vector>
 
 #ifdef _WIN32
-#  include <io.h>
-
 #  include "SystemError.h"
 #else
 #  include <fcntl.h>
@@ -66,22 +64,6 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
   return _wfopen(Widen(path).c_str(), Widen(mode).c_str());
 }
 
-bool FlushToDisk(std::FILE* file) {
-  if (std::fflush(file) != 0) return false;
-  return _commit(_fileno(file)) == 0;
-}
-
-bool RenameReplacing(const std::string& from, const std::string& to, std::string* error) {
-  if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
-                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
-  }
-  if (error) *error = LastSystemError();
-  return false;
-}
-
-void RemoveFile(const std::string& path) { DeleteFileW(Widen(path).c_str()); }
-
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -114,6 +96,8 @@ HANDLE CreateTemporary(const std::string& target, std::string* name) {
   }
   return INVALID_HANDLE_VALUE;
 }
+
+void RemoveFile(const std::string& path) { DeleteFileW(Widen(path).c_str()); }
 
 bool WriteAll(HANDLE handle, const std::string& content) {
   std::size_t done = 0;
@@ -262,20 +246,6 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
   return std::fopen(path.c_str(), mode);
 }
 
-bool FlushToDisk(std::FILE* file) {
-  if (std::fflush(file) != 0) return false;
-  return fsync(fileno(file)) == 0;
-}
-
-bool RenameReplacing(const std::string& from, const std::string& to, std::string* error) {
-  // rename(2) replaces the target in one step.
-  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
-  if (error) *error = std::strerror(errno);
-  return false;
-}
-
-void RemoveFile(const std::string& path) { std::remove(path.c_str()); }
-
 namespace {
 
 // As many links as Linux follows in one path before it gives ELOOP.
@@ -330,6 +300,8 @@ int CreateTemporary(const std::string& target, mode_t mode, std::string* name) {
   }
   return -1;
 }
+
+void RemoveFile(const std::string& path) { unlink(path.c_str()); }
 
 bool WriteAll(int fd, const std::string& content) {
   std::size_t done = 0;

@@ -25,18 +25,6 @@ HOST_API std::FILE* OpenFile(const std::string& path, const char* mode);
 // the system's message, on a read error.
 HOST_API bool ReadAll(std::FILE* file, std::string* text, std::string* error);
 
-// Flushes `file` to the disk as far as the platform allows; false on failure.
-HOST_API bool FlushToDisk(std::FILE* file);
-
-// Renames `from` to `to`, replacing `to` in one step: `to` is either the old
-// file or the new one, never missing or half written. False, with `error`
-// set, on failure.
-HOST_API bool RenameReplacing(const std::string& from, const std::string& to,
-                              std::string* error);
-
-// Removes a file; failure is ignored.
-HOST_API void RemoveFile(const std::string& path);
-
 // The file `path` names once the symbolic links at its end are followed, one
 // to the next: `path` itself when it is no link, and for a link to nothing
 // the path it points to, which a write through the link creates. Windows
