@@ -1,16 +1,21 @@
+// Picture.h: scenes captured from the host, and painted, as a picture
+// (PaintPicture) or frame by frame for an animation (FramePainter).
+
 #include "Picture.h"
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 
-#include "RecordingListener.h"
-
 #ifdef VANTOREL_HAVE_CAIRO
-#include "PngImage.h"
+#include <cairo.h>
 #endif
+
+#include "RecordingListener.h"
 
 namespace vantorel_sim {
 namespace {
@@ -59,10 +64,72 @@ TEST(PictureTest, CapturesWhereTheCanvasPutsCarsAndBall) {
   EXPECT_FALSE(CaptureScene(host).hasBall);
 }
 
+// Two cars, the ball and a yellow line; `shift` moves some of them.
+Scene TwoCars(std::int32_t shift) {
+  Scene scene;
+  scene.canvas = Vector2{160, 90};
+  scene.cars.push_back(Scene::CarMark{Vector2{20 + shift, 30}, 0, "Ava"});
+  scene.cars.push_back(Scene::CarMark{Vector2{120, 60 - shift}, 1, "Dee"});
+  scene.hasBall = true;
+  scene.ball = Vector2{80, 45};
+  scene.drawing = {ColorCall(255, 255, 0, 255),
+                   LineCall(Vector2{10 + shift, 10}, Vector2{60, 80}, 3.0f)};
+  return scene;
+}
+
 #ifdef VANTOREL_HAVE_CAIRO
 
-using vantorel_test::Pixel;
-using vantorel_test::PngImage;
+struct Pixel {
+  int red, green, blue;
+};
+
+// A PNG read back with Cairo from its bytes, to check what was painted
+// pixel by pixel. Owns the image it decodes.
+class PngImage {
+ public:
+  explicit PngImage(const std::string& png) {
+    Reader reader{png, 0};
+    surface_ = cairo_image_surface_create_from_png_stream(Reader::Read, &reader);
+  }
+  ~PngImage() { cairo_surface_destroy(surface_); }
+  PngImage(const PngImage&) = delete;
+  PngImage& operator=(const PngImage&) = delete;
+
+  bool ok() const { return cairo_surface_status(surface_) == CAIRO_STATUS_SUCCESS; }
+  int width() const { return cairo_image_surface_get_width(surface_); }
+  int height() const { return cairo_image_surface_get_height(surface_); }
+
+  // The pixel at (x, y) as Cairo holds it: 0xXXRRGGBB.
+  std::uint32_t Word(int x, int y) const {
+    const unsigned char* row =
+        cairo_image_surface_get_data(surface_) + y * cairo_image_surface_get_stride(surface_);
+    std::uint32_t word = 0;
+    std::memcpy(&word, row + 4 * x, 4);
+    return word;
+  }
+  Pixel At(int x, int y) const {
+    const std::uint32_t word = Word(x, y);
+    return Pixel{static_cast<int>((word >> 16) & 0xFF), static_cast<int>((word >> 8) & 0xFF),
+                 static_cast<int>(word & 0xFF)};
+  }
+
+ private:
+  // Cairo asks for the bytes piece by piece, each piece whole.
+  struct Reader {
+    const std::string& png;
+    std::size_t done;
+
+    static cairo_status_t Read(void* closure, unsigned char* data, unsigned int length) {
+      Reader& reader = *static_cast<Reader*>(closure);
+      if (reader.png.size() - reader.done < length) return CAIRO_STATUS_READ_ERROR;
+      std::memcpy(data, reader.png.data() + reader.done, length);
+      reader.done += length;
+      return CAIRO_STATUS_SUCCESS;
+    }
+  };
+
+  cairo_surface_t* surface_ = nullptr;
+};
 
 TEST(PictureTest, PaintsMarksAndLinesWhereTheyWereDrawn) {
   Scene scene;
@@ -118,6 +185,37 @@ TEST(PictureTest, RefusesACanvasTooLargeToPaint) {
   EXPECT_NE(error.find("too large"), std::string::npos) << error;
 }
 
+std::uint32_t Rgb(std::uint32_t word) { return word & 0xFFFFFFu; }
+
+// Every pixel of the painter's image against the PNG --picture paints of
+// the same scene.
+void ExpectSameAsPicture(const FramePainter& painter, const Scene& scene) {
+  std::string png;
+  std::string error;
+  ASSERT_TRUE(PaintPicture(scene, &png, &error)) << error;
+  const PngImage image(png);
+  ASSERT_TRUE(image.ok());
+  ASSERT_EQ(image.width(), scene.canvas.X);
+  ASSERT_EQ(image.height(), scene.canvas.Y);
+  int differing = 0;
+  for (std::int32_t y = 0; y < scene.canvas.Y; ++y) {
+    for (std::int32_t x = 0; x < scene.canvas.X; ++x) {
+      if (Rgb(image.Word(x, y)) != Rgb(painter.Row(y)[x])) ++differing;
+    }
+  }
+  EXPECT_EQ(differing, 0);
+}
+
+TEST(FramePainterTest, PaintsExactlyAsThePictureDoes) {
+  const Scene scene = TwoCars(0);
+  FramePainter painter(scene.canvas);
+  std::string error;
+  ASSERT_TRUE(painter.Paint(scene, &error)) << error;
+  ExpectSameAsPicture(painter, scene);
+  // The yellow line crosses (35, 45): exactly opaque yellow there.
+  EXPECT_EQ(Rgb(painter.Row(45)[35]), 0xFFFF00u);
+}
+
 #else
 
 TEST(PictureTest, WithoutCairoRefusesPictures) {
@@ -128,6 +226,16 @@ TEST(PictureTest, WithoutCairoRefusesPictures) {
   std::string png;
   EXPECT_FALSE(PaintPicture(scene, &png, &error));
   EXPECT_NE(error.find("Cairo"), std::string::npos) << error;
+}
+
+TEST(FramePainterTest, WithoutCairoPaintsNothing) {
+  FramePainter painter(Vector2{160, 90});
+  std::string error;
+  EXPECT_FALSE(painter.Paint(TwoCars(0), &error));
+  EXPECT_NE(error.find("Cairo"), std::string::npos) << error;
+  EXPECT_EQ(painter.Row(0), nullptr);
+  std::string png;
+  EXPECT_FALSE(painter.WritePng(&png, &error));
 }
 
 #endif
