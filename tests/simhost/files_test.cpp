@@ -107,34 +107,27 @@ TEST(FilesTest, AFolderInThePlaceOfTheFileStaysAsItWas) {
   EXPECT_TRUE(Leftovers(target).empty());
 }
 
-// The new content is beside the file, not in its place, until the commit;
-// a second Prepare takes the place of the first.
+// The new content is beside the file, not in its place, until the commit.
+// A second Prepare takes the place of the first, and a replacement dropped
+// without its commit takes its new file with it.
 TEST(FilesTest, NothingIsReplacedBeforeTheCommit) {
   const std::string target = TempPath("settings.cfg");
   WriteFile(target, "a \"1\"\n");
-  simhost::FileReplacement replacement;
   std::string error;
-  ASSERT_TRUE(replacement.Prepare(Followed(target), "a \"2\"\n", &error)) << error;
+  {
+    simhost::FileReplacement dropped;
+    ASSERT_TRUE(dropped.Prepare(Followed(target), "a \"2\"\n", &error)) << error;
+    EXPECT_NE(Beside(target), "");
+  }
+  EXPECT_TRUE(Leftovers(target).empty());
+  simhost::FileReplacement replacement;
   ASSERT_TRUE(replacement.Prepare(Followed(target), "a \"3\"\n", &error)) << error;
+  ASSERT_TRUE(replacement.Prepare(Followed(target), "a \"4\"\n", &error)) << error;
   EXPECT_EQ(ReadFile(target), "a \"1\"\n");
   ASSERT_NE(Beside(target), "");
-  EXPECT_EQ(ReadFile(Beside(target)), "a \"3\"\n");
+  EXPECT_EQ(ReadFile(Beside(target)), "a \"4\"\n");
   ASSERT_TRUE(replacement.Commit(&error)) << error;
-  EXPECT_EQ(ReadFile(target), "a \"3\"\n");
-  EXPECT_TRUE(Leftovers(target).empty());
-}
-
-// A replacement dropped without its commit takes its new file with it.
-TEST(FilesTest, AReplacementNeverCommittedLeavesNothing) {
-  const std::string target = TempPath("settings.cfg");
-  WriteFile(target, "a \"1\"\n");
-  {
-    simhost::FileReplacement replacement;
-    std::string error;
-    ASSERT_TRUE(replacement.Prepare(Followed(target), "a \"2\"\n", &error)) << error;
-    EXPECT_EQ(Leftovers(target).size(), 1u);
-  }
-  EXPECT_EQ(ReadFile(target), "a \"1\"\n");
+  EXPECT_EQ(ReadFile(target), "a \"4\"\n");
   EXPECT_TRUE(Leftovers(target).empty());
 }
 
