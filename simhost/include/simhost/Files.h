@@ -66,12 +66,13 @@ class HOST_API FileReplacement {
   FileReplacement& operator=(const FileReplacement&) = delete;
 
   // Writes `content` beside `target` (a path FollowLinks gave, which may
-  // name no file yet), leaving `target` as it is. False, with `error` set,
-  // when it cannot; nothing is then left beside `target`.
+  // name no file yet), leaving `target` as it is. A file prepared before
+  // and not committed is removed first. False, with `error` set, when it
+  // cannot; nothing is then left beside `target`.
   bool Prepare(const std::string& target, const std::string& content, std::string* error);
-  // Puts the prepared file in the place of the target. False, with `error`
-  // set, when it cannot; the target is then as it was and the prepared
-  // file is gone.
+  // Puts the prepared file in the place of the target, once, after a
+  // Prepare that succeeded. False, with `error` set, when it cannot; the
+  // target is then as it was and the prepared file is gone.
   bool Commit(std::string* error);
 
  private:
