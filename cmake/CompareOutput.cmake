@@ -72,34 +72,32 @@ function(first_difference expected actual out)
   set(${out} "(they differ only in the last line break)" PARENT_SCOPE)
 endfunction()
 
-# Reads the width and height from a PNG file's header.
-function(png_size path width height)
+# Measures a picture: width and height, as a list, from the PNG header;
+# -1 for both when it is no PNG.
+function(measure_picture path out)
   file(READ "${path}" header LIMIT 24 HEX)
   string(SUBSTRING "${header}" 0 16 signature)
   string(SUBSTRING "${header}" 24 8 chunk)
   if(NOT signature STREQUAL "89504e470d0a1a0a" OR NOT chunk STREQUAL "49484452")
-    set(${width} -1 PARENT_SCOPE)
-    set(${height} -1 PARENT_SCOPE)
+    set(${out} "-1;-1" PARENT_SCOPE)
     return()
   endif()
   string(SUBSTRING "${header}" 32 8 w)
   string(SUBSTRING "${header}" 40 8 h)
   math(EXPR w "0x${w}")
   math(EXPR h "0x${h}")
-  set(${width} ${w} PARENT_SCOPE)
-  set(${height} ${h} PARENT_SCOPE)
+  set(${out} "${w};${h}" PARENT_SCOPE)
 endfunction()
 
-# Reads a WebP's canvas size and counts its frames, walking the RIFF
-# chunks: VP8X holds the flags (0x02: animated) and the canvas size less
-# one, in 24-bit little-endian fields; each frame of an animation is an
-# ANMF chunk. libwebp stores an animation of one frame as a still image, a
-# lone VP8L chunk, whose header holds the size less one in two 14-bit
-# fields after its signature byte. Anything else gives -1 for all three.
-function(webp_animation path width height frames)
-  set(${width} -1 PARENT_SCOPE)
-  set(${height} -1 PARENT_SCOPE)
-  set(${frames} -1 PARENT_SCOPE)
+# Measures an animation: canvas width, height and frames, as a list, walking
+# the WebP's RIFF chunks: VP8X holds the flags (0x02: animated) and the
+# canvas size less one, in 24-bit little-endian fields; each frame of an
+# animation is an ANMF chunk. libwebp stores an animation of one frame as a
+# still image, a lone VP8L chunk, whose header holds the size less one in
+# two 14-bit fields after its signature byte. Anything else gives -1 for
+# all three.
+function(measure_animation path out)
+  set(${out} "-1;-1;-1" PARENT_SCOPE)
   file(READ "${path}" hex HEX)
   string(LENGTH "${hex}" length)
   if(length LESS 60)
@@ -144,9 +142,29 @@ function(webp_animation path width height frames)
     # The chunk's header, its payload, and a pad byte after an odd size.
     math(EXPR at "${at} + 16 + 2 * (${size} + ${size} % 2)")
   endwhile()
-  set(${width} ${w} PARENT_SCOPE)
-  set(${height} ${h} PARENT_SCOPE)
-  set(${frames} ${count} PARENT_SCOPE)
+  set(${out} "${w};${h};${count}" PARENT_SCOPE)
+endfunction()
+
+# Checks the file a run wrote as its `kind` (picture, animation) at `path`:
+# `expected` lists what measure_<kind> gives for it; a first item of 0 means
+# no file may be there at all.
+function(check_written kind path expected)
+  list(GET expected 0 width)
+  if(width EQUAL 0)
+    if(EXISTS "${path}")
+      fail("${kind} written although none should be")
+    endif()
+  elseif(NOT EXISTS "${path}")
+    fail("no ${kind} written at ${path}")
+  else()
+    cmake_language(CALL measure_${kind} "${path}" measured)
+    if(NOT measured STREQUAL expected)
+      string(REPLACE ";" " x " measured "${measured}")
+      string(REPLACE ";" " x " expected "${expected}")
+      fail("${kind} measures ${measured}, expected ${expected}")
+    endif()
+  endif()
+  set(failures "${failures}" PARENT_SCOPE)
 endfunction()
 
 if(CONFIG)
@@ -213,35 +231,11 @@ if(CONFIG_EXPECTED)
   endif()
 endif()
 if(DEFINED PICTURE_WIDTH)
-  if(PICTURE_WIDTH EQUAL 0)
-    if(EXISTS "${PICTURE}")
-      fail("a picture was written although none should be")
-    endif()
-  elseif(NOT EXISTS "${PICTURE}")
-    fail("no picture written at ${PICTURE}")
-  else()
-    png_size("${PICTURE}" width height)
-    if(NOT width EQUAL PICTURE_WIDTH OR NOT height EQUAL PICTURE_HEIGHT)
-      fail("picture is ${width} x ${height}, expected ${PICTURE_WIDTH} x ${PICTURE_HEIGHT}")
-    endif()
-  endif()
+  check_written(picture "${PICTURE}" "${PICTURE_WIDTH};${PICTURE_HEIGHT}")
 endif()
-
 if(DEFINED ANIMATION_WIDTH)
-  if(ANIMATION_WIDTH EQUAL 0)
-    if(EXISTS "${ANIMATION}")
-      fail("an animation was written although none should be")
-    endif()
-  elseif(NOT EXISTS "${ANIMATION}")
-    fail("no animation written at ${ANIMATION}")
-  else()
-    webp_animation("${ANIMATION}" width height frames)
-    if(NOT width EQUAL ANIMATION_WIDTH OR NOT height EQUAL ANIMATION_HEIGHT OR
-       NOT frames EQUAL ANIMATION_FRAMES)
-      fail("animation is ${width} x ${height} with ${frames} frames, expected "
-           "${ANIMATION_WIDTH} x ${ANIMATION_HEIGHT} with ${ANIMATION_FRAMES}")
-    endif()
-  endif()
+  check_written(animation "${ANIMATION}"
+    "${ANIMATION_WIDTH};${ANIMATION_HEIGHT};${ANIMATION_FRAMES}")
 endif()
 
 if(failures)

@@ -1,9 +1,7 @@
 #include "Animation.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstddef>
-#include <cstring>
 #include <utility>
 
 #include "simhost/Format.h"
@@ -126,7 +124,7 @@ void AnimationWriter::AddFrame(const Scene&, float) {
   Fail("this build cannot write animations (built without " + missing + ")");
 }
 
-bool AnimationWriter::Finish(std::string* error) {
+bool AnimationWriter::Finish(std::string*, std::string* error) {
   AddFrame(Scene(), 0.0f);
   *error = error_;
   return false;
@@ -227,7 +225,7 @@ void AnimationWriter::AddFrame(const Scene& scene, float seconds) {
   ++frames_;
 }
 
-bool AnimationWriter::Finish(std::string* error) {
+bool AnimationWriter::Finish(std::string* webp, std::string* error) {
   if (frames_ == 0) Fail("no frame to write");
   WebPData data;
   WebPDataInit(&data);
@@ -241,18 +239,14 @@ bool AnimationWriter::Finish(std::string* error) {
   }
   // The painter goes with the encoder, and Cairo's font caches with it.
   encoder_.reset();
-  bool written = false;
-  if (error_.empty() && file_.Create(path_, "the animation", error)) {
-    errno = 0;
-    if (std::fwrite(data.bytes, 1, data.size, file_.stream()) != data.size) {
-      Fail(errno != 0 ? std::strerror(errno) : "write failed");
-    } else {
-      written = file_.Close(error);
-    }
+  const bool made = error_.empty();
+  if (made) {
+    webp->assign(reinterpret_cast<const char*>(data.bytes), data.size);
+  } else {
+    *error = error_;
   }
   WebPDataClear(&data);
-  if (!error_.empty()) *error = error_;
-  return written;
+  return made;
 }
 
 #endif  // VANTOREL_ANIMATIONS

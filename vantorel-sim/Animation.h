@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 
-#include "OutputFiles.h"
 #include "Picture.h"
 #include "Vector.h"
 
@@ -83,14 +82,14 @@ bool CheckAnimationCanvas(Vector2 canvas, std::string* error);
 // says why.
 bool CheckFrameLength(long long number, float seconds, std::string* error);
 
-// Writes the animation of one run. Frames are painted and encoded one at a
+// Makes the animation of one run. Frames are painted and encoded one at a
 // time as they come, so that no more than one frame's pixels are held;
-// Finish assembles the file and writes it as a PendingFile beside its
-// target, which the caller renames into place once the configuration is
-// saved. Owns its encoder, painter and file.
+// Finish assembles the whole file in memory, for SaveOutputs
+// (OutputFiles.h) to write once the run has played to its end. Owns its
+// encoder and painter.
 class AnimationWriter {
  public:
-  // `path` as the user gave it, for the file and for messages.
+  // `path` as the user gave it, for messages.
   explicit AnimationWriter(std::string path);
   ~AnimationWriter();
   AnimationWriter(const AnimationWriter&) = delete;
@@ -103,13 +102,10 @@ class AnimationWriter {
   void AddFrame(const Scene& scene, float seconds);
   long long frames() const { return frames_; }
 
-  // Ends the animation and writes it, complete, into a temporary file
-  // beside the target. False with `error` set when any frame or the
-  // writing failed, or no frame was added. Called once, after the last
-  // frame.
-  bool Finish(std::string* error);
-  // The file Finish wrote, to be renamed over the target.
-  PendingFile& file() { return file_; }
+  // Ends the animation: the whole WebP file in `webp`. False with `error`
+  // set when any frame failed, or no frame was added. Called once, after
+  // the last frame.
+  bool Finish(std::string* webp, std::string* error);
 
  private:
   bool Start(Vector2 canvas);  // with the first frame
@@ -121,7 +117,6 @@ class AnimationWriter {
   FrameClock clock_;
   long long frames_ = 0;
   std::string error_;  // the first failure, as a whole message
-  PendingFile file_;
 };
 
 }  // namespace vantorel_sim

@@ -1,9 +1,6 @@
 #include "OutputFiles.h"
 
-#include <atomic>
-#include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -11,16 +8,10 @@
 
 #ifdef _WIN32
 #include <windows.h>
-// After windows.h, which they need.
-#include <fcntl.h>
-#include <io.h>
-#include <process.h>
-#include <sys/stat.h>
+// After windows.h, which it needs.
 #include <wchar.h>
 #else
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace vantorel_sim {
@@ -29,22 +20,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// As many links as Linux follows before it gives up on a loop.
-constexpr int kMostLinks = 40;
-
-fs::path ToPath(const std::string& utf8) { return fs::u8path(utf8); }
-
-std::string FromPath(const fs::path& path) { return path.u8string(); }
-
-fs::path FollowLinksOf(fs::path path) {
-  for (int i = 0; i < kMostLinks; ++i) {
-    std::error_code error;
-    if (!fs::is_symlink(fs::symlink_status(path, error))) break;
-    const fs::path target = fs::read_symlink(path, error);
-    if (error) break;
-    path = target.is_absolute() ? target : path.parent_path() / target;
-  }
-  return path;
+// `path` with the links at its end followed; as given when they cannot be
+// (a loop), which CheckOutput refuses anyway.
+fs::path Followed(const std::string& path) {
+  std::string target;
+  std::string ignored;
+  return fs::u8path(simhost::FollowLinks(path, &target, &ignored) ? target : path);
 }
 
 // The absolute path of a file that may not exist, with "." and ".." and the
@@ -88,20 +69,6 @@ bool SamePath(const fs::path& a, const fs::path& b) {
   return _wcsicmp(a.c_str(), b.c_str()) == 0;
 }
 
-int ProcessId() { return _getpid(); }
-
-int CreateNew(const std::string& path) {
-  return _wopen(simhost::Widen(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
-                _S_IREAD | _S_IWRITE);
-}
-
-std::FILE* StreamOf(int descriptor) { return _fdopen(descriptor, "wb"); }
-
-void CloseDescriptor(int descriptor) { _close(descriptor); }
-
-// Windows keeps no Unix permission bits worth copying.
-void CopyPermissions(int, const std::string&) {}
-
 #else
 
 bool IdentityOf(const fs::path& path, FileIdentity* identity) {
@@ -114,34 +81,30 @@ bool IdentityOf(const fs::path& path, FileIdentity* identity) {
 
 bool SamePath(const fs::path& a, const fs::path& b) { return a == b; }
 
-int ProcessId() { return static_cast<int>(getpid()); }
-
-int CreateNew(const std::string& path) {
-  // 0666 less the umask: what a new file of the user's gets.
-  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-}
-
-std::FILE* StreamOf(int descriptor) { return fdopen(descriptor, "wb"); }
-
-void CloseDescriptor(int descriptor) { ::close(descriptor); }
-
-// A file replaced keeps the permission bits it had.
-void CopyPermissions(int descriptor, const std::string& target) {
-  struct stat status;
-  if (::stat(target.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
-    fchmod(descriptor, status.st_mode & 07777);
-  }
-}
-
 #endif
+
+bool Refuse(const std::string& what, const std::string& path, const std::string& problem,
+            std::string* error) {
+  *error = "cannot write " + what + " " + path + ": " + problem;
+  return false;
+}
+
+// Writes `output` beside its file, through the links at the end of its path.
+bool Prepare(const Output& output, simhost::FileReplacement* replacement, std::string* error) {
+  std::string target;
+  std::string problem;
+  if (simhost::FollowLinks(output.path, &target, &problem) &&
+      replacement->Prepare(target, output.content, &problem)) {
+    return true;
+  }
+  return Refuse(output.what, output.path, problem, error);
+}
 
 }  // namespace
 
-std::string FollowLinks(const std::string& path) { return FromPath(FollowLinksOf(ToPath(path))); }
-
 bool SameFile(const std::string& a, const std::string& b) {
-  const fs::path first = FollowLinksOf(ToPath(a));
-  const fs::path second = FollowLinksOf(ToPath(b));
+  const fs::path first = Followed(a);
+  const fs::path second = Followed(b);
   FileIdentity firstIdentity, secondIdentity;
   const bool firstExists = IdentityOf(first, &firstIdentity);
   const bool secondExists = IdentityOf(second, &secondIdentity);
@@ -151,111 +114,38 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 bool CheckOutput(const std::string& path, const std::string& what, std::string* error) {
-  const auto fail = [&](const std::string& reason) {
-    *error = "cannot write " + what + " " + path + ": " + reason;
-    return false;
-  };
-  const fs::path target = FollowLinksOf(ToPath(path));
-  std::error_code ignored;
-  const fs::file_status status = fs::status(target, ignored);
-  if (fs::is_directory(status)) return fail("it is a directory");
-  if (fs::exists(status) && !fs::is_regular_file(status)) return fail("it is not a regular file");
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  const fs::file_status folderStatus = fs::status(folder, ignored);
-  if (folderStatus.type() == fs::file_type::not_found) {
-    return fail("its folder " + FromPath(folder) + " does not exist");
-  }
-  if (fs::exists(folderStatus) && !fs::is_directory(folderStatus)) {
-    return fail(FromPath(folder) + " is not a folder");
-  }
-  // Whatever else may be in the way (permissions, a read-only disk) shows
-  // when a file is made there.
-  PendingFile probe;
-  return probe.Create(path, what, error);
-}
-
-PendingFile::~PendingFile() {
-  if (stream_ != nullptr) std::fclose(stream_);
-  if (!committed_ && !temporary_.empty()) simhost::RemoveFile(temporary_);
-}
-
-bool PendingFile::Fail(const std::string& reason, std::string* error) const {
-  *error = "cannot write " + what_ + " " + path_ + ": " + reason;
-  return false;
-}
-
-bool PendingFile::Create(const std::string& path, const std::string& what, std::string* error) {
-  path_ = path;
-  what_ = what;
-  target_ = FollowLinks(path);
-  static std::atomic<unsigned> serial{0};
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = target_ + ".tmp-" + std::to_string(ProcessId()) + "-" +
-                             std::to_string(serial.fetch_add(1));
-    const int descriptor = CreateNew(name);
-    if (descriptor < 0 && errno == EEXIST) continue;  // another run's: the next name
-    if (descriptor < 0) return Fail(std::strerror(errno), error);
-    temporary_ = name;
-    CopyPermissions(descriptor, target_);
-    stream_ = StreamOf(descriptor);
-    if (stream_ == nullptr) {
-      const int reason = errno;
-      CloseDescriptor(descriptor);
-      return Fail(std::strerror(reason), error);
-    }
+  std::string target;
+  std::string problem;
+  if (simhost::FollowLinks(path, &target, &problem) &&
+      simhost::CheckReplaceable(target, &problem)) {
     return true;
   }
-  return Fail("no free name for a temporary file beside it", error);
+  return Refuse(what, path, problem, error);
 }
 
-bool PendingFile::Close(std::string* error) {
-  std::FILE* stream = stream_;
-  stream_ = nullptr;
-  const bool flushed = simhost::FlushToDisk(stream);
-  const int reason = errno;
-  const bool closed = std::fclose(stream) == 0;
-  if (!flushed || !closed) return Fail(std::strerror(!flushed ? reason : errno), error);
-  return true;
-}
-
-bool PendingFile::Commit(std::string* error) {
+bool PictureOutput(const Scene& scene, const std::string& path, Output* output,
+                   std::string* error) {
+  *output = Output{path, "the picture", std::string()};
   std::string reason;
-  if (!simhost::RenameReplacing(temporary_, target_, &reason)) return Fail(reason, error);
-  committed_ = true;
-  return true;
+  return PaintPicture(scene, &output->content, &reason) ||
+         Refuse(output->what, path, reason, error);
 }
 
-bool WritePicture(const Scene& scene, const std::string& path, std::string* error) {
-  PendingFile picture;
-  std::string reason;
-  if (!picture.Create(path, "the picture", error)) return false;
-  if (!PaintPicture(scene, picture.stream(), &reason)) {
-    *error = "cannot write the picture " + path + ": " + reason;
-    return false;
-  }
-  return picture.Close(error) && picture.Commit(error);
-}
-
-bool SaveOutputs(simhost::Console& console, const std::string& configPath, const Scene* scene,
-                 const std::string& picturePath, std::string* error) {
-  return SaveOutputs(console, configPath, scene, picturePath, nullptr, error);
-}
-
-bool SaveOutputs(simhost::Console& console, const std::string& configPath, const Scene* scene,
-                 const std::string& picturePath, PendingFile* animation, std::string* error) {
-  PendingFile picture;
-  if (scene != nullptr) {
-    std::string reason;
-    if (!picture.Create(picturePath, "the picture", error)) return false;
-    if (!PaintPicture(*scene, picture.stream(), &reason)) {
-      *error = "cannot write the picture " + picturePath + ": " + reason;
-      return false;
-    }
-    if (!picture.Close(error)) return false;
+bool SaveOutputs(simhost::Console& console, const std::string& configPath,
+                 const std::vector<Output>& outputs, std::string* error) {
+  // Made in place, never moved: each owns its prepared file until the end.
+  std::vector<simhost::FileReplacement> replacements(outputs.size());
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    if (!Prepare(outputs[i], &replacements[i], error)) return false;
   }
   if (!configPath.empty() && !console.SaveConfig(configPath, error)) return false;
-  return (scene == nullptr || picture.Commit(error)) &&
-         (animation == nullptr || animation->Commit(error));
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    std::string problem;
+    if (!replacements[i].Commit(&problem)) {
+      return Refuse(outputs[i].what, outputs[i].path, problem, error);
+    }
+  }
+  return true;
 }
 
 }  // namespace vantorel_sim

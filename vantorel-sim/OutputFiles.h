@@ -2,21 +2,17 @@
 
 // The files a run names on the command line, as files rather than strings:
 // whether two paths lead to one file, whether an output can be written at
-// all, and writing one so that it is either as it was or complete. Paths
-// are UTF-8 on every platform.
+// all, and the end of a run, which writes its outputs and the configuration
+// so that a failure leaves every file as it was. Paths are UTF-8 on every
+// platform; the writing itself is simhost's (simhost/Files.h).
 
-#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "Picture.h"
 #include "simhost/Console.h"
 
 namespace vantorel_sim {
-
-// `path` with every symbolic link it names followed to the end of the chain
-// (a link to a missing file gives that file's path); `path` itself when it
-// is no link.
-std::string FollowLinks(const std::string& path);
 
 // Whether `a` and `b` are one file: after following links, for files that
 // exist the same device and file number (so hard links and different
@@ -24,57 +20,32 @@ std::string FollowLinks(const std::string& path);
 // "." and ".." and links in the folders are resolved.
 bool SameFile(const std::string& a, const std::string& b);
 
-// Whether the file at `path` (after following links) can be written as a
-// whole new file: not a directory or other non-regular file, its folder
-// present and writable. Creates and removes a file beside it to find out.
-// On failure `error` names the file as `what` PATH.
+// Whether the file at `path` can be replaced as a whole (simhost's
+// FollowLinks and CheckReplaceable): a regular file that may be written, or
+// nothing yet, in a folder where a file may be made. On failure `error`
+// names the file as `what` PATH and says what is wrong.
 bool CheckOutput(const std::string& path, const std::string& what, std::string* error);
 
-// A file written in full beside its target and then renamed over it in one
-// step, so that the target is either as it was or complete. Through a
-// symbolic link it replaces the link's target, never the link; an existing
-// target keeps its permission bits. The temporary file is removed unless it
-// was renamed into place.
-class PendingFile {
- public:
-  PendingFile() = default;
-  ~PendingFile();
-  PendingFile(const PendingFile&) = delete;
-  PendingFile& operator=(const PendingFile&) = delete;
-
-  // Creates the temporary file beside the target of `path`; `what` names the
-  // file in messages ("the picture").
-  bool Create(const std::string& path, const std::string& what, std::string* error);
-  std::FILE* stream() { return stream_; }
-  // Writes the stream out to the disk and closes it.
-  bool Close(std::string* error);
-  // Renames the closed temporary file over the target.
-  bool Commit(std::string* error);
-
- private:
-  bool Fail(const std::string& reason, std::string* error) const;
-
-  std::string path_;    // as given, for messages
-  std::string target_;  // the file replaced: path_ with its links followed
-  std::string temporary_;
-  std::string what_;
-  std::FILE* stream_ = nullptr;
-  bool committed_ = false;
+// A file a run writes at its end, whole: the path as the user gave it
+// (written through its links), what the file is for messages ("the
+// picture"), and every byte of it.
+struct Output {
+  std::string path;
+  std::string what;
+  std::string content;
 };
 
-// Paints `scene` into a PNG file at `path` as a PendingFile.
-bool WritePicture(const Scene& scene, const std::string& path, std::string* error);
+// `scene` painted (PaintPicture) as the picture at `path`, in `output`.
+// False, with `error` naming the file, when it cannot be painted.
+bool PictureOutput(const Scene& scene, const std::string& path, Output* output,
+                   std::string* error);
 
-// The end of a run that played to its end: paints `scene` (when not null)
-// into a temporary file beside `picturePath`, then saves the console's
-// variables to `configPath` (when not empty), then renames the picture and
-// `animation` (when not null: a file written and closed already) into
-// place. A failure before the configuration is saved leaves every file as
-// it was.
-bool SaveOutputs(simhost::Console& console, const std::string& configPath, const Scene* scene,
-                 const std::string& picturePath, PendingFile* animation, std::string* error);
-// The same for a run without an animation.
-bool SaveOutputs(simhost::Console& console, const std::string& configPath, const Scene* scene,
-                 const std::string& picturePath, std::string* error);
+// The end of a run that played to its end: writes each of `outputs` beside
+// its file, then saves the console's variables to `configPath` (when not
+// empty), then puts every output in its file's place. A failure before the
+// configuration is saved leaves every file as it was, and nothing beside
+// them.
+bool SaveOutputs(simhost::Console& console, const std::string& configPath,
+                 const std::vector<Output>& outputs, std::string* error);
 
 }  // namespace vantorel_sim

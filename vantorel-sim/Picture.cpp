@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <mutex>
+#include <new>
 
 #include "simhost/Projection.h"
 
@@ -60,7 +58,7 @@ const char kNoCairo[] = "this build of vantorel-sim cannot write pictures (built
 
 bool PicturesSupported() { return false; }
 
-bool PaintPicture(const Scene&, std::FILE*, std::string* reason) {
+bool PaintPicture(const Scene&, std::string*, std::string* reason) {
   *reason = kNoCairo;
   return false;
 }
@@ -78,7 +76,7 @@ bool FramePainter::Paint(const Scene&, std::string* reason) {
 
 const std::uint32_t* FramePainter::Row(std::int32_t) const { return nullptr; }
 
-bool FramePainter::WritePng(std::FILE*, std::string* reason) const {
+bool FramePainter::WritePng(std::string*, std::string* reason) const {
   *reason = kNoCairo;
   return false;
 }
@@ -210,10 +208,15 @@ void PaintScene(cairo_t* cr, const Scene& scene) {
   PaintDrawing(cr, scene);
 }
 
-cairo_status_t WriteToFile(void* closure, const unsigned char* data, unsigned int length) {
-  std::FILE* file = static_cast<std::FILE*>(closure);
-  return std::fwrite(data, 1, length, file) == length ? CAIRO_STATUS_SUCCESS
-                                                       : CAIRO_STATUS_WRITE_ERROR;
+// Cairo's PNG writer hands the file over piece by piece; no exception may
+// pass through its C frames.
+cairo_status_t Append(void* closure, const unsigned char* data, unsigned int length) {
+  try {
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+  } catch (const std::bad_alloc&) {  // GCOVR_EXCL_LINE: out of memory
+    return CAIRO_STATUS_NO_MEMORY;  // GCOVR_EXCL_LINE: out of memory
+  }
+  return CAIRO_STATUS_SUCCESS;
 }
 
 // The painters alive: the font caches go with the last of them.
@@ -264,22 +267,18 @@ const std::uint32_t* FramePainter::Row(std::int32_t y) const {
 
 bool PicturesSupported() { return true; }
 
-bool FramePainter::WritePng(std::FILE* out, std::string* reason) const {
-  errno = 0;
-  const cairo_status_t status =
-      cairo_surface_write_to_png_stream(image_->surface, WriteToFile, out);
-  if (status == CAIRO_STATUS_WRITE_ERROR) {
-    *reason = errno != 0 ? std::strerror(errno) : "write failed";
-  } else if (status != CAIRO_STATUS_SUCCESS) {
-    *reason = cairo_status_to_string(status);
-  }
-  return status == CAIRO_STATUS_SUCCESS;
+bool FramePainter::WritePng(std::string* png, std::string* reason) const {
+  png->clear();
+  const cairo_status_t status = cairo_surface_write_to_png_stream(image_->surface, Append, png);
+  if (status == CAIRO_STATUS_SUCCESS) return true;
+  *reason = cairo_status_to_string(status);  // GCOVR_EXCL_LINE: out of memory
+  return false;                              // GCOVR_EXCL_LINE: out of memory
 }
 
-bool PaintPicture(const Scene& scene, std::FILE* out, std::string* reason) {
+bool PaintPicture(const Scene& scene, std::string* png, std::string* reason) {
   if (!CheckPictureSize(scene.canvas, reason)) return false;
   FramePainter painter(scene.canvas);
-  return painter.Paint(scene, reason) && painter.WritePng(out, reason);
+  return painter.Paint(scene, reason) && painter.WritePng(png, reason);
 }
 
 #endif  // VANTOREL_HAVE_CAIRO

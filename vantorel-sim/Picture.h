@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,11 +42,10 @@ constexpr std::int64_t kMaxPicturePixels = std::int64_t{1} << 25;
 // whole in memory, so a canvas of absurd size is refused up front.
 bool CheckPictureSize(Vector2 canvas, std::string* error);
 
-// Paints `scene` as a PNG of the canvas's size into `out`, which it leaves
-// open: the host's marks for cars and ball under the plugin's lines. On
-// failure `reason` says why (WritePicture and SaveOutputs in OutputFiles.h
-// put it into files).
-bool PaintPicture(const Scene& scene, std::FILE* out, std::string* reason);
+// Paints `scene` as a PNG of the canvas's size, whole in `png`: the host's
+// marks for cars and ball under the plugin's lines. On failure `reason`
+// says why. The file is written by OutputFiles.h.
+bool PaintPicture(const Scene& scene, std::string* png, std::string* reason);
 
 // Paints scenes of one canvas size, one after another, into one image it
 // holds in memory, exactly as PaintPicture paints them: the frames of an
@@ -68,8 +66,8 @@ class FramePainter {
   // Row `y` of the last painting: one 32-bit word per pixel, 0xXXRRGGBB,
   // the top byte unused.
   const std::uint32_t* Row(std::int32_t y) const;
-  // Writes the last painting as a PNG into `out`, which it leaves open.
-  bool WritePng(std::FILE* out, std::string* reason) const;
+  // The last painting as a PNG, whole in `png`.
+  bool WritePng(std::string* png, std::string* reason) const;
 
  private:
   struct Image;

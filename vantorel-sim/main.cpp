@@ -314,19 +314,19 @@ int Perform(const ProgramOptions& options, const std::string& file, const std::s
   // A transcript that could not be written is a failed run, which saves
   // nothing.
   if (std::fflush(stdout) != 0) return Fail("cannot write to standard output");
+  std::vector<Output> outputs;
   if (animation) {
     // A run without a frame shows the match as it stands, as --picture does.
     if (outcome.frames == 0) animation->AddFrame(CaptureScene(host), outcome.frameSeconds);
-    if (!animation->Finish(&error)) return Fail(error);
+    outputs.push_back(Output{options.animation, "the animation", std::string()});
+    if (!animation->Finish(&outputs.back().content, &error)) return Fail(error);
   }
-  std::optional<Scene> scene;
   if (!options.picture.empty()) {
-    scene = outcome.lastFrame ? std::move(outcome.lastFrame) : CaptureScene(host);
+    const Scene scene = outcome.lastFrame ? std::move(*outcome.lastFrame) : CaptureScene(host);
+    outputs.emplace_back();
+    if (!PictureOutput(scene, options.picture, &outputs.back(), &error)) return Fail(error);
   }
-  if (!SaveOutputs(host.console(), options.config, scene ? &*scene : nullptr, options.picture,
-                   animation ? &animation->file() : nullptr, &error)) {
-    return Fail(error);
-  }
+  if (!SaveOutputs(host.console(), options.config, outputs, &error)) return Fail(error);
   return 0;
 }
 

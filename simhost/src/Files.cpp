@@ -7,8 +7,6 @@
 #include <vector>
 
 #ifdef _WIN32
-#  include <io.h>
-
 #  include "SystemError.h"
 #else
 #  include <fcntl.h>
@@ -66,22 +64,6 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
   return _wfopen(Widen(path).c_str(), Widen(mode).c_str());
 }
 
-bool FlushToDisk(std::FILE* file) {
-  if (std::fflush(file) != 0) return false;
-  return _commit(_fileno(file)) == 0;
-}
-
-bool RenameReplacing(const std::string& from, const std::string& to, std::string* error) {
-  if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
-                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
-  }
-  if (error) *error = LastSystemError();
-  return false;
-}
-
-void RemoveFile(const std::string& path) { DeleteFileW(Widen(path).c_str()); }
-
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -115,6 +97,8 @@ HANDLE CreateTemporary(const std::string& target, std::string* name) {
   return INVALID_HANDLE_VALUE;
 }
 
+void RemoveFile(const std::string& path) { DeleteFileW(Widen(path).c_str()); }
+
 bool WriteAll(HANDLE handle, const std::string& content) {
   std::size_t done = 0;
   while (done < content.size()) {
@@ -134,14 +118,19 @@ bool Busy(DWORD code) {
 }
 
 // Puts `temporary` in the place of `target`. ReplaceFileW keeps the old
-// file's attributes and access rights; a new file is moved into place.
-// Tries again, a few times and for about two seconds in all, while the file
-// is busy; the last error stays for the caller.
-bool MoveIntoPlace(const std::string& temporary, const std::string& target) {
+// file's attributes and access rights; a new file is moved into place; a
+// folder is never replaced. Tries again, a few times and for about two
+// seconds in all, while the file is busy.
+bool MoveIntoPlace(const std::string& temporary, const std::string& target,
+                   std::string* error) {
   const std::wstring from = Widen(temporary);
   const std::wstring to = Widen(target);
   for (int attempt = 1;; ++attempt) {
-    const bool exists = GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const DWORD attributes = GetFileAttributesW(to.c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      return Fail(error, "a folder, not a regular file");
+    }
     const bool moved =
         exists ? ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                               nullptr, nullptr)
@@ -149,9 +138,42 @@ bool MoveIntoPlace(const std::string& temporary, const std::string& target) {
                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (moved) return true;
     const DWORD code = GetLastError();
-    if (attempt == 20 || !Busy(code)) return false;
+    if (attempt == 20 || !Busy(code)) return Fail(error, LastSystemError());
     Sleep(10 * attempt);
   }
+}
+
+// Writes `content` to a new file beside `target` and flushes it to the
+// disk: its name in `temporary`. Leaves nothing behind when it fails.
+bool WriteTemporary(const std::string& target, const std::string& content,
+                    std::string* temporary, std::string* error) {
+  std::string name;
+  const HANDLE handle = CreateTemporary(target, &name);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return Fail(error, "cannot create a file beside it: " + LastSystemError());
+  }
+  const bool written = WriteAll(handle, content) && FlushFileBuffers(handle);
+  const std::string why = written ? std::string() : name + ": " + LastSystemError();
+  CloseHandle(handle);
+  if (!written) {
+    RemoveFile(name);
+    return Fail(error, why);
+  }
+  *temporary = name;
+  return true;
+}
+
+// Whether a new file may be made beside `target`. Access rights decide,
+// which only a try shows: a file is made there and removed.
+bool CheckFolder(const std::string& target, std::string* problem) {
+  std::string name;
+  const HANDLE handle = CreateTemporary(target, &name);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return Fail(problem, "cannot create a file beside it: " + LastSystemError());
+  }
+  CloseHandle(handle);
+  RemoveFile(name);
+  return true;
 }
 
 }  // namespace
@@ -176,7 +198,8 @@ bool FollowLinks(const std::string& path, std::string* target, std::string* /*er
 bool CheckReplaceable(const std::string& target, std::string* problem) {
   const HANDLE handle = OpenExisting(target, 0);
   if (handle == INVALID_HANDLE_VALUE) {
-    return GetLastError() == ERROR_FILE_NOT_FOUND || Fail(problem, LastSystemError());
+    if (GetLastError() != ERROR_FILE_NOT_FOUND) return Fail(problem, LastSystemError());
+    return CheckFolder(target, problem);
   }
   std::string why = NotRegular(handle);
   BY_HANDLE_FILE_INFORMATION info{};
@@ -185,7 +208,7 @@ bool CheckReplaceable(const std::string& target, std::string* problem) {
     why = "the file is read-only";
   }
   CloseHandle(handle);
-  return why.empty() || Fail(problem, why);
+  return why.empty() ? CheckFolder(target, problem) : Fail(problem, why);
 }
 
 ReadOutcome ReadRegularFile(const std::string& path, std::string* text, std::string* error) {
@@ -217,40 +240,11 @@ ReadOutcome ReadRegularFile(const std::string& path, std::string* text, std::str
   return ReadOutcome::kFailed;
 }
 
-bool ReplaceContents(const std::string& target, const std::string& content, std::string* error) {
-  std::string temporary;
-  const HANDLE handle = CreateTemporary(target, &temporary);
-  if (handle == INVALID_HANDLE_VALUE) {
-    return Fail(error, "cannot create a file beside it: " + LastSystemError());
-  }
-  const bool written = WriteAll(handle, content) && FlushFileBuffers(handle);
-  const std::string writeError = written ? std::string() : LastSystemError();
-  CloseHandle(handle);
-  if (written && MoveIntoPlace(temporary, target)) return true;
-  const std::string why = written ? LastSystemError() : temporary + ": " + writeError;
-  DeleteFileW(Widen(temporary).c_str());
-  return Fail(error, why);
-}
-
 #else
 
 std::FILE* OpenFile(const std::string& path, const char* mode) {
   return std::fopen(path.c_str(), mode);
 }
-
-bool FlushToDisk(std::FILE* file) {
-  if (std::fflush(file) != 0) return false;
-  return fsync(fileno(file)) == 0;
-}
-
-bool RenameReplacing(const std::string& from, const std::string& to, std::string* error) {
-  // rename(2) replaces the target in one step.
-  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
-  if (error) *error = std::strerror(errno);
-  return false;
-}
-
-void RemoveFile(const std::string& path) { std::remove(path.c_str()); }
 
 namespace {
 
@@ -307,6 +301,8 @@ int CreateTemporary(const std::string& target, mode_t mode, std::string* name) {
   return -1;
 }
 
+void RemoveFile(const std::string& path) { unlink(path.c_str()); }
+
 bool WriteAll(int fd, const std::string& content) {
   std::size_t done = 0;
   while (done < content.size()) {
@@ -336,6 +332,42 @@ void SyncFolder(const std::string& target) {
   close(fd);
 }
 
+// Writes `content` to a new file beside `target`, with the old file's owner
+// and bits, and flushes it to the disk: its name in `temporary`. Leaves
+// nothing behind when it fails.
+bool WriteTemporary(const std::string& target, const std::string& content,
+                    std::string* temporary, std::string* error) {
+  struct stat old;
+  const bool replacing = stat(target.c_str(), &old) == 0;
+  // Readable by its owner alone until it has the old file's bits; a new
+  // file gets what the user's umask gives.
+  std::string name;
+  const int fd = CreateTemporary(target, replacing ? 0600 : 0666, &name);
+  if (fd < 0) {
+    return Fail(error, "cannot create a file beside it: " + std::string(std::strerror(errno)));
+  }
+  bool ok = WriteAll(fd, content) && (!replacing || TakeOwnerAndMode(fd, old)) && fsync(fd) == 0;
+  int failure = errno;
+  if (close(fd) != 0 && ok) {
+    ok = false;
+    failure = errno;
+  }
+  if (!ok) {
+    RemoveFile(name);
+    return Fail(error, name + ": " + std::strerror(failure));
+  }
+  *temporary = name;
+  return true;
+}
+
+// Renames `temporary` over `target` in one step, and makes that last.
+bool MoveIntoPlace(const std::string& temporary, const std::string& target,
+                   std::string* error) {
+  if (rename(temporary.c_str(), target.c_str()) != 0) return Fail(error, std::strerror(errno));
+  SyncFolder(target);
+  return true;
+}
+
 }  // namespace
 
 bool FollowLinks(const std::string& path, std::string* target, std::string* error) {
@@ -357,7 +389,8 @@ bool FollowLinks(const std::string& path, std::string* target, std::string* erro
 bool CheckReplaceable(const std::string& target, std::string* problem) {
   struct stat info;
   if (stat(target.c_str(), &info) != 0) {
-    if (errno != ENOENT) return Fail(problem, std::strerror(errno));
+    // Nothing there, or no folder to hold it: the folder says which.
+    if (errno != ENOENT && errno != ENOTDIR) return Fail(problem, std::strerror(errno));
     return CheckFolder(target, problem);
   }
   if (!S_ISREG(info.st_mode)) return Fail(problem, NotRegular(info.st_mode));
@@ -396,32 +429,33 @@ ReadOutcome ReadRegularFile(const std::string& path, std::string* text, std::str
   return read ? ReadOutcome::kRead : ReadOutcome::kFailed;
 }
 
-bool ReplaceContents(const std::string& target, const std::string& content, std::string* error) {
-  struct stat old;
-  const bool replacing = stat(target.c_str(), &old) == 0;
-  // Readable by its owner alone until it has the old file's bits; a new
-  // file gets what the user's umask gives.
-  std::string temporary;
-  const int fd = CreateTemporary(target, replacing ? 0600 : 0666, &temporary);
-  if (fd < 0) {
-    return Fail(error, "cannot create a file beside it: " + std::string(std::strerror(errno)));
-  }
-  bool ok = WriteAll(fd, content) && (!replacing || TakeOwnerAndMode(fd, old)) && fsync(fd) == 0;
-  int failure = errno;
-  if (close(fd) != 0 && ok) {
-    ok = false;
-    failure = errno;
-  }
-  if (ok && rename(temporary.c_str(), target.c_str()) == 0) {
-    SyncFolder(target);
-    return true;
-  }
-  const std::string why = ok ? std::strerror(errno) : temporary + ": " + std::strerror(failure);
-  unlink(temporary.c_str());
-  return Fail(error, why);
+#endif
+
+FileReplacement::~FileReplacement() { Discard(); }
+
+void FileReplacement::Discard() {
+  if (!temporary_.empty()) RemoveFile(temporary_);
+  temporary_.clear();
 }
 
-#endif
+bool FileReplacement::Prepare(const std::string& target, const std::string& content,
+                              std::string* error) {
+  Discard();
+  target_ = target;
+  return WriteTemporary(target, content, &temporary_, error);
+}
+
+bool FileReplacement::Commit(std::string* error) {
+  const bool moved = MoveIntoPlace(temporary_, target_, error);
+  if (moved) temporary_.clear();
+  Discard();
+  return moved;
+}
+
+bool ReplaceContents(const std::string& target, const std::string& content, std::string* error) {
+  FileReplacement replacement;
+  return replacement.Prepare(target, content, error) && replacement.Commit(error);
+}
 
 bool ReadAll(std::FILE* file, std::string* text, std::string* error) {
   text->clear();

@@ -1,8 +1,9 @@
-// The file helpers where things go wrong: a write that fails, a folder that
-// vanished or stands where the file should be, links that loop or run long,
-// files of every other kind, and a lock file that cannot be taken. Each
-// failure is told with the system's reason, and the user's files stay as
-// they were, with nothing left beside them.
+// The file helpers, and where things go wrong: a replacement in its two
+// steps, a write that fails, a folder that vanished or stands where the
+// file should be, links that loop or run long, files of every other kind,
+// and a lock file that cannot be taken. Each failure is told with the
+// system's reason, and the user's files stay as they were, with nothing
+// left beside them.
 
 #include "simhost/Files.h"
 
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #ifndef _WIN32
 #  include <sys/socket.h>
@@ -33,6 +35,21 @@ namespace fs = std::filesystem;
 using simhost::ConfigFile;
 using simhost::ReadOutcome;
 
+// `path` with its links followed, as a replacement wants its target.
+std::string Followed(const std::string& path) {
+  std::string target;
+  std::string error;
+  EXPECT_TRUE(simhost::FollowLinks(path, &target, &error)) << error;
+  return target;
+}
+
+// The one file saving `target` left beside it, by its path; empty unless
+// there is exactly one.
+std::string Beside(const std::string& target) {
+  const std::vector<std::string> names = Leftovers(target);
+  return names.size() == 1 ? std::string(TempDir()) + "/" + names[0] : std::string();
+}
+
 #ifndef _WIN32
 // The message a failed call of the system gives for `code`, as the helpers
 // pass it on.
@@ -40,6 +57,11 @@ std::string Reason(int code) { return std::strerror(code); }
 
 bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+mode_t ModeOf(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 #endif
 
@@ -56,21 +78,56 @@ TEST(FilesTest, ReplaceContentsInAVanishedFolderMakesNothing) {
   EXPECT_FALSE(Exists(folder));
 }
 
-// A folder that took the file's place after the checks: the rename is
-// refused, the folder keeps what it holds, the new file is removed.
-TEST(FilesTest, ReplaceContentsLeavesAFolderInThePlaceOfTheFile) {
+// A folder where the file should be, there before the new file is
+// prepared or come between that and the commit: the rename is refused, the
+// folder keeps what it holds, the new file is removed.
+TEST(FilesTest, AFolderInThePlaceOfTheFileStaysAsItWas) {
   const std::string target = TempPath("settings.cfg");
-  fs::remove_all(target);
-  fs::create_directories(target);
-  WriteFile(target + "/inside", "kept");
-  std::string error;
-  EXPECT_FALSE(simhost::ReplaceContents(target, "a \"1\"\n", &error));
-  EXPECT_FALSE(error.empty());
+  for (const bool before : {true, false}) {
+    SCOPED_TRACE(before ? "there before" : "come between");
+    fs::remove_all(target);
+    if (before) fs::create_directories(target);
+    simhost::FileReplacement replacement;
+    std::string error;
+    ASSERT_TRUE(replacement.Prepare(Followed(target), "a \"1\"\n", &error)) << error;
+    fs::create_directories(target);
+    WriteFile(target + "/inside", "kept");
+    EXPECT_FALSE(replacement.Commit(&error));
+    EXPECT_FALSE(error.empty());
 #ifndef _WIN32
-  EXPECT_EQ(error, Reason(EISDIR));
+    EXPECT_EQ(error, Reason(EISDIR));
 #endif
-  EXPECT_TRUE(fs::is_directory(target));
+    EXPECT_TRUE(fs::is_directory(target));
+    EXPECT_EQ(ReadFile(target + "/inside"), "kept");
+    EXPECT_TRUE(Leftovers(target).empty());
+  }
+  std::string error;
+  EXPECT_FALSE(simhost::ReplaceContents(Followed(target), "a \"1\"\n", &error));
   EXPECT_EQ(ReadFile(target + "/inside"), "kept");
+  EXPECT_TRUE(Leftovers(target).empty());
+}
+
+// The new content is beside the file, not in its place, until the commit.
+// A second Prepare takes the place of the first, and a replacement dropped
+// without its commit takes its new file with it.
+TEST(FilesTest, NothingIsReplacedBeforeTheCommit) {
+  const std::string target = TempPath("settings.cfg");
+  WriteFile(target, "a \"1\"\n");
+  std::string error;
+  {
+    simhost::FileReplacement dropped;
+    ASSERT_TRUE(dropped.Prepare(Followed(target), "a \"2\"\n", &error)) << error;
+    EXPECT_NE(Beside(target), "");
+  }
+  EXPECT_TRUE(Leftovers(target).empty());
+  simhost::FileReplacement replacement;
+  ASSERT_TRUE(replacement.Prepare(Followed(target), "a \"3\"\n", &error)) << error;
+  ASSERT_TRUE(replacement.Prepare(Followed(target), "a \"4\"\n", &error)) << error;
+  EXPECT_EQ(ReadFile(target), "a \"1\"\n");
+  ASSERT_NE(Beside(target), "");
+  EXPECT_EQ(ReadFile(Beside(target)), "a \"4\"\n");
+  ASSERT_TRUE(replacement.Commit(&error)) << error;
+  EXPECT_EQ(ReadFile(target), "a \"4\"\n");
   EXPECT_TRUE(Leftovers(target).empty());
 }
 
@@ -134,23 +191,49 @@ TEST(FilesTest, ALockIsNeitherFollowedNorWaitedOn) {
 }
 
 // A write that fails part of the way: the file keeps its old content and
-// the half-written new one is removed.
+// the half-written new one is removed at once.
 TEST(FilesTest, AFailedWriteLeavesTheFileAsItWas) {
   const std::string target = TempPath("settings.cfg");
   WriteFile(target, "a \"1\"\n");
   const std::string content(64 * 1024, 'x');
+  simhost::FileReplacement replacement;
   std::string error;
-  bool replaced = false;
+  bool prepared = false;
   {
     FileSizeLimit limit(1024);
     ASSERT_TRUE(limit.held()) << Reason(errno);
-    replaced = simhost::ReplaceContents(target, content, &error);
+    prepared = replacement.Prepare(target, content, &error);
   }
-  EXPECT_FALSE(replaced);
+  EXPECT_FALSE(prepared);
   EXPECT_EQ(error.rfind(target + ".tmp.", 0), 0u) << error;
   EXPECT_TRUE(EndsWith(error, ": " + Reason(EFBIG))) << error;
   EXPECT_EQ(ReadFile(target), "a \"1\"\n");
   EXPECT_TRUE(Leftovers(target).empty());
+}
+
+// Through a link, the file the link names is replaced and keeps its
+// permission bits, from the moment the new content is prepared; the link
+// stays a link.
+TEST(FilesTest, TheFileALinkNamesIsReplacedWithItsBits) {
+  const std::string target = TempPath("private.cfg");
+  const std::string link = TempPath("link.cfg");
+  fs::remove(link);
+  WriteFile(target, "a \"1\"\n");
+  ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+  fs::create_symlink(fs::path(target).filename(), link);
+  std::string followed;
+  std::string error;
+  ASSERT_TRUE(simhost::FollowLinks(link, &followed, &error)) << error;
+  simhost::FileReplacement replacement;
+  ASSERT_TRUE(replacement.Prepare(followed, "a \"2\"\n", &error)) << error;
+  ASSERT_NE(Beside(target), "");
+  EXPECT_EQ(ModeOf(Beside(target)), 0640u);
+  ASSERT_TRUE(replacement.Commit(&error)) << error;
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadFile(target), "a \"2\"\n");
+  EXPECT_EQ(ModeOf(target), 0640u);
+  EXPECT_TRUE(Leftovers(target).empty());
+  EXPECT_TRUE(Leftovers(link).empty());
 }
 
 // A link loop has no file at its end: refused with the system's word for

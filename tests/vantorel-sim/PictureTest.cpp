@@ -1,8 +1,12 @@
+// Picture.h: scenes captured from the host, and painted, as a picture
+// (PaintPicture) or frame by frame for an animation (FramePainter).
+
 #include "Picture.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -11,8 +15,6 @@
 #include <cairo.h>
 #endif
 
-#include "OutputFiles.h"
-#include "Paths.h"
 #include "RecordingListener.h"
 
 namespace vantorel_sim {
@@ -20,7 +22,6 @@ namespace {
 
 using vantorel_test::ColorCall;
 using vantorel_test::LineCall;
-using vantorel_test::TempPath;
 
 TEST(PictureTest, RefusesCanvasesTooLargeToHold) {
   std::string error;
@@ -63,34 +64,71 @@ TEST(PictureTest, CapturesWhereTheCanvasPutsCarsAndBall) {
   EXPECT_FALSE(CaptureScene(host).hasBall);
 }
 
+// Two cars, the ball and a yellow line; `shift` moves some of them.
+Scene TwoCars(std::int32_t shift) {
+  Scene scene;
+  scene.canvas = Vector2{160, 90};
+  scene.cars.push_back(Scene::CarMark{Vector2{20 + shift, 30}, 0, "Ava"});
+  scene.cars.push_back(Scene::CarMark{Vector2{120, 60 - shift}, 1, "Dee"});
+  scene.hasBall = true;
+  scene.ball = Vector2{80, 45};
+  scene.drawing = {ColorCall(255, 255, 0, 255),
+                   LineCall(Vector2{10 + shift, 10}, Vector2{60, 80}, 3.0f)};
+  return scene;
+}
+
 #ifdef VANTOREL_HAVE_CAIRO
 
 struct Pixel {
   int red, green, blue;
 };
 
-// Reads a PNG back and answers the colour of single pixels.
+// A PNG read back with Cairo from its bytes, to check what was painted
+// pixel by pixel. Owns the image it decodes.
 class PngImage {
  public:
-  explicit PngImage(const std::string& path)
-      : surface_(cairo_image_surface_create_from_png(path.c_str())) {}
+  explicit PngImage(const std::string& png) {
+    Reader reader{png, 0};
+    surface_ = cairo_image_surface_create_from_png_stream(Reader::Read, &reader);
+  }
   ~PngImage() { cairo_surface_destroy(surface_); }
+  PngImage(const PngImage&) = delete;
+  PngImage& operator=(const PngImage&) = delete;
 
   bool ok() const { return cairo_surface_status(surface_) == CAIRO_STATUS_SUCCESS; }
   int width() const { return cairo_image_surface_get_width(surface_); }
   int height() const { return cairo_image_surface_get_height(surface_); }
 
-  Pixel At(int x, int y) const {
+  // The pixel at (x, y) as Cairo holds it: 0xXXRRGGBB.
+  std::uint32_t Word(int x, int y) const {
     const unsigned char* row =
         cairo_image_surface_get_data(surface_) + y * cairo_image_surface_get_stride(surface_);
-    std::uint32_t value = 0;
-    std::memcpy(&value, row + 4 * x, 4);
-    return Pixel{static_cast<int>((value >> 16) & 0xFF), static_cast<int>((value >> 8) & 0xFF),
-                 static_cast<int>(value & 0xFF)};
+    std::uint32_t word = 0;
+    std::memcpy(&word, row + 4 * x, 4);
+    return word;
+  }
+  Pixel At(int x, int y) const {
+    const std::uint32_t word = Word(x, y);
+    return Pixel{static_cast<int>((word >> 16) & 0xFF), static_cast<int>((word >> 8) & 0xFF),
+                 static_cast<int>(word & 0xFF)};
   }
 
  private:
-  cairo_surface_t* surface_;
+  // Cairo asks for the bytes piece by piece, each piece whole.
+  struct Reader {
+    const std::string& png;
+    std::size_t done;
+
+    static cairo_status_t Read(void* closure, unsigned char* data, unsigned int length) {
+      Reader& reader = *static_cast<Reader*>(closure);
+      if (reader.png.size() - reader.done < length) return CAIRO_STATUS_READ_ERROR;
+      std::memcpy(data, reader.png.data() + reader.done, length);
+      reader.done += length;
+      return CAIRO_STATUS_SUCCESS;
+    }
+  };
+
+  cairo_surface_t* surface_ = nullptr;
 };
 
 TEST(PictureTest, PaintsMarksAndLinesWhereTheyWereDrawn) {
@@ -105,11 +143,11 @@ TEST(PictureTest, PaintsMarksAndLinesWhereTheyWereDrawn) {
                    ColorCall(255, 0, 255, 255),
                    LineCall(Vector2{100, std::numeric_limits<std::int32_t>::min()},
                             Vector2{100, std::numeric_limits<std::int32_t>::max()}, 1.0f)};
-  const std::string path = TempPath("marks.png");
+  std::string png;
   std::string error;
-  ASSERT_TRUE(WritePicture(scene, path, &error)) << error;
+  ASSERT_TRUE(PaintPicture(scene, &png, &error)) << error;
 
-  PngImage image(path);
+  const PngImage image(png);
   ASSERT_TRUE(image.ok());
   EXPECT_EQ(image.width(), 200);
   EXPECT_EQ(image.height(), 100);
@@ -136,18 +174,46 @@ TEST(PictureTest, PaintsMarksAndLinesWhereTheyWereDrawn) {
     EXPECT_EQ(magenta.red, 255) << y;
     EXPECT_EQ(magenta.blue, 255) << y;
   }
-  std::remove(path.c_str());
 }
 
-TEST(PictureTest, ReportsAFileThatCannotBeWritten) {
+TEST(PictureTest, RefusesACanvasTooLargeToPaint) {
   Scene scene;
-  scene.canvas = Vector2{10, 10};
-  std::string error;
-  EXPECT_FALSE(WritePicture(scene, TempPath("no-such-folder/picture.png"), &error));
-  EXPECT_NE(error.find("no-such-folder"), std::string::npos) << error;
   scene.canvas = Vector2{100000, 10};
-  EXPECT_FALSE(WritePicture(scene, TempPath("wide.png"), &error));
+  std::string png;
+  std::string error;
+  EXPECT_FALSE(PaintPicture(scene, &png, &error));
   EXPECT_NE(error.find("too large"), std::string::npos) << error;
+}
+
+std::uint32_t Rgb(std::uint32_t word) { return word & 0xFFFFFFu; }
+
+// Every pixel of the painter's image against the PNG --picture paints of
+// the same scene.
+void ExpectSameAsPicture(const FramePainter& painter, const Scene& scene) {
+  std::string png;
+  std::string error;
+  ASSERT_TRUE(PaintPicture(scene, &png, &error)) << error;
+  const PngImage image(png);
+  ASSERT_TRUE(image.ok());
+  ASSERT_EQ(image.width(), scene.canvas.X);
+  ASSERT_EQ(image.height(), scene.canvas.Y);
+  int differing = 0;
+  for (std::int32_t y = 0; y < scene.canvas.Y; ++y) {
+    for (std::int32_t x = 0; x < scene.canvas.X; ++x) {
+      if (Rgb(image.Word(x, y)) != Rgb(painter.Row(y)[x])) ++differing;
+    }
+  }
+  EXPECT_EQ(differing, 0);
+}
+
+TEST(FramePainterTest, PaintsExactlyAsThePictureDoes) {
+  const Scene scene = TwoCars(0);
+  FramePainter painter(scene.canvas);
+  std::string error;
+  ASSERT_TRUE(painter.Paint(scene, &error)) << error;
+  ExpectSameAsPicture(painter, scene);
+  // The yellow line crosses (35, 45): exactly opaque yellow there.
+  EXPECT_EQ(Rgb(painter.Row(45)[35]), 0xFFFF00u);
 }
 
 #else
@@ -157,8 +223,19 @@ TEST(PictureTest, WithoutCairoRefusesPictures) {
   Scene scene;
   scene.canvas = Vector2{10, 10};
   std::string error;
-  EXPECT_FALSE(WritePicture(scene, TempPath("never.png"), &error));
+  std::string png;
+  EXPECT_FALSE(PaintPicture(scene, &png, &error));
   EXPECT_NE(error.find("Cairo"), std::string::npos) << error;
+}
+
+TEST(FramePainterTest, WithoutCairoPaintsNothing) {
+  FramePainter painter(Vector2{160, 90});
+  std::string error;
+  EXPECT_FALSE(painter.Paint(TwoCars(0), &error));
+  EXPECT_NE(error.find("Cairo"), std::string::npos) << error;
+  EXPECT_EQ(painter.Row(0), nullptr);
+  std::string png;
+  EXPECT_FALSE(painter.WritePng(&png, &error));
 }
 
 #endif

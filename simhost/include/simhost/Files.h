@@ -25,18 +25,6 @@ HOST_API std::FILE* OpenFile(const std::string& path, const char* mode);
 // the system's message, on a read error.
 HOST_API bool ReadAll(std::FILE* file, std::string* text, std::string* error);
 
-// Flushes `file` to the disk as far as the platform allows; false on failure.
-HOST_API bool FlushToDisk(std::FILE* file);
-
-// Renames `from` to `to`, replacing `to` in one step: `to` is either the old
-// file or the new one, never missing or half written. False, with `error`
-// set, on failure.
-HOST_API bool RenameReplacing(const std::string& from, const std::string& to,
-                              std::string* error);
-
-// Removes a file; failure is ignored.
-HOST_API void RemoveFile(const std::string& path);
-
 // The file `path` names once the symbolic links at its end are followed, one
 // to the next: `path` itself when it is no link, and for a link to nothing
 // the path it points to, which a write through the link creates. Windows
@@ -44,11 +32,13 @@ HOST_API void RemoveFile(const std::string& path);
 // with `error` set, for a loop of links or a link that cannot be read.
 HOST_API bool FollowLinks(const std::string& path, std::string* target, std::string* error);
 
-// Whether ReplaceContents may write `target` (a path FollowLinks gave):
-// nothing stands there yet, in a folder that exists, or a regular file that
-// may be written. Otherwise false, with `problem` saying why, for instance
+// Whether a FileReplacement may write `target` (a path FollowLinks gave):
+// a regular file that may be written, or nothing yet, in a folder where a
+// file may be made. Otherwise false, with `problem` saying why, for instance
 // "a FIFO, not a regular file" or "the file is read-only". Looks without
-// opening what it finds for reading or writing.
+// opening what it finds for reading or writing; on Windows, where only a try
+// tells whether the folder takes a new file, it makes one beside the target
+// and removes it.
 HOST_API bool CheckReplaceable(const std::string& target, std::string* problem);
 
 enum class ReadOutcome { kRead, kMissing, kFailed };
@@ -59,12 +49,43 @@ enum class ReadOutcome { kRead, kMissing, kFailed };
 HOST_API ReadOutcome ReadRegularFile(const std::string& path, std::string* text,
                                      std::string* error);
 
+// New contents for one file, put in its place in two steps, so that a run
+// can write several files and keep or drop them together. Prepare writes
+// the whole content to a new file beside the target, of a name no other run
+// uses, gives it the old file's owner (where the system allows) and
+// permission bits, and flushes it to the disk; Commit renames it over the
+// target in one step, so that the target is always the old file or the new
+// one, never missing or half written. (Windows: Commit's ReplaceFileW keeps
+// the old file's attributes and access rights.) Owns the new file until
+// Commit puts it in place: dropped before, it removes the file.
+class HOST_API FileReplacement {
+ public:
+  FileReplacement() = default;
+  ~FileReplacement();
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+
+  // Writes `content` beside `target` (a path FollowLinks gave, which may
+  // name no file yet), leaving `target` as it is. A file prepared before
+  // and not committed is removed first. False, with `error` set, when it
+  // cannot; nothing is then left beside `target`.
+  bool Prepare(const std::string& target, const std::string& content, std::string* error);
+  // Puts the prepared file in the place of the target, once, after a
+  // Prepare that succeeded. False, with `error` set, when it cannot; the
+  // target is then as it was and the prepared file is gone.
+  bool Commit(std::string* error);
+
+ private:
+  void Discard();
+
+  std::string target_;
+  std::string temporary_;  // the prepared file; empty when there is none
+};
+
 // Replaces the file `target` (a path FollowLinks gave) by one holding
-// `content`, in one step: the content goes to a new file of a name no other
-// run uses, beside `target`, is flushed to the disk, takes the old file's
-// permissions and owner where the system allows, and is renamed over
-// `target`. False, with `error` set, when it cannot; `target` is then as it
-// was and the temporary file is gone.
+// `content`: a FileReplacement prepared and committed at once. False, with
+// `error` set, when it cannot; `target` is then as it was and nothing is
+// left beside it.
 HOST_API bool ReplaceContents(const std::string& target, const std::string& content,
                               std::string* error);
 
