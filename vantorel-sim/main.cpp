@@ -80,33 +80,14 @@ struct ProgramOptions {
   bool help = false;
 };
 
-// A message as it may reach a terminal: control characters as \xHH, so that
-// a path or a host's message cannot steer the terminal or cut the line
-// short. Text a user typed went through simhost::Shown already, which leaves
-// none of them.
-std::string Printable(const std::string& text) {
-  std::string printable;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7f) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-      printable += escaped;
-    } else {
-      printable += c;
-    }
-  }
-  return printable;
-}
-
 int Fail(const std::string& message) {
-  std::fprintf(stderr, "vantorel-sim: %s\n", Printable(message).c_str());
+  std::fprintf(stderr, "vantorel-sim: %s\n", simhost::Printable(message).c_str());
   return kExitFailure;
 }
 
 int BadLine(const std::string& file, int line, const std::string& message) {
   std::fprintf(stderr, "vantorel-sim: %s\n",
-               Printable(file + ":" + std::to_string(line) + ": " + message).c_str());
+               simhost::Printable(file + ":" + std::to_string(line) + ": " + message).c_str());
   return kExitBadLine;
 }
 

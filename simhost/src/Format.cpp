@@ -14,6 +14,18 @@ std::string FormatFloat(float value) {
   return std::string(buffer, result.ptr);
 }
 
+namespace {
+
+bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7f; }
+
+void AppendEscaped(std::string* out, unsigned char c) {
+  char escaped[8];
+  std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+  *out += escaped;
+}
+
+}  // namespace
+
 std::string Shown(const std::string& text) {
   constexpr std::size_t kShownBytes = 64;
   std::size_t end = text.size();
@@ -27,10 +39,8 @@ std::string Shown(const std::string& text) {
     if (c == '"' || c == '\\') {
       shown += '\\';
       shown += static_cast<char>(c);
-    } else if (c < 0x20 || c == 0x7f) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
-      shown += escaped;
+    } else if (IsControl(c)) {
+      AppendEscaped(&shown, c);
     } else {
       shown += static_cast<char>(c);
     }
@@ -38,6 +48,19 @@ std::string Shown(const std::string& text) {
   shown += '"';
   if (end < text.size()) shown += "... (" + std::to_string(text.size()) + " bytes)";
   return shown;
+}
+
+std::string Printable(const std::string& text) {
+  std::string printable;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (IsControl(byte)) {
+      AppendEscaped(&printable, byte);
+    } else {
+      printable += c;
+    }
+  }
+  return printable;
 }
 
 }  // namespace simhost

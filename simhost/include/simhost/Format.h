@@ -22,4 +22,9 @@ HOST_API std::string FormatFloat(float value);
 // size, so that a pasted page does not flood the console.
 HOST_API std::string Shown(const std::string& text);
 
+// `text` whole, with control characters as \xHH and nothing else changed:
+// for a message built of paths and host messages rather than typed text,
+// so that it still cannot steer a terminal or break its line.
+HOST_API std::string Printable(const std::string& text);
+
 }  // namespace simhost
