@@ -6,6 +6,23 @@
 
 namespace simhost {
 
+namespace {
+
+// Moves the entries that `matches` out of `entries`, keeping the order of
+// the rest. Callers hold what it returns in a variable declared before
+// their lock guard, so that it is destroyed after the lock is let go: a
+// callback's destructor is plugin code, which may call back into the host.
+template <typename Entry, typename Predicate>
+std::vector<Entry> TakeOut(std::vector<Entry>& entries, Predicate matches) {
+  const auto kept = std::stable_partition(entries.begin(), entries.end(),
+                                          [&](const Entry& entry) { return !matches(entry); });
+  std::vector<Entry> removed(std::make_move_iterator(kept), std::make_move_iterator(entries.end()));
+  entries.erase(kept, entries.end());
+  return removed;
+}
+
+}  // namespace
+
 void Callbacks::AddHook(int session, std::string eventName, Hook hook) {
   auto shared = std::make_shared<Hook>(std::move(hook));
   std::lock_guard<std::mutex> lock(mutex_);
@@ -13,15 +30,11 @@ void Callbacks::AddHook(int session, std::string eventName, Hook hook) {
 }
 
 void Callbacks::RemoveHooks(int session, const std::string& eventName) {
-  std::vector<HookEntry> removed;  // destroyed after the lock is let go
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto keep = std::stable_partition(hooks_.begin(), hooks_.end(), [&](const HookEntry& entry) {
-      return !(entry.session == session && entry.eventName == eventName);
-    });
-    std::move(keep, hooks_.end(), std::back_inserter(removed));
-    hooks_.erase(keep, hooks_.end());
-  }
+  std::vector<HookEntry> removed;
+  std::lock_guard<std::mutex> lock(mutex_);
+  removed = TakeOut(hooks_, [&](const HookEntry& entry) {
+    return entry.session == session && entry.eventName == eventName;
+  });
 }
 
 void Callbacks::AddDrawable(int session, Drawable drawable) {
@@ -32,31 +45,17 @@ void Callbacks::AddDrawable(int session, Drawable drawable) {
 
 void Callbacks::RemoveDrawables(int session) {
   std::vector<DrawableEntry> removed;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto keep = std::stable_partition(drawables_.begin(), drawables_.end(),
-                                      [&](const DrawableEntry& e) { return e.session != session; });
-    std::move(keep, drawables_.end(), std::back_inserter(removed));
-    drawables_.erase(keep, drawables_.end());
-  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  removed = TakeOut(drawables_, [&](const DrawableEntry& entry) { return entry.session == session; });
 }
 
 void Callbacks::RemoveSession(int session) {
   std::vector<HookEntry> removedHooks;
   std::vector<DrawableEntry> removedDrawables;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto keepHooks =
-        std::stable_partition(hooks_.begin(), hooks_.end(),
-                              [&](const HookEntry& e) { return e.session != session; });
-    std::move(keepHooks, hooks_.end(), std::back_inserter(removedHooks));
-    hooks_.erase(keepHooks, hooks_.end());
-    auto keepDrawables =
-        std::stable_partition(drawables_.begin(), drawables_.end(),
-                              [&](const DrawableEntry& e) { return e.session != session; });
-    std::move(keepDrawables, drawables_.end(), std::back_inserter(removedDrawables));
-    drawables_.erase(keepDrawables, drawables_.end());
-  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  removedHooks = TakeOut(hooks_, [&](const HookEntry& entry) { return entry.session == session; });
+  removedDrawables =
+      TakeOut(drawables_, [&](const DrawableEntry& entry) { return entry.session == session; });
 }
 
 void Callbacks::SnapshotHooks(const std::string& eventName,

@@ -23,6 +23,7 @@
 
 #include "simhost/Console.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -113,6 +114,11 @@ long SlotUseCount(const Binding& binding) {
   return std::visit([](const auto& slot) { return slot.use_count(); }, binding.slot);
 }
 
+template <typename Predicate>
+void EraseBindingsIf(std::vector<Binding>& bindings, Predicate matches) {
+  bindings.erase(std::remove_if(bindings.begin(), bindings.end(), matches), bindings.end());
+}
+
 }  // namespace
 
 Console::Console(HostListener& listener) : listener_(listener) {}
@@ -188,28 +194,16 @@ bool Console::Assign(Variable& variable, const std::string& text, const std::str
 
 void Console::Bind(Variable& variable, Binding binding) {
   if (SlotUseCount(binding) == 0) return;  // an empty slot: nothing to write
-  auto& bindings = variable.bindings;
-  for (std::size_t i = 0; i < bindings.size();) {
-    if (SlotUseCount(bindings[i]) == 1) {
-      bindings.erase(bindings.begin() + static_cast<std::ptrdiff_t>(i));
-    } else {
-      ++i;
-    }
-  }
+  EraseBindingsIf(variable.bindings,
+                  [](const Binding& held) { return SlotUseCount(held) == 1; });
   if (variable.numeric) WriteSlot(binding, variable.number);
-  bindings.push_back(std::move(binding));
+  variable.bindings.push_back(std::move(binding));
 }
 
 void Console::ReleaseBindings(int session) {
   for (const auto& variable : variables_) {
-    auto& bindings = variable->bindings;
-    for (std::size_t i = 0; i < bindings.size();) {
-      if (bindings[i].session == session) {
-        bindings.erase(bindings.begin() + static_cast<std::ptrdiff_t>(i));
-      } else {
-        ++i;
-      }
-    }
+    EraseBindingsIf(variable->bindings,
+                    [session](const Binding& held) { return held.session == session; });
   }
 }
 
