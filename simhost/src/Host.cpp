@@ -75,7 +75,7 @@ bool Host::LoadPlugin(const std::string& path, std::string* error) {
   }
 
   impl.sessions.push_back(
-      std::make_unique<HostSession>(impl.nextSessionId++, *this, console_, match_, impl.callbacks));
+      std::make_unique<HostSession>(impl.nextSessionId++, console_, match_, impl.callbacks));
   impl.session = impl.sessions.back().get();
   impl.cvarManager = std::make_shared<CVarManagerWrapper>(impl.session);
   impl.gameWrapper = std::make_shared<GameWrapper>(impl.session);

@@ -8,7 +8,6 @@
 namespace simhost {
 class Callbacks;
 class Console;
-class Host;
 class Match;
 struct Variable;
 }  // namespace simhost
@@ -28,15 +27,14 @@ class HostSession {
     simhost::Variable* variable = nullptr;
   };
 
-  HostSession(int id, simhost::Host& host, simhost::Console& console, simhost::Match& match,
+  HostSession(int id, simhost::Console& console, simhost::Match& match,
               simhost::Callbacks& callbacks)
-      : id(id), host(&host), console(&console), match(&match), callbacks(&callbacks) {}
+      : id(id), console(&console), match(&match), callbacks(&callbacks) {}
 
   // The handle of `variable` for this session; one per variable.
   CVarHandle& HandleFor(simhost::Variable& variable);
 
   const int id;
-  simhost::Host* const host;
   simhost::Console* const console;
   simhost::Match* const match;
   simhost::Callbacks* const callbacks;

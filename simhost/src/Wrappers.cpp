@@ -230,34 +230,38 @@ BallWrapper ServerWrapper::GetBall() const {
 // ---------------------------------------------------------------------------
 // GameWrapper
 
-bool GameWrapper::IsInGame() const {
-  if (!session_) return false;
-  const Match* match = session_->match;
+namespace {
+
+// Whether the session's match is in a game of `mode`.
+bool PlaysIn(const HostSession* session, simhost::GameMode mode) {
+  if (!session) return false;
+  const Match* match = session->match;
   MatchLock lock(match);
-  return match->mode == simhost::GameMode::kHosted;
+  return match->mode == mode;
 }
 
-bool GameWrapper::IsInOnlineGame() const {
-  if (!session_) return false;
-  const Match* match = session_->match;
+// The match's server, while its game is of `mode` and the server not made
+// null; a null server otherwise.
+ServerWrapper ServerIn(const HostSession* session, simhost::GameMode mode) {
+  if (!session) return ServerWrapper();
+  Match* match = session->match;
   MatchLock lock(match);
-  return match->mode == simhost::GameMode::kOnline;
+  const bool present = match->mode == mode && !match->serverNull;
+  return ServerWrapper(present ? ActorAddress(&match->server) : 0);
 }
+
+}  // namespace
+
+bool GameWrapper::IsInGame() const { return PlaysIn(session_, simhost::GameMode::kHosted); }
+
+bool GameWrapper::IsInOnlineGame() const { return PlaysIn(session_, simhost::GameMode::kOnline); }
 
 ServerWrapper GameWrapper::GetGameEventAsServer() const {
-  if (!session_) return ServerWrapper();
-  Match* match = session_->match;
-  MatchLock lock(match);
-  const bool present = match->mode == simhost::GameMode::kHosted && !match->serverNull;
-  return ServerWrapper(present ? ActorAddress(&match->server) : 0);
+  return ServerIn(session_, simhost::GameMode::kHosted);
 }
 
 ServerWrapper GameWrapper::GetOnlineGame() const {
-  if (!session_) return ServerWrapper();
-  Match* match = session_->match;
-  MatchLock lock(match);
-  const bool present = match->mode == simhost::GameMode::kOnline && !match->serverNull;
-  return ServerWrapper(present ? ActorAddress(&match->server) : 0);
+  return ServerIn(session_, simhost::GameMode::kOnline);
 }
 
 CameraWrapper GameWrapper::GetCamera() const {
