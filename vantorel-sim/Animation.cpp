@@ -106,11 +106,18 @@ bool AnimationsSupported(std::string* missing) {
   return false;
 }
 
-bool CheckAnimationsSupported(std::string* error) {
+namespace {
+
+std::string Unsupported() {
   std::string missing;
   AnimationsSupported(&missing);
-  *error = "this build cannot write animations (built without " + missing +
-           "): --animation refused";
+  return "this build cannot write animations (built without " + missing + ")";
+}
+
+}  // namespace
+
+bool CheckAnimationsSupported(std::string* error) {
+  *error = Unsupported() + ": --animation refused";
   return false;
 }
 
@@ -118,11 +125,7 @@ struct AnimationWriter::Encoder {};
 
 AnimationWriter::~AnimationWriter() = default;
 
-void AnimationWriter::AddFrame(const Scene&, float) {
-  std::string missing;
-  AnimationsSupported(&missing);
-  Fail("this build cannot write animations (built without " + missing + ")");
-}
+void AnimationWriter::AddFrame(const Scene&, float) { Fail(Unsupported()); }
 
 bool AnimationWriter::Finish(std::string*, std::string* error) {
   AddFrame(Scene(), 0.0f);

@@ -12,9 +12,9 @@ namespace vantorel_sim {
 
 // Plays script commands, one at a time, on a simulated host and reports
 // them in the transcript. Keeps what the match model does not: whether
-// motion is on, and the count of frames drawn. Checks what only the state of the match can tell:
-// that a car name is new or known, that a console variable is registered
-// and given one value. A `plugin load` while the plugin is loaded is
+// motion is on, and the count of frames drawn. Checks what only the state
+// of the match can tell: that a car name is new or known, that a console
+// variable is registered and given one value. A `plugin load` while the plugin is loaded is
 // refused with a [host] line, as a host does: a second onLoad would hook
 // and draw twice. Borrows the host and the transcript, which must outlive
 // it.
