@@ -20,10 +20,10 @@ namespace {
 // between the host's loads.
 class BrokenModuleTest : public HostFixture {
  protected:
-  BrokenModuleTest() : module_(TestPluginBreakableModule()) {}
+  BrokenModuleTest() : module_(path_.c_str()) {}
 
   void SetUp() override {
-    ASSERT_TRUE(module_.open()) << TestPluginBreakableModule();
+    ASSERT_TRUE(module_.open()) << path_;
     breakModule_ = reinterpret_cast<BreakTestPluginFunction>(
         module_.Symbol(kBreakTestPluginSymbol));
     deletes_ = static_cast<const int*>(module_.Symbol(kTestPluginDeletesSymbol));
@@ -56,19 +56,19 @@ class BrokenModuleTest : public HostFixture {
 
   TestPlugin& plugin() { return *static_cast<TestPlugin*>(host_.plugin()); }
 
+  const std::string path_ = TestPluginBreakableModule();
   ModuleHandle module_;
   BreakTestPluginFunction breakModule_ = nullptr;
   const int* deletes_ = nullptr;
 };
 
 TEST_F(BrokenModuleTest, ARecordWithoutItsFunctionsIsRefusedUntouched) {
-  const std::string path = TestPluginBreakableModule();
   for (const TestPluginFault fault :
        {TestPluginFault::kNoGetPlugin, TestPluginFault::kNoDeleteMe}) {
     SCOPED_TRACE(static_cast<int>(fault));
     Break(fault);
-    EXPECT_EQ(LoadRefused(path),
-              "plugin module " + path + ": its record lacks getPlugin or deleteMe");
+    EXPECT_EQ(LoadRefused(path_),
+              "plugin module " + path_ + ": its record lacks getPlugin or deleteMe");
     ExpectNothingLoaded();
     // Neither function was called: there is no pair to call.
     EXPECT_EQ(*deletes_, 0);
@@ -76,20 +76,19 @@ TEST_F(BrokenModuleTest, ARecordWithoutItsFunctionsIsRefusedUntouched) {
 }
 
 TEST_F(BrokenModuleTest, AFirstLoadWithoutAPluginIsRefusedAndLetGo) {
-  const std::string path = TestPluginBreakableModule();
   int deletes = 0;
   for (const TestPluginFault fault :
        {TestPluginFault::kNullHolder, TestPluginFault::kEmptyHolder}) {
     SCOPED_TRACE(static_cast<int>(fault));
     Break(fault);
-    EXPECT_EQ(LoadRefused(path), NoPlugin(path));
+    EXPECT_EQ(LoadRefused(path_), NoPlugin(path_));
     ExpectNothingLoaded();
     EXPECT_EQ(*deletes_, ++deletes) << "deleteMe is called once for the refused factory";
   }
 
   // Nothing of the refusals stays in the way of a sound load.
   Break(TestPluginFault::kNone);
-  Load(path);
+  Load(path_);
   EXPECT_EQ(plugin().loads, 1);
   EXPECT_EQ(host_.hookCount(), 1u);
   EXPECT_EQ(listener_.logs, Lines{"test plugin loaded"});
@@ -99,8 +98,7 @@ TEST_F(BrokenModuleTest, AFirstLoadWithoutAPluginIsRefusedAndLetGo) {
 // refused, naming the module the host holds, and the plugin that is loaded
 // stays as it was, onLoad not run again, until it is unloaded as usual.
 TEST_F(BrokenModuleTest, ALoadAgainWithoutAPluginKeepsTheLoadedOne) {
-  const std::string path = TestPluginBreakableModule();
-  Load(path);
+  Load(path_);
   BakkesMod::Plugin::BakkesModPlugin* loaded = host_.plugin();
   for (const TestPluginFault fault :
        {TestPluginFault::kNullHolder, TestPluginFault::kEmptyHolder}) {
@@ -108,7 +106,7 @@ TEST_F(BrokenModuleTest, ALoadAgainWithoutAPluginKeepsTheLoadedOne) {
     Break(fault);
     std::string error;
     EXPECT_FALSE(host_.LoadPlugin("not looked at when loaded", &error));
-    EXPECT_EQ(error, NoPlugin(path));
+    EXPECT_EQ(error, NoPlugin(path_));
     EXPECT_TRUE(host_.pluginLoaded());
     EXPECT_EQ(host_.plugin(), loaded);
     EXPECT_EQ(plugin().loads, 1);

@@ -284,7 +284,7 @@ TEST_F(ConsoleConfig, SavedValueIsTakenAtRegistration) {
   Variable& b = Bounded(console_, "b", 5, 20, "12");
   Variable& c = Bounded(console_, "c", 0, 1);
   EXPECT_EQ(a.value, "1");
-  EXPECT_EQ(b.value, "20");  // clamped as a console_ value is
+  EXPECT_EQ(b.value, "20");  // clamped as a console value is
   EXPECT_EQ(c.value, "0");
   auto slot = std::make_shared<int>(0);
   console_.Bind(b, Binding{1, slot});

@@ -25,7 +25,6 @@
 namespace vantorel_test {
 namespace {
 
-using simhost::DrawCall;
 using simhost::Host;
 using simhost::SimCar;
 
@@ -114,7 +113,7 @@ TEST_F(HostTest, LoadingAgainRunsOnLoadAgainInTheSameSession) {
   Load();
   BakkesMod::Plugin::BakkesModPlugin* first = host_.plugin();
   GameWrapper* firstGame = host_.plugin()->gameWrapper.get();
-  host_.console().Set(*host_.console().Find("test_count"), "9");
+  Set("test_count", "9");
   std::string error;
   ASSERT_TRUE(host_.LoadPlugin("ignored when loaded", &error)) << error;
   EXPECT_EQ(host_.plugin(), first);
@@ -131,7 +130,7 @@ TEST_F(HostTest, LoadingAgainRunsOnLoadAgainInTheSameSession) {
 
 TEST_F(HostTest, UnloadRunsOnUnloadDeletesAndLetsGo) {
   Load();
-  host_.console().Set(*host_.console().Find("test_enable"), "1");
+  Set("test_enable", "1");
   host_.UnloadPlugin();
   ASSERT_NO_FATAL_FAILURE(ExpectUnloaded(3));
   EXPECT_EQ(host_.console().Find("test_enable")->value, "1");
@@ -223,18 +222,9 @@ TEST_F(HostTest, FrameRecordsWhatIsDrawn) {
   Load();
   host_.Frame();
   EXPECT_EQ(plugin().frames, 1);
-  ASSERT_EQ(host_.lastFrame().size(), 2u);
-  const DrawCall& color = host_.lastFrame()[0];
-  EXPECT_EQ(color.kind, DrawCall::Kind::kColor);
-  EXPECT_EQ(color.color[0], 1);
-  EXPECT_EQ(color.color[3], 4);
-  const DrawCall& line = host_.lastFrame()[1];
-  EXPECT_EQ(line.kind, DrawCall::Kind::kLine);
-  EXPECT_EQ(line.start.X, 1);
-  EXPECT_EQ(line.end.Y, 4);
-  EXPECT_EQ(line.width, 5.0f);
-  ASSERT_EQ(listener_.draws.size(), 2u);
-  EXPECT_EQ(listener_.draws[1].end.X, 3);
+  const Lines drawn{"color 1 2 3 4", "line 1,2 3,4 5"};
+  EXPECT_EQ(Describe(host_.lastFrame()), drawn);
+  EXPECT_EQ(Describe(listener_.draws), drawn);
 
   host_.Frame();
   EXPECT_EQ(host_.lastFrame().size(), 2u);  // the last frame only
@@ -248,9 +238,7 @@ TEST_F(HostTest, ColourBytesAreUnsigned) {
   });
   host_.Frame();
   ASSERT_EQ(host_.lastFrame().size(), 3u);
-  EXPECT_EQ(host_.lastFrame()[2].color[0], 255);
-  EXPECT_EQ(host_.lastFrame()[2].color[1], 128);
-  EXPECT_EQ(host_.lastFrame()[2].color[3], 127);
+  EXPECT_EQ(Describe(host_.lastFrame())[2], "color 255 128 0 127");
 }
 
 TEST_F(HostTest, DrawableMayUnregisterDuringAFrame) {
@@ -269,17 +257,10 @@ TEST_F(HostTest, DrawableMayUnregisterDuringAFrame) {
 }
 
 TEST_F(HostTest, CanvasSizeAndProjection) {
-  simhost::Match& match = host_.match();
-  match.canvasSize = Vector2{800, 600};
-  SimCar& fixed = match.AddCar("Fixed");
-  fixed.location = Vector{100, 200, 300};
-  fixed.screenPoint = Vector2{11, 22};
-  SimCar& second = match.AddCar("Second");
-  second.location = Vector{100, 200, 300};
-  second.screenPoint = Vector2{33, 44};
-  SimCar& zero = match.AddCar("Zero");
-  zero.location = Vector{0.0f, 0, 0};
-  zero.screenPoint = Vector2{55, 66};
+  match().canvasSize = Vector2{800, 600};
+  AddCar("Fixed", 0, {100, 200, 300}).screenPoint = Vector2{11, 22};
+  AddCar("Second", 0, {100, 200, 300}).screenPoint = Vector2{33, 44};
+  AddCar("Zero", 0, {0.0f, 0, 0}).screenPoint = Vector2{55, 66};
   Load();
 
   Vector2 size{}, first{}, positiveZero{}, negativeZero{}, ahead{}, noCamera{};
@@ -300,7 +281,7 @@ TEST_F(HostTest, CanvasSizeAndProjection) {
   EXPECT_EQ(ahead.X, 400);
   EXPECT_EQ(ahead.Y, 300);
 
-  match.hasCamera = false;
+  match().hasCamera = false;
   game().RegisterDrawable([&](CanvasWrapper canvas) { noCamera = canvas.Project(Vector{1000, 0, 0}); });
   host_.Frame();
   EXPECT_EQ(noCamera.X, simhost::kOffCanvas.X);
@@ -310,9 +291,7 @@ TEST_F(HostTest, CanvasSizeAndProjection) {
 
 #ifdef VANTOREL_COUNT_ALLOCATIONS
 TEST_F(HostTest, AWarmFrameAllocatesNothing) {
-  SimCar& car = host_.match().AddCar("A");
-  car.screenPoint = Vector2{5, 5};
-  host_.match().localCar = &car;
+  AddLocal("A", 0).screenPoint = Vector2{5, 5};
   Load();
   game().RegisterDrawable([](CanvasWrapper canvas) {
     for (int i = 0; i < 8; ++i) {
@@ -337,8 +316,7 @@ TEST_F(HostTest, AWarmFrameAllocatesNothing) {
 
 TEST_F(HostTest, GameModes) {
   simhost::Match& match = host_.match();
-  SimCar& car = match.AddCar("A");
-  match.localCar = &car;
+  SimCar& car = AddLocal("A", 0);
   Load();
   GameWrapper& g = game();
 
@@ -378,25 +356,22 @@ TEST_F(HostTest, GameModes) {
 
 TEST_F(HostTest, ConsoleChangeReachesTheSlotAtOnce) {
   Load();
-  simhost::Console& console = host_.console();
-  EXPECT_TRUE(console.Set(*console.Find("test_enable"), "1"));
+  Set("test_enable", "1");
   EXPECT_TRUE(*plugin().enable);
-  EXPECT_TRUE(console.Set(*console.Find("test_count"), "12.7"));
+  Set("test_count", "12.7");
   EXPECT_EQ(*plugin().count, 10);
-  EXPECT_EQ(console.Find("test_count")->value, "10");
-  EXPECT_TRUE(console.Set(*console.Find("test_weight"), "-2.5"));
+  EXPECT_EQ(host_.console().Find("test_count")->value, "10");
+  Set("test_weight", "-2.5");
   EXPECT_EQ(*plugin().weight, -2.5f);
-  EXPECT_FALSE(console.Set(*console.Find("test_weight"), "heavy"));
+  EXPECT_FALSE(host_.console().Set(*host_.console().Find("test_weight"), "heavy"));
   EXPECT_EQ(*plugin().weight, -2.5f);
   ASSERT_EQ(listener_.messages.size(), 1u);
 }
 
 TEST_F(HostTest, PressesAndFramesOnTwoThreads) {
-  simhost::Match& match = host_.match();
-  SimCar& a = match.AddCar("A");
-  SimCar& b = match.AddCar("B");
+  SimCar& a = AddLocal("A", 0);
+  SimCar& b = AddCar("B", 0);
   b.screenPoint = Vector2{1, 1};
-  match.localCar = &a;
   Load();
   std::thread presser([&] {
     for (int i = 0; i < 2000; ++i) host_.Press(i % 2 ? &a : &b);

@@ -29,8 +29,14 @@ void ExpectPoint(Vector2 actual, int x, int y) {
   EXPECT_EQ(actual.Y, y);
 }
 
+void ExpectOffCanvas(Vector2 actual) { ExpectPoint(actual, kOffCanvas.X, kOffCanvas.Y); }
+
+// `point` seen by the camera most cases use: at the origin, level, fov 90,
+// on a 1920 x 1080 canvas.
+Vector2 FromOrigin(Vector point) { return ProjectThroughCamera(Camera(), kCanvas, point); }
+
 TEST(Projection, StraightAheadLandsOnTheCentre) {
-  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {1000, 0, 0}), 960, 540);
+  ExpectPoint(FromOrigin({1000, 0, 0}), 960, 540);
   ExpectPoint(ProjectThroughCamera(Camera({100, 200, 300}), kCanvas, {5000, 200, 300}), 960, 540);
   // Odd sizes: the integer half.
   ExpectPoint(ProjectThroughCamera(Camera(), Vector2{1921, 1081}, {1, 0, 0}), 960, 540);
@@ -39,11 +45,11 @@ TEST(Projection, StraightAheadLandsOnTheCentre) {
 TEST(Projection, RightIsPositiveYAndUpIsPositiveZ) {
   // With fov 90 the focal length is half the width: a point 45 degrees to
   // the side lands on the canvas edge.
-  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {1000, 1000, 0}), 1920, 540);
-  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {1000, -1000, 0}), 0, 540);
-  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {1000, 0, 500}), 960, 60);
-  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {1000, 0, -500}), 960, 1020);
-  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {1000, 100, 100}), 1056, 444);
+  ExpectPoint(FromOrigin({1000, 1000, 0}), 1920, 540);
+  ExpectPoint(FromOrigin({1000, -1000, 0}), 0, 540);
+  ExpectPoint(FromOrigin({1000, 0, 500}), 960, 60);
+  ExpectPoint(FromOrigin({1000, 0, -500}), 960, 1020);
+  ExpectPoint(FromOrigin({1000, 100, 100}), 1056, 444);
 }
 
 TEST(Projection, FieldOfViewScales) {
@@ -69,27 +75,24 @@ TEST(Projection, RotationTurnsTheView) {
 }
 
 TEST(Projection, LeftAndRightAreSymmetric) {
-  const Vector2 right = ProjectThroughCamera(Camera(), kCanvas, {1000, 1.5625f, 0});
-  const Vector2 left = ProjectThroughCamera(Camera(), kCanvas, {1000, -1.5625f, 0});
+  const Vector2 right = FromOrigin({1000, 1.5625f, 0});
+  const Vector2 left = FromOrigin({1000, -1.5625f, 0});
   EXPECT_EQ(right.X - 960, 2);
   EXPECT_EQ(960 - left.X, 2);
 }
 
 TEST(Projection, BehindOrBesideTheCameraIsOffCanvas) {
-  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {-1000, 0, 0}), kOffCanvas.X, kOffCanvas.Y);
-  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {0, 1000, 0}), kOffCanvas.X, kOffCanvas.Y);
-  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {0, 0, 0}), kOffCanvas.X, kOffCanvas.Y);
+  ExpectOffCanvas(FromOrigin({-1000, 0, 0}));
+  ExpectOffCanvas(FromOrigin({0, 1000, 0}));
+  ExpectOffCanvas(FromOrigin({0, 0, 0}));
 }
 
 TEST(Projection, ResultsBeyondInt32AreOffCanvas) {
-  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {1e-6f, 1000, 0}), kOffCanvas.X,
-              kOffCanvas.Y);
-  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {1e-6f, 0, -1000}), kOffCanvas.X,
-              kOffCanvas.Y);
+  ExpectOffCanvas(FromOrigin({1e-6f, 1000, 0}));
+  ExpectOffCanvas(FromOrigin({1e-6f, 0, -1000}));
   const float huge = std::numeric_limits<float>::max();
-  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {1, huge, 0}), kOffCanvas.X, kOffCanvas.Y);
-  ExpectPoint(ProjectThroughCamera(Camera(), Vector2{2147483647, 2147483647}, {1, 2, 0}),
-              kOffCanvas.X, kOffCanvas.Y);
+  ExpectOffCanvas(FromOrigin({1, huge, 0}));
+  ExpectOffCanvas(ProjectThroughCamera(Camera(), Vector2{2147483647, 2147483647}, {1, 2, 0}));
   // Still fits: the largest canvas, straight ahead.
   ExpectPoint(ProjectThroughCamera(Camera(), Vector2{2147483647, 2147483647}, {1, 0, 0}),
               1073741823, 1073741823);
@@ -98,13 +101,11 @@ TEST(Projection, ResultsBeyondInt32AreOffCanvas) {
 TEST(Projection, NonFiniteInputsAndBadFieldsOfViewAreOffCanvas) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
-  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {nan, 0, 0}), kOffCanvas.X, kOffCanvas.Y);
-  ExpectPoint(ProjectThroughCamera(Camera(), kCanvas, {inf, 0, 0}), kOffCanvas.X, kOffCanvas.Y);
-  ExpectPoint(ProjectThroughCamera(Camera({inf, 0, 0}), kCanvas, {1, 0, 0}), kOffCanvas.X,
-              kOffCanvas.Y);
+  ExpectOffCanvas(FromOrigin({nan, 0, 0}));
+  ExpectOffCanvas(FromOrigin({inf, 0, 0}));
+  ExpectOffCanvas(ProjectThroughCamera(Camera({inf, 0, 0}), kCanvas, {1, 0, 0}));
   for (float fov : {0.0f, -10.0f, 180.0f, 270.0f, nan, inf}) {
-    ExpectPoint(ProjectThroughCamera(Camera({}, {}, fov), kCanvas, {1000, 0, 0}), kOffCanvas.X,
-                kOffCanvas.Y);
+    ExpectOffCanvas(ProjectThroughCamera(Camera({}, {}, fov), kCanvas, {1000, 0, 0}));
   }
 }
 
