@@ -3,29 +3,21 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "CarState.h"
 #include "Paths.h"
-#include "ScriptPlayer.h"
+#include "ScriptPlayerFixture.h"
 #include "ScriptReader.h"
-#include "TestFiles.h"
-#include "simhost/Files.h"
 
 namespace vantorel_sim {
 namespace {
 
 using vantorel_test::FromBits;
+using vantorel_test::ReadCommand;
 using vantorel_test::SameBits;
-
-Command ReadOne(const std::string& line) {
-  std::optional<Command> command;
-  std::string message;
-  EXPECT_TRUE(ReadLine(line, 1, &command, &message)) << line << ": " << message;
-  return command.value_or(Command());
-}
 
 std::string ErrorOf(const std::string& line) {
   std::optional<Command> command;
@@ -35,19 +27,19 @@ std::string ErrorOf(const std::string& line) {
 }
 
 TEST(MotionReaderTest, ReadsMotionOnAndOff) {
-  const Command on = ReadOne("motion on");
+  const Command on = ReadCommand("motion on");
   EXPECT_EQ(on.kind, CommandKind::kMotion);
   EXPECT_TRUE(on.motionOn);
   EXPECT_TRUE(SameBits(on.motionStep, FromBits(0x3c888889)));  // 1/60 as a float
 
-  const Command step = ReadOne("motion on dt=0.1");
+  const Command step = ReadCommand("motion on dt=0.1");
   EXPECT_TRUE(step.motionOn);
   EXPECT_TRUE(SameBits(step.motionStep, 0.1f));
   // Time may stand still or run backwards: any finite step is a step.
-  EXPECT_TRUE(SameBits(ReadOne("motion on dt=-0.5").motionStep, -0.5f));
-  EXPECT_TRUE(SameBits(ReadOne("motion on  dt=0").motionStep, 0.0f));
+  EXPECT_TRUE(SameBits(ReadCommand("motion on dt=-0.5").motionStep, -0.5f));
+  EXPECT_TRUE(SameBits(ReadCommand("motion on  dt=0").motionStep, 0.0f));
 
-  const Command off = ReadOne("motion off");
+  const Command off = ReadCommand("motion off");
   EXPECT_EQ(off.kind, CommandKind::kMotion);
   EXPECT_FALSE(off.motionOn);
 }
@@ -64,75 +56,45 @@ TEST(MotionReaderTest, RefusesWhatIsNoMotion) {
 }
 
 TEST(MotionReaderTest, TheBallTakesAVelocityAndTheCameraNone) {
-  const Command ball = ReadOne("ball vel=1.5,-2,3e2 loc=4,5,6");
+  const Command ball = ReadCommand("ball vel=1.5,-2,3e2 loc=4,5,6");
   ASSERT_TRUE(ball.view.velocity.has_value());
   EXPECT_TRUE(SameBits(*ball.view.velocity, Vector{1.5f, -2.0f, 300.0f}));
   EXPECT_TRUE(SameBits(*ball.view.location, Vector{4.0f, 5.0f, 6.0f}));
-  EXPECT_FALSE(ReadOne("ball loc=1,2,3").view.velocity.has_value());
+  EXPECT_FALSE(ReadCommand("ball loc=1,2,3").view.velocity.has_value());
   EXPECT_EQ(ErrorOf("camera vel=1,2,3"), "unknown option \"vel\" for camera");
   EXPECT_EQ(ErrorOf("ball rot=1,2,3"), "unknown option \"rot\" for ball");
 }
 
-// A player on a host with the plugin module loaded, its transcript in a
-// file of the test's own.
-class MotionPlayerTest : public ::testing::Test {
+// A player whose `plugin load` loads the plugin module.
+class MotionPlayerTest : public vantorel_test::ScriptPlayerFixture {
  protected:
-  MotionPlayerTest()
-      : path_(vantorel_test::TempPath("txt")),
-        file_(simhost::OpenFile(path_, "wb")),
-        transcript_(file_),
-        host_(transcript_),
-        player_(host_, transcript_, vantorel_test::PluginModule()) {}
-  ~MotionPlayerTest() override {
-    if (file_ != nullptr) std::fclose(file_);
-    std::remove(path_.c_str());
-  }
+  MotionPlayerTest() : ScriptPlayerFixture(vantorel_test::PluginModule()) {}
 
-  void Play(std::initializer_list<const char*> lines) {
-    for (const char* line : lines) {
-      std::string message;
-      ASSERT_EQ(player_.Play(ReadOne(line), &message), ScriptPlayer::Result::kPlayed)
-          << line << ": " << message;
-    }
-  }
-
-  // The transcript so far.
-  std::string Output() {
-    std::fflush(file_);
-    return vantorel_test::ReadFile(path_);
-  }
-
-  simhost::Match& match() { return host_.match(); }
   simhost::SimCar& car(const char* name) { return *match().FindCar(name); }
-
-  std::string path_;
-  std::FILE* file_;
-  Transcript transcript_;
-  simhost::Host host_;
-  ScriptPlayer player_;
 };
 
 TEST_F(MotionPlayerTest, WithMotionOffNothingMoves) {
-  Play({"car Ava loc=1,2,3 vel=600,-600,60", "ball loc=4,5,6 vel=100,200,300", "frame 3",
-        "motion on dt=0.5", "motion off", "frame 2"});
+  PlayAll({"car Ava loc=1,2,3 vel=600,-600,60", "ball loc=4,5,6 vel=100,200,300", "frame 3",
+           "motion on dt=0.5", "motion off", "frame 2"});
   EXPECT_TRUE(SameBits(car("Ava").location, Vector{1.0f, 2.0f, 3.0f}));
   EXPECT_TRUE(SameBits(match().ball.location, Vector{4.0f, 5.0f, 6.0f}));
   EXPECT_TRUE(SameBits(player_.frameSeconds(), kFrameSeconds));
 }
 
 TEST_F(MotionPlayerTest, EachFrameMovesCarsAndTheBall) {
-  Play({"car Ava loc=0,0,17 vel=10,-20,0", "nullcar", "car Bo loc=100,0,17 vel=0,0,0.5",
-        "ball loc=0,0,93 vel=1,2,3", "motion on dt=0.25", "frame 2", "show cars"});
+  PlayAll({"car Ava loc=0,0,17 vel=10,-20,0", "nullcar", "car Bo loc=100,0,17 vel=0,0,0.5",
+           "ball loc=0,0,93 vel=1,2,3", "motion on dt=0.25", "frame 2", "show cars"});
   EXPECT_TRUE(SameBits(car("Ava").location, Vector{5.0f, -10.0f, 17.0f}));
   EXPECT_TRUE(SameBits(car("Bo").location, Vector{100.0f, 0.0f, 17.25f}));
   EXPECT_TRUE(SameBits(match().ball.location, Vector{0.5f, 1.0f, 94.5f}));
   EXPECT_TRUE(SameBits(car("Ava").velocity, Vector{10.0f, -20.0f, 0.0f}));
   // show cars prints the cars where they have gone.
-  EXPECT_NE(Output().find("[frame] 2\n[car] 0 Ava team=0 loc=5,-10,17 vel=10,-20,0 "),
+  const std::string output = captured_.Take();
+  EXPECT_NE(output.find("[frame] 2\n[car] 0 Ava team=0 loc=5,-10,17 vel=10,-20,0 "),
             std::string::npos)
-      << Output();
+      << output;
   // frame 0 draws nothing, so nothing moves.
-  Play({"frame 0"});
+  PlayAll({"frame 0"});
   EXPECT_TRUE(SameBits(car("Ava").location, Vector{5.0f, -10.0f, 17.0f}));
 }
 
@@ -140,9 +102,9 @@ TEST_F(MotionPlayerTest, EachFrameMovesCarsAndTheBall) {
 // after one step of a second, lands at 960 + 96 on the canvas, and the
 // marker's tip 30 pixels above him.
 TEST_F(MotionPlayerTest, TheMarkerIsDrawnWhereTheCarHasGone) {
-  Play({"car Ava team=0 loc=-1000,0,0 local", "car Bo team=0 loc=1000,0,0 vel=0,100,0",
-        "plugin load", "vantorel_render_enable 1", "motion on dt=1", "frame"});
-  const std::string output = Output();
+  PlayAll({"car Ava team=0 loc=-1000,0,0 local", "car Bo team=0 loc=1000,0,0 vel=0,100,0",
+           "plugin load", "vantorel_render_enable 1", "motion on dt=1", "frame"});
+  const std::string output = captured_.Take();
   EXPECT_NE(output.find("[frame] 1\n[draw] color 255 255 0 255\n"
                         "[draw] line 1044,486 1056,510 3\n"),
             std::string::npos)
@@ -150,18 +112,18 @@ TEST_F(MotionPlayerTest, TheMarkerIsDrawnWhereTheCarHasGone) {
 }
 
 TEST_F(MotionPlayerTest, TheBallKeepsItsVelocityAcrossNull) {
-  Play({"ball loc=0,0,93 vel=60,0,0", "ball null", "motion on", "frame 6", "ball"});
+  PlayAll({"ball loc=0,0,93 vel=60,0,0", "ball null", "motion on", "frame 6", "ball"});
   // Away, the ball did not move; back, it goes on as it was sent.
   EXPECT_TRUE(SameBits(match().ball.location, Vector{0.0f, 0.0f, 93.0f}));
   EXPECT_TRUE(SameBits(match().ball.velocity, Vector{60.0f, 0.0f, 0.0f}));
-  Play({"frame"});
+  PlayAll({"frame"});
   EXPECT_TRUE(SameBits(match().ball.location.X, 60.0f * kFrameSeconds));
 }
 
 TEST_F(MotionPlayerTest, TellsEachFrameHowLongItLasts) {
   std::vector<float> seconds;
   player_.SetEachFrameObserver([&](float s) { seconds.push_back(s); });
-  Play({"frame", "motion on dt=0.04", "frame 2", "motion on", "frame", "motion off", "frame"});
+  PlayAll({"frame", "motion on dt=0.04", "frame 2", "motion on", "frame", "motion off", "frame"});
   ASSERT_EQ(seconds.size(), 5u);
   EXPECT_EQ(seconds[0], kFrameSeconds);
   EXPECT_EQ(seconds[1], 0.04f);
@@ -173,15 +135,15 @@ TEST_F(MotionPlayerTest, TellsEachFrameHowLongItLasts) {
 // A swap exchanges velocities as the plugin says: each car then drives on
 // with the velocity it was given.
 TEST_F(MotionPlayerTest, SwappedCarsDriveOnWithWhatTheyWereGiven) {
-  Play({"car Ava team=0 loc=0,-1000,17 vel=0,100,0 local",
-        "car Bo team=0 loc=500,0,17 vel=-200,0,0", "plugin load", "vantorel_enable 1",
-        "press", "motion on dt=0.5", "frame"});
+  PlayAll({"car Ava team=0 loc=0,-1000,17 vel=0,100,0 local",
+           "car Bo team=0 loc=500,0,17 vel=-200,0,0", "plugin load", "vantorel_enable 1",
+           "press", "motion on dt=0.5", "frame"});
   EXPECT_TRUE(SameBits(car("Ava").location, Vector{400.0f, 0.0f, 17.0f}));
   EXPECT_TRUE(SameBits(car("Ava").velocity, Vector{-200.0f, 0.0f, 0.0f}));
   EXPECT_TRUE(SameBits(car("Bo").location, Vector{0.0f, -950.0f, 17.0f}));
 
   // Without the velocities exchanged, each keeps its own.
-  Play({"vantorel_set_velocities 0", "press", "frame"});
+  PlayAll({"vantorel_set_velocities 0", "press", "frame"});
   EXPECT_TRUE(SameBits(car("Ava").location, Vector{-100.0f, -950.0f, 17.0f}));
   EXPECT_TRUE(SameBits(car("Bo").location, Vector{400.0f, 50.0f, 17.0f}));
 }

@@ -2,78 +2,24 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "Paths.h"
+#include "ScriptPlayerFixture.h"
 #include "TestPlugin.h"
-#include "simhost/Files.h"
 
 namespace vantorel_sim {
 namespace {
 
-// A transcript written to a file of the test's own, read back as text.
-class CapturedTranscript {
- public:
-  CapturedTranscript() {
-    path_ = vantorel_test::TempPath("txt");
-    file_ = simhost::OpenFile(path_, "w+b");
-  }
-  ~CapturedTranscript() {
-    if (file_ != nullptr) std::fclose(file_);
-    std::remove(path_.c_str());
-  }
+using vantorel_test::ReadCommand;
 
-  std::FILE* file() { return file_; }
-
-  // Everything written since the last call. The transcript keeps writing to
-  // the same stream, so the stream stays open and is read from where the
-  // last call stopped.
-  std::string Take() {
-    std::string text, error;
-    std::fflush(file_);
-    std::fseek(file_, taken_, SEEK_SET);
-    simhost::ReadAll(file_, &text, &error);
-    taken_ += static_cast<long>(text.size());
-    std::fseek(file_, 0, SEEK_END);
-    return text;
-  }
-
- private:
-  std::string path_;
-  std::FILE* file_ = nullptr;
-  long taken_ = 0;
-};
-
-class ScriptPlayerTest : public ::testing::Test {
+// No module lies at the player's path: a test that loads a plugin brings a
+// player of its own.
+class ScriptPlayerTest : public vantorel_test::ScriptPlayerFixture {
  protected:
-  ScriptPlayerTest() : transcript_(captured_.file()), host_(transcript_),
-                       player_(host_, transcript_, vantorel_test::TempPath("no-such-module")) {}
+  ScriptPlayerTest() : ScriptPlayerFixture(vantorel_test::TempPath("no-such-module")) {}
 
-  static Command ReadCommand(const std::string& line) {
-    std::optional<Command> command;
-    std::string message;
-    EXPECT_TRUE(ReadLine(line, 1, &command, &message)) << line << ": " << message;
-    return command.value_or(Command());
-  }
-
-  ScriptPlayer::Result Play(const std::string& line) {
-    message_.clear();
-    return player_.Play(ReadCommand(line), &message_);
-  }
-
-  void PlayAll(std::initializer_list<const char*> lines) {
-    for (const char* line : lines) ASSERT_EQ(Play(line), ScriptPlayer::Result::kPlayed) << line;
-  }
-
-  simhost::Match& match() { return host_.match(); }
   simhost::SimCar& car(std::size_t index) { return *match().cars().at(index); }
-
-  CapturedTranscript captured_;
-  Transcript transcript_;
-  simhost::Host host_;
-  ScriptPlayer player_;
-  std::string message_;
 };
 
 TEST_F(ScriptPlayerTest, AddsAndChangesCars) {

@@ -305,16 +305,19 @@ class StreamTest : public ::testing::Test {
   ~StreamTest() override {
     if (file_ != nullptr) std::fclose(file_);
   }
+  // A file holding `content`, open for reading, in place of the one before.
   std::FILE* Open(const std::string& content) {
+    if (file_ != nullptr) std::fclose(file_);
     const std::string path = vantorel_test::TempPath("scn");
     vantorel_test::WriteFile(path, content);
     file_ = simhost::OpenFile(path, "rb");
     return file_;
   }
-  // Reads everything; the status that ended the reading.
+  // Reads everything, counting commands_ anew; the status that ended it.
   ScriptReader::Status ReadAll(ScriptReader& reader) {
     Command command;
     ScriptReader::Status status;
+    commands_ = 0;
     while ((status = reader.Next(&command)) == ScriptReader::Status::kCommand) ++commands_;
     return status;
   }
@@ -328,13 +331,11 @@ TEST_F(StreamTest, ALineOver64KiBIsBad) {
   ScriptReader fits(Open("show cars\n#" + longest.substr(1) + "\r\n#" + longest.substr(1)));
   EXPECT_EQ(ReadAll(fits), ScriptReader::Status::kEnd) << fits.error().message;
   EXPECT_EQ(commands_, 1);
-  std::fclose(file_);
 
   ScriptReader over(Open("show cars\n#" + longest + "\nshow cars\n"));
   EXPECT_EQ(ReadAll(over), ScriptReader::Status::kBadLine);
   EXPECT_EQ(over.error().line, 2);
   EXPECT_EQ(over.error().message, "line longer than 64 KiB");
-  std::fclose(file_);
 
   // The last line, without a line break, counts alike.
   ScriptReader last(Open("show cars\n#" + longest));
@@ -359,9 +360,7 @@ TEST_F(StreamTest, AScriptOverItsLimitIsBadWhereItPassesIt) {
   EXPECT_EQ(over.error().line, 4);
   EXPECT_EQ(over.error().message, "script larger than 40 bytes");
   EXPECT_EQ(commands_, 3);
-  std::fclose(file_);
 
-  commands_ = 0;
   ScriptReader fits(Open("show cars\nshow cars\nshow cars\nshow cars\n"), limits);
   EXPECT_EQ(ReadAll(fits), ScriptReader::Status::kEnd);
   EXPECT_EQ(commands_, 4);
