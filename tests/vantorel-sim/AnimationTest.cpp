@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -319,15 +320,10 @@ TEST(AnimationScriptTest, TheMarkerIsInTheFramesTheTranscriptDrawsItIn) {
 
   // Which frames the transcript draws the marker in.
   std::vector<bool> marked;
-  std::string line;
-  for (const char c : vantorel_test::ReadFile(transcriptPath)) {
-    if (c != '\n') {
-      line += c;
-      continue;
-    }
+  std::istringstream transcriptLines(vantorel_test::ReadFile(transcriptPath));
+  for (std::string line; std::getline(transcriptLines, line);) {
     if (line.rfind("[frame] ", 0) == 0) marked.push_back(false);
     if (line == "[draw] color 255 255 0 255") marked.back() = true;
-    line.clear();
   }
   ASSERT_EQ(marked.size(), 12u);
   EXPECT_EQ(marked, (std::vector<bool>{false, false, false, true, true, true, true, false,

@@ -52,13 +52,12 @@ class OutputFilesTest : public ::testing::Test {
     return names;
   }
 
-  // A console with a saved variable this run changed, which a save must
+  // Gives the console a saved variable this run changed, which a save must
   // write.
-  static simhost::Variable& ChangedVariable(simhost::Console& console) {
+  void ChangeASavedVariable() {
     simhost::Variable& volume =
-        console.Register("volume", "1", "", true, false, 0.0f, false, 0.0f, true);
-    EXPECT_TRUE(console.Set(volume, "5"));
-    return volume;
+        console_.Register("volume", "1", "", true, false, 0.0f, false, 0.0f, true);
+    EXPECT_TRUE(console_.Set(volume, "5"));
   }
 
   // Makes `link` lead to `target`; the system's reason where it makes no
@@ -72,6 +71,9 @@ class OutputFilesTest : public ::testing::Test {
 
   std::string folder_;
   std::string a_;
+  // The host's console, for SaveOutputs to save; it says nothing.
+  Transcript silent_{nullptr};
+  simhost::Console console_{silent_};
 };
 
 TEST_F(OutputFilesTest, SameFileSeesThroughSpellings) {
@@ -184,47 +186,43 @@ TEST_F(OutputFilesTest, PictureOutputHoldsThePng) {
 // configuration is saved: nothing of the run is kept, and the outputs
 // prepared before it are gone again.
 TEST_F(OutputFilesTest, SaveOutputsSavesNothingWhenAnOutputCannotBeWritten) {
-  Transcript silent(nullptr);
-  simhost::Console console(silent);
   WriteFile(a_, "volume \"1\"\n");
   std::string error;
-  ASSERT_TRUE(console.LoadConfig(a_, &error)) << error;
-  ChangedVariable(console);
+  ASSERT_TRUE(console_.LoadConfig(a_, &error)) << error;
+  ChangeASavedVariable();
   WriteFile(In("old.png"), "old");
 
   const std::vector<Output> outputs = {{In("old.png"), "the picture", "new"},
                                        {In("none/x.webp"), "the animation", "webp"}};
-  EXPECT_FALSE(SaveOutputs(console, a_, outputs, &error));
+  EXPECT_FALSE(SaveOutputs(console_, a_, outputs, &error));
   EXPECT_EQ(error.rfind("cannot write the animation " + In("none/x.webp") + ": ", 0), 0u)
       << error;
   EXPECT_EQ(ReadFile(a_), "volume \"1\"\n");
   EXPECT_EQ(ReadFile(In("old.png")), "old");
   EXPECT_EQ(Listing(), "a.cfg old.png sub ");
 
-  EXPECT_TRUE(SaveOutputs(console, a_, {}, &error)) << error;
+  EXPECT_TRUE(SaveOutputs(console_, a_, {}, &error)) << error;
   EXPECT_EQ(ReadFile(a_), "volume \"5\"\n");
 }
 
 // The configuration is saved before the outputs are put in place: when the
 // save fails, the old files stay.
 TEST_F(OutputFilesTest, SaveOutputsKeepsTheOldFilesWhenTheSaveFails) {
-  Transcript silent(nullptr);
-  simhost::Console console(silent);
-  ChangedVariable(console);
+  ChangeASavedVariable();
   WriteFile(In("old.png"), "old");
   WriteFile(In("old.webp"), "older");
   const std::vector<Output> outputs = {{In("old.png"), "the picture", "new"},
                                        {In("old.webp"), "the animation", "newer"}};
   std::string error;
   // A folder where the configuration should be: its save fails.
-  EXPECT_FALSE(SaveOutputs(console, folder_ + "/sub", outputs, &error));
+  EXPECT_FALSE(SaveOutputs(console_, folder_ + "/sub", outputs, &error));
   EXPECT_EQ(error.rfind("cannot write configuration file " + folder_ + "/sub: ", 0), 0u)
       << error;
   EXPECT_EQ(ReadFile(In("old.png")), "old");
   EXPECT_EQ(ReadFile(In("old.webp")), "older");
   EXPECT_EQ(Listing(), "a.cfg old.png old.webp sub ");
 
-  EXPECT_TRUE(SaveOutputs(console, "", outputs, &error)) << error;
+  EXPECT_TRUE(SaveOutputs(console_, "", outputs, &error)) << error;
   EXPECT_EQ(ReadFile(In("old.png")), "new");
   EXPECT_EQ(ReadFile(In("old.webp")), "newer");
   EXPECT_EQ(Listing(), "a.cfg old.png old.webp sub ");
@@ -235,10 +233,8 @@ TEST_F(OutputFilesTest, SaveOutputsKeepsTheOldFilesWhenTheSaveFails) {
 TEST_F(OutputFilesTest, SaveOutputsWritesThroughLinks) {
   const std::string failed = Link("a.cfg", In("link"), false);
   if (!failed.empty()) GTEST_SKIP() << "no symbolic links here: " << failed;
-  Transcript silent(nullptr);
-  simhost::Console console(silent);
   std::string error;
-  ASSERT_TRUE(SaveOutputs(console, "", {{In("link"), "the picture", "new"}}, &error)) << error;
+  ASSERT_TRUE(SaveOutputs(console_, "", {{In("link"), "the picture", "new"}}, &error)) << error;
   EXPECT_TRUE(fs::is_symlink(In("link")));
   EXPECT_EQ(ReadFile(a_), "new");
 }
@@ -247,15 +243,13 @@ TEST_F(OutputFilesTest, SaveOutputsWritesThroughLinks) {
 // with the system's reason, the folder keeps what it holds, and the outputs
 // after it stay as they were, with nothing left beside them.
 TEST_F(OutputFilesTest, SaveOutputsStopsAtAnOutputThatCannotBePutInPlace) {
-  Transcript silent(nullptr);
-  simhost::Console console(silent);
   fs::create_directories(In("new.png"));
   WriteFile(In("new.png/inside"), "kept");
   WriteFile(In("old.webp"), "older");
   const std::vector<Output> outputs = {{In("new.png"), "the picture", "new"},
                                        {In("old.webp"), "the animation", "newer"}};
   std::string error;
-  EXPECT_FALSE(SaveOutputs(console, "", outputs, &error));
+  EXPECT_FALSE(SaveOutputs(console_, "", outputs, &error));
   const std::string prefix = "cannot write the picture " + In("new.png") + ": ";
   EXPECT_EQ(error.rfind(prefix, 0), 0u) << error;
 #ifndef _WIN32
