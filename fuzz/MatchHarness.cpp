@@ -8,8 +8,9 @@
 #include <cstdio>
 #include <limits>
 #include <memory>
-#include <optional>
 #include <mutex>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -173,9 +174,13 @@ class MatchRun {
   bool ok() const { return failure_.empty(); }
 
   // Keeps the first failure only: what follows it may be its consequence.
-  bool Fail(const std::string& what) {
-    if (ok()) failure_ = "step " + std::to_string(step_) + ": " + what;
-    return false;
+  // The parts, text and numbers, are written one after the other.
+  template <typename... Parts>
+  void Fail(const Parts&... parts) {
+    if (!ok()) return;
+    std::ostringstream what;
+    (what << ... << parts);
+    failure_ = "step " + std::to_string(step_) + ": " + what.str();
   }
 
   simhost::Match& match() { return host_.match(); }
@@ -202,23 +207,14 @@ class MatchRun {
   void Step() {
     // What the last step's frame marked holds only until the next step.
     const std::optional<Vector2> marker = std::exchange(marker_, std::nullopt);
-    const int action = in_.ConsumeIntegralInRange(0, 10);
-    if (action == 10) {
-      MotionFrame();
-    } else if (action <= 2) {
-      Press(marker);
-    } else if (action <= 5) {
-      Frame();
-    } else if (action == 6) {
-      SetVariable();
-    } else if (action == 7) {
-      ChangeCar();
-    } else if (action == 8) {
-      ChangeMatch();
-    } else if (in_.ConsumeBool()) {
-      AddCar();
-    } else {
-      ChangeLocal();
+    switch (in_.ConsumeIntegralInRange(0, 10)) {
+      case 0: case 1: case 2: Press(marker); break;
+      case 3: case 4: case 5: Frame(); break;
+      case 6: SetVariable(); break;
+      case 7: ChangeCar(); break;
+      case 8: ChangeMatch(); break;
+      case 9: in_.ConsumeBool() ? AddCar() : ChangeLocal(); break;
+      case 10: MotionFrame(); break;
     }
   }
 
@@ -301,10 +297,10 @@ class MatchRun {
     recorder_.Clear();
     const bool taken = host_.console().Set(variable, text);
     if (taken != recorder_.messages.empty()) {
-      Fail(variable.name + " \"" + text + "\": taken " + std::to_string(taken) + " with " +
-           std::to_string(recorder_.messages.size()) + " host messages");
+      Fail(variable.name, " \"", text, "\": taken ", taken, " with ", recorder_.messages.size(),
+           " host messages");
     }
-    if (!taken && variable.value != before) Fail(variable.name + ": a refused value changed it");
+    if (!taken && variable.value != before) Fail(variable.name, ": a refused value changed it");
     CheckSlots();
   }
 
@@ -312,21 +308,25 @@ class MatchRun {
   // variable's bounds.
   void CheckSlots() {
     const float weight = *plugin_->distanceWeight;
-    if (!(weight >= 0.0f && weight <= 1.0f)) Fail("distance weight " + std::to_string(weight));
+    if (!(weight >= 0.0f && weight <= 1.0f)) Fail("distance weight ", weight);
     const auto within = [&](const char* name, int value, int low, int high) {
-      if (value < low || value > high) Fail(std::string(name) + " " + std::to_string(value));
+      if (value < low || value > high) Fail(name, " ", value);
     };
     within("thickness", *plugin_->renderThickness, 1, 5);
     within("icon size", *plugin_->renderIconSize, 5, 40);
     within("icon height", *plugin_->renderIconHeight, 0, 40);
   }
 
-  // Fails, naming `why`, unless the press left every car and the index as
-  // they were.
-  void ExpectNothingChanged(const Snapshot& before, std::int32_t indexBefore, const char* why) {
+  // Fails, naming `why`, unless every car is as it was `before`.
+  void ExpectCarsUnchanged(const Snapshot& before, const char* why) {
     const int changed = FirstDifference(before, TakeSnapshot());
-    if (changed >= 0) Fail(std::string(why) + ", car " + std::to_string(changed) + " changed");
-    if (index() != indexBefore) Fail(std::string(why) + ", the index changed");
+    if (changed >= 0) Fail(why, ", car ", changed, " changed");
+  }
+
+  // Fails, naming `why`, unless every car and the index are as they were.
+  void ExpectNothingChanged(const Snapshot& before, std::int32_t indexBefore, const char* why) {
+    ExpectCarsUnchanged(before, why);
+    if (index() != indexBefore) Fail(why, ", the index changed");
   }
 
   // Where the overlay would put the marker's tip over each car of the list,
@@ -364,21 +364,20 @@ class MatchRun {
     if (logs.empty()) {
       Fail("a press logged nothing");
     } else if (!presser) {
-      if (logs != Lines{"Swap pressed but null car"}) Fail("null car: " + logs[0]);
+      if (logs != Lines{"Swap pressed but null car"}) Fail("null car: ", logs[0]);
       ExpectNothingChanged(before, indexBefore, "a press without a car");
     } else if (!enabled || match().mode != simhost::GameMode::kHosted) {
       if (logs != Lines{"Swap pressed but mod disabled. Owner: " + presser->owner}) {
-        Fail("refused press: " + logs[0]);
+        Fail("refused press: ", logs[0]);
       }
       ExpectNothingChanged(before, indexBefore, "a refused press");
     } else if (logs[0] != "Swap pressed. Owner: " + presser->owner) {
-      Fail("press: " + logs[0]);
+      Fail("press: ", logs[0]);
     } else if (Contains(logs, "Bad car2 index in SwapCar") || match().serverNull) {
       // The candidate lay outside the list: -1 after a failure, or 0 for an
       // empty list. Anything else is a candidate that should not exist.
       if (!match().serverNull && !ContainsFailureLine(logs) && !before.empty()) {
-        Fail("a candidate outside the list of " + std::to_string(before.size()) +
-             " without a failure");
+        Fail("a candidate outside the list of ", before.size(), " without a failure");
       }
       if (marked) Fail("the last frame marked a car, and the press found none");
       ExpectNothingChanged(before, indexBefore, "no candidate");
@@ -392,8 +391,8 @@ class MatchRun {
   void CheckMarkedChoice(Vector2 marker, const std::vector<Tip>& tips) {
     const auto chosen = static_cast<std::size_t>(index());
     if (chosen >= tips.size() || tips[chosen] != Tip(marker.X, marker.Y)) {
-      Fail("the press chose car " + std::to_string(chosen) + ", not the car under the marker at " +
-           std::to_string(marker.X) + "," + std::to_string(marker.Y));
+      Fail("the press chose car ", chosen, ", not the car under the marker at ", marker.X, ",",
+           marker.Y);
     }
   }
 
@@ -404,7 +403,7 @@ class MatchRun {
   void CheckSwap(SimCar* presser, const Snapshot& before) {
     const std::int32_t chosen = index();
     if (chosen < 0 || static_cast<std::size_t>(chosen) >= before.size()) {
-      Fail("stored index " + std::to_string(chosen) + " of " + std::to_string(before.size()));
+      Fail("stored index ", chosen, " of ", before.size());
       return;
     }
     const Lines& logs = recorder_.logs;
@@ -412,8 +411,7 @@ class MatchRun {
     if (!before[other]) {
       // The index is stored before the candidate is fetched.
       if (!Contains(logs, "Bad car2 in SwapCar")) Fail("a null candidate, silently");
-      const int changed = FirstDifference(before, TakeSnapshot());
-      if (changed >= 0) Fail("a null candidate, car " + std::to_string(changed) + " changed");
+      ExpectCarsUnchanged(before, "a null candidate");
       return;
     }
     std::size_t self = before.size();
@@ -424,7 +422,7 @@ class MatchRun {
     const SimCar& c = *before[other];
     const bool qualifies = other != self && p.hasPlayerInfo && c.hasPlayerInfo &&
                            p.playerInfo.team == c.playerInfo.team;
-    if (!qualifies && chosen != 0) Fail("candidate " + std::to_string(chosen) + " is no team-mate");
+    if (!qualifies && chosen != 0) Fail("candidate ", chosen, " is no team-mate");
 
     const bool boost = *plugin_->setBoost;
     const bool boostMissing = boost && (!p.hasBoostComponent || !c.hasBoostComponent);
@@ -443,8 +441,7 @@ class MatchRun {
     }
     const int wrong = FirstDifference(expected, TakeSnapshot());
     if (wrong >= 0) {
-      Fail("swap of " + std::to_string(self) + " and " + std::to_string(other) + ": car " +
-           std::to_string(wrong) + " is not as exchanged");
+      Fail("swap of ", self, " and ", other, ": car ", wrong, " is not as exchanged");
     }
   }
 
@@ -455,16 +452,14 @@ class MatchRun {
     recorder_.Clear();
     host_.Frame();
 
-    const int changed = FirstDifference(before, TakeSnapshot());
-    if (changed >= 0) Fail("a frame changed car " + std::to_string(changed));
-    if (index() != indexBefore) Fail("a frame changed the index");
+    ExpectNothingChanged(before, indexBefore, "a frame");
 
     const Lines& logs = recorder_.logs;
-    if (logs.size() > 1) Fail("a frame logged " + std::to_string(logs.size()) + " lines");
+    if (logs.size() > 1) Fail("a frame logged ", logs.size(), " lines");
     if (logs.size() == 1) {
       const bool known = logs[0] == "Bad server in Render" || logs[0] == "Bad camera in Render" ||
                          ContainsFailureLine(logs);
-      if (!known) Fail("a frame logged: " + logs[0]);
+      if (!known) Fail("a frame logged: ", logs[0]);
       if (!host_.lastFrame().empty()) Fail("a frame that failed drew");
     }
     if (host_.lastFrame().size() != recorder_.draws.size()) {
@@ -496,7 +491,7 @@ class MatchRun {
       }
     }
     const int wrong = FirstDifference(expected, after);
-    if (wrong >= 0) Fail("motion moved car " + std::to_string(wrong) + " wrongly");
+    if (wrong >= 0) Fail("motion moved car ", wrong, " wrongly");
     if (!SameLocation(match().ball.location, ball.location) ||
         !vantorel_test::SameBits(match().ball.velocity, ball.velocity)) {
       Fail("motion moved the ball wrongly");
@@ -508,7 +503,7 @@ class MatchRun {
   // forming a triangle whose tip lies on the canvas.
   void CheckMarker(const std::vector<DrawCall>& drawn) {
     if (drawn.size() != 4 || drawn[0].kind != DrawCall::Kind::kColor) {
-      Fail("a frame drew " + std::to_string(drawn.size()) + " calls");
+      Fail("a frame drew ", drawn.size(), " calls");
       return;
     }
     const std::uint8_t* colour = drawn[0].color;
@@ -532,8 +527,7 @@ class MatchRun {
     }
     const Vector2 canvas = match().canvasSize;
     if (tip.X < 0 || tip.X > canvas.X || tip.Y < 0 || tip.Y > canvas.Y) {
-      Fail("the tip " + std::to_string(tip.X) + "," + std::to_string(tip.Y) +
-           " lies off the canvas " + std::to_string(canvas.X) + "x" + std::to_string(canvas.Y));
+      Fail("the tip ", tip.X, ",", tip.Y, " lies off the canvas ", canvas.X, "x", canvas.Y);
     }
   }
 

@@ -147,6 +147,8 @@ INSTANTIATE_TEST_SUITE_P(Table, ConsoleInput, ::testing::ValuesIn(ConsoleCases()
 // ---------------------------------------------------------------------------
 // The configuration file
 
+using ConfigFile = HostFixture;
+
 // Every setting the plugin saves, with a value other than its default.
 const char kSavedSettings[] =
     "vantorel_enable \"1\"\n"
@@ -166,7 +168,7 @@ const char kSavedSettings[] =
 // line keeps its value, the cut line is reported (unless nothing but blanks
 // of it remains) and its variable keeps its default. A cut value is never
 // taken for a shorter one: its closing quote is missing.
-TEST(ConfigFile, TruncatedAnywhereKeepsEveryCompleteLine) {
+TEST_F(ConfigFile, TruncatedAnywhereKeepsEveryCompleteLine) {
   const std::string full = kSavedSettings;
   const std::string path = TempPath("cut.cfg");
   for (std::size_t cut = 0; cut <= full.size(); ++cut) {
@@ -211,7 +213,7 @@ TEST(ConfigFile, TruncatedAnywhereKeepsEveryCompleteLine) {
 // Saving goes to a temporary file beside the target, renamed over it only
 // once complete: a write that fails part of the way leaves the old file as
 // it was and nothing behind.
-TEST(ConfigFile, WriteCutShortByAFullDiskKeepsThePreviousFile) {
+TEST_F(ConfigFile, WriteCutShortByAFullDiskKeepsThePreviousFile) {
   const std::string path = TempPath("full.cfg");
   WriteFile(path, kSavedSettings);
 
@@ -223,13 +225,11 @@ TEST(ConfigFile, WriteCutShortByAFullDiskKeepsThePreviousFile) {
     std::signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{64, 64};
     setrlimit(RLIMIT_FSIZE, &limit);
-    RecordingListener listener;
-    simhost::Host host(listener);
     std::string error;
-    if (!host.console().LoadConfig(path, &error)) _exit(10);
-    if (!host.LoadPlugin(PluginModule(), &error)) _exit(11);
-    host.console().Set(*host.console().Find("vantorel_render_thickness"), "2");
-    const bool saved = host.console().SaveConfig(path, &error);
+    if (!host_.console().LoadConfig(path, &error)) _exit(10);
+    if (!host_.LoadPlugin(PluginModule(), &error)) _exit(11);
+    Set("vantorel_render_thickness", "2");
+    const bool saved = host_.console().SaveConfig(path, &error);
     const bool clear = error.find("cannot write configuration file " + path) == 0;
     _exit(saved ? 12 : clear ? 0 : 13);
   }
@@ -241,14 +241,11 @@ TEST(ConfigFile, WriteCutShortByAFullDiskKeepsThePreviousFile) {
   EXPECT_TRUE(Leftovers(path).empty());
 }
 
-TEST(ConfigFile, UnwritablePlaceIsReportedAndNothingIsLeftBehind) {
-  RecordingListener listener;
-  simhost::Host host(listener);
-  std::string error;
-  ASSERT_TRUE(host.LoadPlugin(PluginModule(), &error)) << error;
-
+TEST_F(ConfigFile, UnwritablePlaceIsReportedAndNothingIsLeftBehind) {
+  Load();
   const std::string missing = TempPath("no-such-folder") + "/settings.cfg";
-  EXPECT_FALSE(host.console().SaveConfig(missing, &error));
+  std::string error;
+  EXPECT_FALSE(host_.console().SaveConfig(missing, &error));
   EXPECT_EQ(error.rfind("cannot write configuration file " + missing + ": ", 0), 0u) << error;
   EXPECT_FALSE(Exists(TempPath("no-such-folder")));
 
@@ -258,7 +255,7 @@ TEST(ConfigFile, UnwritablePlaceIsReportedAndNothingIsLeftBehind) {
   std::filesystem::create_directories(folder);
   WriteFile(folder + "/keep", kSavedSettings);
   error.clear();
-  EXPECT_FALSE(host.console().SaveConfig(folder, &error));
+  EXPECT_FALSE(host_.console().SaveConfig(folder, &error));
   EXPECT_FALSE(error.empty());
   EXPECT_EQ(ReadFile(folder + "/keep"), kSavedSettings);
   EXPECT_TRUE(Leftovers(folder).empty());
@@ -269,7 +266,7 @@ TEST(ConfigFile, UnwritablePlaceIsReportedAndNothingIsLeftBehind) {
 // and a value outside a setting's range: each good value arrives, the bad
 // line is named, the range holds, and the next save keeps every line as it
 // was, adding a good line for each setting the file did not give.
-TEST(ConfigFile, BadAndForeignLinesLoseNoSavedValue) {
+TEST_F(ConfigFile, BadAndForeignLinesLoseNoSavedValue) {
   const std::string path = TempPath("mixed.cfg");
   const std::string original =
       "vantorel_enable \"1\"\n"
@@ -280,24 +277,21 @@ TEST(ConfigFile, BadAndForeignLinesLoseNoSavedValue) {
       "\xff\xfe garbage \"\n"
       "vantorel_render_iconheight \"7\"";      // no final line break
   WriteFile(path, original);
-  RecordingListener listener;
-  {
-    simhost::Host host(listener);
-    std::string error;
-    ASSERT_TRUE(host.console().LoadConfig(path, &error)) << error;
-    ASSERT_TRUE(host.LoadPlugin(PluginModule(), &error)) << error;
-    auto& plugin = *static_cast<VantorelPlugin*>(host.plugin());
-    EXPECT_TRUE(*plugin.enabled);
-    EXPECT_EQ(*plugin.renderThickness, 3);
-    EXPECT_EQ(*plugin.renderIconSize, 40);
-    EXPECT_EQ(*plugin.distanceWeight, 0.5f);
-    EXPECT_EQ(*plugin.renderIconHeight, 7);
-    ASSERT_TRUE(host.console().SaveConfig(path, &error)) << error;
-  }
-  ASSERT_EQ(listener.messages.size(), 3u);
-  EXPECT_EQ(listener.messages[0].rfind(path + ":2: bad configuration line", 0), 0u);
-  EXPECT_EQ(listener.messages[1].rfind(path + ":6: bad configuration line", 0), 0u);
-  EXPECT_EQ(listener.messages[2].rfind(path + ":4: saved value \"nan\"", 0), 0u);
+  std::string error;
+  ASSERT_TRUE(host_.console().LoadConfig(path, &error)) << error;
+  Load();
+  EXPECT_TRUE(*plugin().enabled);
+  EXPECT_EQ(*plugin().renderThickness, 3);
+  EXPECT_EQ(*plugin().renderIconSize, 40);
+  EXPECT_EQ(*plugin().distanceWeight, 0.5f);
+  EXPECT_EQ(*plugin().renderIconHeight, 7);
+  ASSERT_TRUE(host_.console().SaveConfig(path, &error)) << error;
+
+  const Lines& messages = listener_.messages;
+  ASSERT_EQ(messages.size(), 3u);
+  EXPECT_EQ(messages[0].rfind(path + ":2: bad configuration line", 0), 0u);
+  EXPECT_EQ(messages[1].rfind(path + ":6: bad configuration line", 0), 0u);
+  EXPECT_EQ(messages[2].rfind(path + ":4: saved value \"nan\"", 0), 0u);
 
   const std::string saved = ReadFile(path);
   EXPECT_EQ(saved.rfind(original + "\n", 0), 0u) << saved;
