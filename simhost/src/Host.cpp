@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "Callbacks.h"
+#include "GameEvents.h"
 #include "PluginModule.h"
 #include "Session.h"
 #include "SimCanvas.h"

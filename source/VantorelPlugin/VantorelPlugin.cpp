@@ -5,13 +5,12 @@
 #include <string>
 #include <utility>
 
+#include "GameEvents.h"
 #include "PluginExports.h"
 
 using BakkesMod::Plugin::BakkesModPlugin;
 
 namespace {
-
-constexpr char kPickupEvent[] = "Function TAGame.PlayerController_TA.UsePickup";
 
 // The single plugin object of this module; empty until getPlugin and again
 // after deleteMe. If the module leaves the process while it still holds the

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "CanvasWrapper.h"
+#include "GameEvents.h"
 #include "GameWrapper.h"
 #include "PluginExports.h"
 
@@ -16,8 +17,6 @@
 #endif
 
 namespace {
-
-constexpr char kPickupEvent[] = "Function TAGame.PlayerController_TA.UsePickup";
 
 std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin> thePlugin;
 

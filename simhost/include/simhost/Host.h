@@ -36,8 +36,6 @@ namespace simhost {
 //   plugin module PATH: getPlugin gave no plugin
 class HOST_API Host {
  public:
-  static constexpr const char* kPickupEvent = "Function TAGame.PlayerController_TA.UsePickup";
-
   explicit Host(HostListener& listener);
   ~Host();  // unloads a loaded plugin
   Host(const Host&) = delete;
