@@ -3,11 +3,12 @@
 #include <cmath>
 #include <cstring>
 
+#include "Facing.h"
+
 namespace simhost {
 
 namespace {
 
-constexpr float kRadiansPerUnit = 3.14159265358979323846f / 32768.0f;
 constexpr double kPi = 3.14159265358979323846;
 
 // Whether `value`, already rounded, fits in a signed 32-bit integer; false
@@ -22,12 +23,16 @@ Vector2 ProjectThroughCamera(const SimCamera& camera, Vector2 canvasSize, Vector
   const double fov = camera.fieldOfView;
   if (!(fov > 0.0 && fov < 180.0)) return kOffCanvas;
 
-  const float pitch = static_cast<float>(camera.rotation.Pitch) * kRadiansPerUnit;
-  const float yaw = static_cast<float>(camera.rotation.Yaw) * kRadiansPerUnit;
-  const double sp = std::sin(static_cast<double>(pitch));
-  const double cp = std::cos(static_cast<double>(pitch));
-  const double sy = std::sin(static_cast<double>(yaw));
-  const double cy = std::cos(static_cast<double>(yaw));
+  // The sines and cosines the car score starts from too. The score rounds
+  // them to floats and multiplies in floats; the axes here multiply the
+  // doubles. Neither can take the other's way without changing digits users
+  // have seen: every projected point and picture, or the score's console
+  // lines.
+  const Facing facing = FacingOf(camera.rotation);
+  const double sp = facing.sinPitch;
+  const double cp = facing.cosPitch;
+  const double sy = facing.sinYaw;
+  const double cy = facing.cosYaw;
 
   const double dx = static_cast<double>(location.X) - static_cast<double>(camera.location.X);
   const double dy = static_cast<double>(location.Y) - static_cast<double>(camera.location.Y);

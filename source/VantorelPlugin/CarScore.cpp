@@ -3,33 +3,35 @@
 #include <charconv>
 #include <cmath>
 
+#include "Facing.h"
+
 namespace vantorel {
 
 namespace {
 
 // The score is computed in 32-bit floats in a fixed order, and the three
-// functions whose single-precision versions differ between runtimes are taken
-// as the correctly rounded float: the double-precision function of the
-// widened argument, rounded once.
-float Sine(float x) { return static_cast<float>(std::sin(static_cast<double>(x))); }
-float Cosine(float x) { return static_cast<float>(std::cos(static_cast<double>(x))); }
-float ArcCosine(float x) { return static_cast<float>(std::acos(static_cast<double>(x))); }
+// functions whose single-precision versions differ between runtimes (sine,
+// cosine, arc cosine) are taken as the correctly rounded float: the
+// double-precision function of the widened argument, rounded once.
+float Rounded(double x) { return static_cast<float>(x); }
+float ArcCosine(float x) { return Rounded(std::acos(static_cast<double>(x))); }
 
-// Radians per rotator unit (65536 to a full turn): the float nearest to
-// pi / 32768, which is exactly the float nearest to pi scaled by 2^-15.
-constexpr float kRadiansPerUnit = 3.14159265358979323846f / 32768.0f;
 constexpr float kPi = 3.1415927f;
 // A car this far from the ball weighs as much as one facing straight away.
 constexpr float kDistanceScale = 10000.0f;
 
-// The direction a car with `rotation` faces, as a unit vector.
-Vector Facing(const Rotator& rotation) {
-  const float pitch = static_cast<float>(rotation.Pitch) * kRadiansPerUnit;
-  const float yaw = static_cast<float>(rotation.Yaw) * kRadiansPerUnit;
-  const float cosPitch = Cosine(pitch);
-  const float fx = cosPitch * Cosine(yaw);
-  const float fy = cosPitch * Sine(yaw);
-  const float fz = Sine(pitch);
+// The direction a car with `rotation` faces, as a unit vector. The sines and
+// cosines are FacingOf's, as the camera's projection takes them, but here
+// each is rounded to a float and the products are floats, where the
+// projection multiplies the doubles. Neither can take the other's way: it
+// would change digits users have seen, the console's score lines or every
+// projected point and picture.
+Vector FacingVector(const Rotator& rotation) {
+  const Facing facing = FacingOf(rotation);
+  const float cosPitch = Rounded(facing.cosPitch);
+  const float fx = cosPitch * Rounded(facing.cosYaw);
+  const float fy = cosPitch * Rounded(facing.sinYaw);
+  const float fz = Rounded(facing.sinPitch);
   // Normalised although its length is 1 in exact arithmetic: the rounding of
   // this division is part of the score every player has seen.
   const float length = std::sqrt(fx * fx + fy * fy + fz * fz);
@@ -56,7 +58,7 @@ CarScore ScoreCar(const Vector& ball, const Vector& car, const Rotator& rotation
   s.distance = std::sqrt(dx * dx + dy * dy + dz * dz);
   s.distanceN = s.distance / kDistanceScale;
 
-  const Vector facing = Facing(rotation);
+  const Vector facing = FacingVector(rotation);
   const float cosine = facing.X * (dx / s.distance) + facing.Y * (dy / s.distance) +
                        facing.Z * (dz / s.distance);
   s.angle = ArcCosine(cosine);
