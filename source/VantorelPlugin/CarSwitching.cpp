@@ -6,7 +6,6 @@
 #include <string>
 
 #include "CarScore.h"
-#include "ServerWrapper.h"
 #include "VantorelPlugin.h"
 
 namespace {
@@ -48,13 +47,6 @@ void Exchange(Object& player, Object& other, Get get, Set set) {
   const auto playerOld = get(player);
   set(other, playerOld);
   set(player, otherOld);
-}
-
-// The ball of the game the cars play in: the hosted game, else the online
-// one, so that the overlay of an online game ranks against its own ball.
-BallWrapper BallOfTheCurrentGame(const GameWrapper& game) {
-  ServerWrapper server = game.IsInGame() ? game.GetGameEventAsServer() : game.GetOnlineGame();
-  return server.GetBall();
 }
 
 }  // namespace
@@ -156,7 +148,7 @@ std::int32_t VantorelPlugin::FindNextTeammate(ArrayWrapper<CarWrapper>& carArray
 std::int32_t VantorelPlugin::FindBestTeammate(ArrayWrapper<CarWrapper>& carArray,
                                               CarWrapper& currentCar, bool logDetails) {
   if (logDetails) cvarManager->log("Finding best car");
-  BallWrapper ball = BallOfTheCurrentGame(*gameWrapper);
+  BallWrapper ball = ServerOfTheCurrentGame(gameWrapper->IsInGame()).GetBall();
   if (ball.IsNull()) {
     cvarManager->log("Bad ball in FindCandidateSwitchCar Intelligent");
     return -1;
@@ -190,4 +182,8 @@ std::int32_t VantorelPlugin::FindBestTeammate(ArrayWrapper<CarWrapper>& carArray
     }
   }
   return result;
+}
+
+ServerWrapper VantorelPlugin::ServerOfTheCurrentGame(bool hosted) const {
+  return hosted ? gameWrapper->GetGameEventAsServer() : gameWrapper->GetOnlineGame();
 }

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <limits>
 
-#include "ServerWrapper.h"
 #include "VantorelPlugin.h"
 
 namespace {
@@ -34,7 +33,7 @@ void VantorelPlugin::Render(CanvasWrapper canvas) {
   if (!hosted && !gameWrapper->IsInOnlineGame()) return;
   if (!*renderEnabled) return;
 
-  ServerWrapper server = hosted ? gameWrapper->GetGameEventAsServer() : gameWrapper->GetOnlineGame();
+  ServerWrapper server = ServerOfTheCurrentGame(hosted);
   // The camera takes no part in the geometry; a frame without one is not a
   // frame to draw on.
   CameraWrapper camera = gameWrapper->GetCamera();

@@ -10,6 +10,7 @@
 #include "CanvasWrapper.h"
 #include "CarWrapper.h"
 #include "PlayerControllerWrapper.h"
+#include "ServerWrapper.h"
 
 // Vantorel: on a press of the pickup button in a game hosted here, the local
 // player's car exchanges places (and, as configured, motion, rotation and
@@ -64,4 +65,8 @@ class VantorelPlugin final : public BakkesMod::Plugin::BakkesModPlugin {
                                 bool logDetails);
   std::int32_t FindBestTeammate(ArrayWrapper<CarWrapper>& carArray, CarWrapper& currentCar,
                                 bool logDetails);
+  // The server of the game in play, `hosted` being what IsInGame just said:
+  // the hosted game's, else the online game's, so that the overlay of an
+  // online game ranks against its own ball.
+  ServerWrapper ServerOfTheCurrentGame(bool hosted) const;
 };
