@@ -1,12 +1,15 @@
 #include "VantorelPlugin.h"
 
 #include <charconv>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
+#include <variant>
 
 #include "GameEvents.h"
 #include "PluginExports.h"
+#include "Settings.h"
 
 using BakkesMod::Plugin::BakkesModPlugin;
 
@@ -66,54 +69,34 @@ std::string ConsoleText(float value) {
   return std::string(text, result.ptr);
 }
 
-// Registers one setting, searchable, bounded on both sides and saved, with
-// `defaultValue` as its default, and binds it to a fresh `slot`. The slot is
-// replaced before it is bound, so that on a second load the host, finding
-// itself the only holder of the earlier slot, lets that one go.
-template <typename Value>
-void AddSetting(CVarManagerWrapper& console, std::shared_ptr<Value>& slot, const char* name,
-                Value defaultValue, const char* description, float min, float max) {
-  slot = std::make_shared<Value>(defaultValue);
-  console
-      .registerCvar(name, ConsoleText(defaultValue), description, true, true, min, true, max,
-                    true)
-      .bindTo(slot);
+// Registers `setting`, searchable and bounded on both sides, and binds it
+// to a fresh slot holding its default. The slot is replaced before it is
+// bound, so that on a second load the host, finding itself the only holder
+// of the earlier slot, lets that one go.
+void AddSetting(VantorelPlugin& plugin, CVarManagerWrapper& console,
+                const vantorel::Setting& setting) {
+  std::visit(
+      [&](const auto& slot) {
+        using Value = decltype(slot.defaultValue);
+        std::shared_ptr<Value>& member = plugin.*slot.member;
+        member = std::make_shared<Value>(slot.defaultValue);
+        console
+            .registerCvar(setting.name, ConsoleText(slot.defaultValue), setting.description,
+                          true, true, setting.min, true, setting.max, setting.saved)
+            .bindTo(member);
+      },
+      setting.slot);
 }
 
 }  // namespace
 
 void VantorelPlugin::onLoad() {
+  using vantorel::kSettings;
   CVarManagerWrapper& console = *cvarManager;
-
-  AddSetting(console, enabled, "vantorel_enable", false, "Enable car swapping when pressing L3",
-             0, 1);
-  AddSetting(console, setVelocities, "vantorel_set_velocities", true,
-             "Set velocities on player swap", 0, 1);
-  AddSetting(console, setRotation, "vantorel_set_rotation", true, "Set rotations on player swap",
-             0, 1);
-  AddSetting(console, setBoost, "vantorel_set_boost", true, "Set boost on player swap", 0, 1);
-
+  const auto* const choiceSettings = std::begin(kSettings) + vantorel::kSwapSettings;
+  for (auto s = std::begin(kSettings); s != choiceSettings; ++s) AddSetting(*this, console, *s);
   lastSwapIndex.store(0, std::memory_order_relaxed);
-
-  AddSetting(console, sequentialSwap, "vantorel_sequential_swap", false,
-             "If true, swap through the cars in order. If false, try to "
-             "automatically determine the best car to swap to.",
-             0, 1);
-  AddSetting(console, distanceWeight, "vantorel_swap_distanceweight", 0.5f,
-             "How heavily distance to the ball weights the best car choice.", 0, 1);
-
-  AddSetting(console, renderEnabled, "vantorel_render_enable", false, "Enable rendering", 0, 1);
-  AddSetting(console, renderSelected, "vantorel_render_selected", true,
-             "Render currently selected car", 0, 1);
-  AddSetting(console, renderNext, "vantorel_render_next", true, "Render next car to switch to",
-             0, 1);
-  AddSetting(console, renderThickness, "vantorel_render_thickness", 3, "Render line thickness",
-             1, 5);
-  AddSetting(console, renderIconSize, "vantorel_render_iconsize", 12, "Render icon size", 5, 40);
-  // The icon height has always shared the icon size's description; saved
-  // configurations and users' notes refer to it that way.
-  AddSetting(console, renderIconHeight, "vantorel_render_iconheight", 15, "Render icon size", 0,
-             40);
+  for (auto s = choiceSettings; s != std::end(kSettings); ++s) AddSetting(*this, console, *s);
 
   gameWrapper->HookEventWithCallerPost<PlayerControllerWrapper>(
       kPickupEvent, [this](PlayerControllerWrapper caller, void* params, std::string eventName) {

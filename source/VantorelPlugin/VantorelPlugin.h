@@ -23,7 +23,7 @@
 //
 // The setting slots are owned jointly with the host, which writes each
 // console variable's value into its slot; the plugin reads a slot at the
-// moment it needs the value.
+// moment it needs the value. Settings.h describes each console variable.
 class VantorelPlugin final : public BakkesMod::Plugin::BakkesModPlugin {
  public:
   void onLoad() override;
