@@ -17,6 +17,7 @@
 
 #include "CarState.h"
 #include "Harness.h"
+#include "PluginSettings.h"
 #include "RecordingListener.h"
 #include "VantorelPlugin.h"
 #include "simhost/Host.h"
@@ -307,14 +308,10 @@ class MatchRun {
   // Whatever was typed, every slot the plugin reads holds a value within its
   // variable's bounds.
   void CheckSlots() {
-    const float weight = *plugin_->distanceWeight;
-    if (!(weight >= 0.0f && weight <= 1.0f)) Fail("distance weight ", weight);
-    const auto within = [&](const char* name, int value, int low, int high) {
-      if (value < low || value > high) Fail(name, " ", value);
-    };
-    within("thickness", *plugin_->renderThickness, 1, 5);
-    within("icon size", *plugin_->renderIconSize, 5, 40);
-    within("icon height", *plugin_->renderIconHeight, 0, 40);
+    for (const vantorel::Setting& setting : vantorel::kSettings) {
+      const double value = vantorel_test::SlotValue(*plugin_, setting).value_or(NAN);
+      if (!(value >= setting.min && value <= setting.max)) Fail(setting.name, " ", value);
+    }
   }
 
   // Fails, naming `why`, unless every car is as it was `before`.

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "Paths.h"
+#include "PluginSettings.h"
 #include "simhost/Match.h"
 
 namespace vantorel_test {
@@ -60,10 +61,10 @@ FrameScene::FrameScene(Mode mode, int cars) : host_(listener_) {
     if (error_.empty()) error_ = std::string("cannot load ") + PluginModule();
     return;
   }
-  Set("vantorel_render_enable", "1");
+  Set(NameOf(&VantorelPlugin::renderEnabled), "1");
   if (mode == Mode::kSequential) {
-    Set("vantorel_sequential_swap", "1");
-    Set("vantorel_enable", "1");
+    Set(NameOf(&VantorelPlugin::sequentialSwap), "1");
+    Set(NameOf(&VantorelPlugin::enabled), "1");
     Press();
   }
 }
@@ -92,5 +93,9 @@ void FrameScene::ReplaceDrawable(GameWrapper::Drawable drawable) {
 }
 
 GameWrapper& FrameScene::game() { return *host_.plugin()->gameWrapper; }
+
+const VantorelPlugin& FrameScene::plugin() const {
+  return *static_cast<const VantorelPlugin*>(host_.plugin());
+}
 
 }  // namespace vantorel_test

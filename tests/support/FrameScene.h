@@ -3,12 +3,13 @@
 #include <string>
 
 #include "GameWrapper.h"
+#include "VantorelPlugin.h"
 #include "simhost/Host.h"
 #include "simhost/HostListener.h"
 
 namespace vantorel_test {
 
-// How the plugin chooses the next car: vantorel_sequential_swap 0 or 1.
+// How the plugin chooses the next car: its setting sequentialSwap off or on.
 enum class Mode { kBestCar, kSequential };
 
 const char* ModeName(Mode mode);
@@ -63,6 +64,8 @@ class FrameScene {
   void ReplaceDrawable(GameWrapper::Drawable drawable);
   // The plugin's GameWrapper: the host's game as the plugin sees it.
   GameWrapper& game();
+  // The loaded plugin object, whose settings the floor reads.
+  const VantorelPlugin& plugin() const;
 
   simhost::Host& host() { return host_; }
 

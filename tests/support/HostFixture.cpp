@@ -1,20 +1,11 @@
 #include "HostFixture.h"
 
 #include <cmath>
-#include <memory>
+#include <optional>
+
+#include "PluginSettings.h"
 
 namespace vantorel_test {
-
-namespace {
-
-template <typename T>
-double ValueOf(const std::shared_ptr<T>& slot, const std::string& name) {
-  if (slot) return static_cast<double>(*slot);
-  ADD_FAILURE() << "the plugin holds no slot for " << name;
-  return NAN;
-}
-
-}  // namespace
 
 void HostFixture::Load(const std::string& path) {
   std::string error;
@@ -41,21 +32,14 @@ void HostFixture::ExpectUnloaded(std::size_t variables) {
 }
 
 double HostFixture::SlotValue(const std::string& name) {
-  const VantorelPlugin& p = plugin();
-  if (name == "vantorel_enable") return ValueOf(p.enabled, name);
-  if (name == "vantorel_set_velocities") return ValueOf(p.setVelocities, name);
-  if (name == "vantorel_set_rotation") return ValueOf(p.setRotation, name);
-  if (name == "vantorel_set_boost") return ValueOf(p.setBoost, name);
-  if (name == "vantorel_sequential_swap") return ValueOf(p.sequentialSwap, name);
-  if (name == "vantorel_swap_distanceweight") return ValueOf(p.distanceWeight, name);
-  if (name == "vantorel_render_enable") return ValueOf(p.renderEnabled, name);
-  if (name == "vantorel_render_selected") return ValueOf(p.renderSelected, name);
-  if (name == "vantorel_render_next") return ValueOf(p.renderNext, name);
-  if (name == "vantorel_render_thickness") return ValueOf(p.renderThickness, name);
-  if (name == "vantorel_render_iconsize") return ValueOf(p.renderIconSize, name);
-  if (name == "vantorel_render_iconheight") return ValueOf(p.renderIconHeight, name);
-  ADD_FAILURE() << "no setting " << name;
-  return NAN;
+  const vantorel::Setting* setting = FindSetting(name);
+  if (setting == nullptr) {
+    ADD_FAILURE() << "no setting " << name;
+    return NAN;
+  }
+  const std::optional<double> value = vantorel_test::SlotValue(plugin(), *setting);
+  if (!value) ADD_FAILURE() << "the plugin holds no slot for " << name;
+  return value.value_or(NAN);
 }
 
 void HostFixture::Set(const std::string& name, const std::string& value) {
