@@ -63,6 +63,14 @@ std::int32_t NextCar(ArrayWrapper<CarWrapper>& cars, CarWrapper& local, std::int
 
 }  // namespace
 
+FloorSettings::FloorSettings(const VantorelPlugin& plugin)
+    : mode(*plugin.sequentialSwap ? Mode::kSequential : Mode::kBestCar),
+      lastSwapIndex(plugin.lastSwapIndex.load()),
+      distanceWeight(*plugin.distanceWeight),
+      iconSize(*plugin.renderIconSize),
+      thickness(*plugin.renderThickness),
+      iconHeight(*plugin.renderIconHeight) {}
+
 void FloorFrame(GameWrapper& game, CanvasWrapper& canvas, const FloorSettings& settings) {
   if (!game.IsInGame()) return;
   ServerWrapper server = game.GetGameEventAsServer();

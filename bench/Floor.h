@@ -5,20 +5,24 @@
 #include "CanvasWrapper.h"
 #include "GameWrapper.h"
 #include "FrameScene.h"
+#include "VantorelPlugin.h"
 
 namespace vantorel_bench {
 
 using vantorel_test::Mode;
 
 // What the floor needs to know that the plugin reads from its settings and
-// from lastSwapIndex.
+// from lastSwapIndex, copied from `plugin` as it stands, so that the floor
+// ranks, walks and draws as that plugin's next frame would.
 struct FloorSettings {
-  Mode mode = Mode::kBestCar;
-  std::int32_t lastSwapIndex = 0;
-  float distanceWeight = 0.5f;
-  std::int32_t iconSize = 12;
-  std::int32_t thickness = 3;
-  std::int32_t iconHeight = 15;
+  explicit FloorSettings(const VantorelPlugin& plugin);
+
+  Mode mode;
+  std::int32_t lastSwapIndex;
+  float distanceWeight;
+  std::int32_t iconSize;
+  std::int32_t thickness;
+  std::int32_t iconHeight;
 };
 
 // The least an overlay frame can cost on this host: the host calls a frame

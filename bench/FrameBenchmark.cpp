@@ -20,6 +20,7 @@
 #include "AllocationCounter.h"
 #include "Floor.h"
 #include "FrameScene.h"
+#include "PluginSettings.h"
 
 namespace {
 
@@ -32,14 +33,6 @@ using vantorel_test::ModeName;
 
 constexpr int kSizes[] = {2, 6, 8, 64, 1024};
 constexpr Mode kModes[] = {Mode::kBestCar, Mode::kSequential};
-
-FloorSettings FloorFor(Mode mode) {
-  FloorSettings settings;
-  settings.mode = mode;
-  // FrameScene's press leaves the sequential walk starting after car 1.
-  settings.lastSwapIndex = 1;
-  return settings;
-}
 
 // Replaces the plugin's drawable in `scene` by the floor. `settings` must
 // outlive the scene's frames.
@@ -79,7 +72,7 @@ void BM_Frame(benchmark::State& state, Mode mode, int cars) {
 void BM_Floor(benchmark::State& state, Mode mode, int cars) {
   FrameScene scene(mode, cars);
   if (!scene.ok()) return state.SkipWithError(scene.error().c_str());
-  const FloorSettings settings = FloorFor(mode);
+  const FloorSettings settings(scene.plugin());
   InstallFloor(scene, settings);
   MeasureFrames(state, scene);
 }
@@ -90,7 +83,7 @@ void BM_LockedHost(benchmark::State& state, bool floor) {
   FrameScene scene(Mode::kBestCar, 8);
   if (!scene.ok()) return state.SkipWithError(scene.error().c_str());
   scene.host().match().singleThreaded = false;
-  const FloorSettings settings = FloorFor(Mode::kBestCar);
+  const FloorSettings settings(scene.plugin());
   if (floor) InstallFloor(scene, settings);
   MeasureFrames(state, scene);
 }
@@ -100,7 +93,7 @@ void BM_LockedHost(benchmark::State& state, bool floor) {
 // leaves roughly the candidate query and the marker.
 void BM_FrameNoCandidate(benchmark::State& state) {
   FrameScene scene(Mode::kBestCar, 8);
-  scene.Set("vantorel_render_next", "0");
+  scene.Set(vantorel_test::NameOf(&VantorelPlugin::renderNext), "0");
   if (!scene.ok()) return state.SkipWithError(scene.error().c_str());
   Measure(state, [&scene] { scene.Frame(); });
 }
@@ -110,7 +103,7 @@ void BM_FrameNoCandidate(benchmark::State& state) {
 // button press, not per frame.
 void BM_Press(benchmark::State& state) {
   FrameScene scene(Mode::kBestCar, 8);
-  scene.Set("vantorel_enable", "1");
+  scene.Set(vantorel_test::NameOf(&VantorelPlugin::enabled), "1");
   if (!scene.ok()) return state.SkipWithError(scene.error().c_str());
   Measure(state, [&scene] { scene.Press(); });
 }
@@ -156,12 +149,12 @@ bool CheckFloors() {
     for (int cars : kSizes) {
       FrameScene plugin(mode, cars);
       FrameScene floor(mode, cars);
-      const FloorSettings settings = FloorFor(mode);
       if (!plugin.ok() || !floor.ok()) {
         std::fprintf(stderr, "vantorel-bench: %s\n",
                      (plugin.ok() ? floor : plugin).error().c_str());
         return false;
       }
+      const FloorSettings settings(floor.plugin());
       InstallFloor(floor, settings);
       plugin.Frame();
       floor.Frame();

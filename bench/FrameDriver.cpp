@@ -60,9 +60,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "frame-driver: %s\n", scene.error().c_str());
     return 1;
   }
-  vantorel_bench::FloorSettings settings;
-  settings.mode = mode;
-  settings.lastSwapIndex = 1;  // where FrameScene's press leaves the walk
+  const vantorel_bench::FloorSettings settings(scene.plugin());
   if (floor) {
     GameWrapper& game = scene.game();
     scene.ReplaceDrawable(
