@@ -58,9 +58,9 @@ class VantorelPlugin final : public BakkesMod::Plugin::BakkesModPlugin {
   std::shared_ptr<int> renderIconHeight;
 
  private:
-  // The two ways FindCandidateSwitchCar chooses, as vantorel_sequential_swap
-  // says: the first team-mate after the last swap's car in list order, or
-  // the team-mate best placed to take over from the player.
+  // The two ways FindCandidateSwitchCar chooses, as sequentialSwap says:
+  // the first team-mate after the last swap's car in list order, or the
+  // team-mate best placed to take over from the player.
   std::int32_t FindNextTeammate(ArrayWrapper<CarWrapper>& carArray, CarWrapper& currentCar,
                                 bool logDetails);
   std::int32_t FindBestTeammate(ArrayWrapper<CarWrapper>& carArray, CarWrapper& currentCar,
