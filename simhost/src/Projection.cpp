@@ -28,11 +28,7 @@ Vector2 ProjectThroughCamera(const SimCamera& camera, Vector2 canvasSize, Vector
   // doubles. Neither can take the other's way without changing digits users
   // have seen: every projected point and picture, or the score's console
   // lines.
-  const Facing facing = FacingOf(camera.rotation);
-  const double sp = facing.sinPitch;
-  const double cp = facing.cosPitch;
-  const double sy = facing.sinYaw;
-  const double cy = facing.cosYaw;
+  const auto [sp, cp, sy, cy] = FacingOf(camera.rotation);
 
   const double dx = static_cast<double>(location.X) - static_cast<double>(camera.location.X);
   const double dy = static_cast<double>(location.Y) - static_cast<double>(camera.location.Y);

@@ -24,7 +24,7 @@ struct Setting {
   const char* description;
   float min;
   float max;
-  bool saved;
+  bool saved;  // to the host's configuration file
 };
 
 // The plugin's console variables, each described here and nowhere else, in
