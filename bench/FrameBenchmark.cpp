@@ -25,22 +25,13 @@
 namespace {
 
 using vantorel_test::AllocationCount;
-using vantorel_bench::FloorFrame;
-using vantorel_bench::FloorSettings;
+using vantorel_bench::InstallFloor;
 using vantorel_test::FrameScene;
 using vantorel_test::Mode;
 using vantorel_test::ModeName;
 
 constexpr int kSizes[] = {2, 6, 8, 64, 1024};
 constexpr Mode kModes[] = {Mode::kBestCar, Mode::kSequential};
-
-// Replaces the plugin's drawable in `scene` by the floor. `settings` must
-// outlive the scene's frames.
-void InstallFloor(FrameScene& scene, const FloorSettings& settings) {
-  GameWrapper& game = scene.game();
-  scene.ReplaceDrawable(
-      [&game, &settings](CanvasWrapper canvas) { FloorFrame(game, canvas, settings); });
-}
 
 // Times `run` in the benchmark loop, after one untimed call that lets the host
 // size its buffers, and reports the heap allocations per iteration.
@@ -63,17 +54,11 @@ void MeasureFrames(benchmark::State& state, FrameScene& scene) {
   Measure(state, [&scene] { scene.Frame(); });
 }
 
-void BM_Frame(benchmark::State& state, Mode mode, int cars) {
+// The plugin's frames, or with `floor` the floor's.
+void BM_Frame(benchmark::State& state, Mode mode, int cars, bool floor) {
   FrameScene scene(mode, cars);
   if (!scene.ok()) return state.SkipWithError(scene.error().c_str());
-  MeasureFrames(state, scene);
-}
-
-void BM_Floor(benchmark::State& state, Mode mode, int cars) {
-  FrameScene scene(mode, cars);
-  if (!scene.ok()) return state.SkipWithError(scene.error().c_str());
-  const FloorSettings settings(scene.plugin());
-  InstallFloor(scene, settings);
+  if (floor) InstallFloor(scene);
   MeasureFrames(state, scene);
 }
 
@@ -83,8 +68,7 @@ void BM_LockedHost(benchmark::State& state, bool floor) {
   FrameScene scene(Mode::kBestCar, 8);
   if (!scene.ok()) return state.SkipWithError(scene.error().c_str());
   scene.host().match().singleThreaded = false;
-  const FloorSettings settings(scene.plugin());
-  if (floor) InstallFloor(scene, settings);
+  if (floor) InstallFloor(scene);
   MeasureFrames(state, scene);
 }
 
@@ -115,10 +99,11 @@ std::string Name(const char* kind, Mode mode, int cars) {
 void RegisterAll() {
   for (Mode mode : kModes) {
     for (int cars : kSizes) {
-      benchmark::RegisterBenchmark(Name("frame", mode, cars).c_str(), BM_Frame, mode, cars)
-          ->Unit(benchmark::kNanosecond);
-      benchmark::RegisterBenchmark(Name("floor", mode, cars).c_str(), BM_Floor, mode, cars)
-          ->Unit(benchmark::kNanosecond);
+      for (bool floor : {false, true}) {
+        benchmark::RegisterBenchmark(Name(floor ? "floor" : "frame", mode, cars).c_str(),
+                                     BM_Frame, mode, cars, floor)
+            ->Unit(benchmark::kNanosecond);
+      }
     }
   }
   benchmark::RegisterBenchmark("frame/locked-host/8", BM_LockedHost, false)
@@ -154,8 +139,7 @@ bool CheckFloors() {
                      (plugin.ok() ? floor : plugin).error().c_str());
         return false;
       }
-      const FloorSettings settings(floor.plugin());
-      InstallFloor(floor, settings);
+      InstallFloor(floor);
       plugin.Frame();
       floor.Frame();
       if (!plugin.DrewMarker() || !SameDrawing(plugin.host().lastFrame(), floor.host().lastFrame())) {

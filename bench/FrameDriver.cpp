@@ -60,12 +60,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "frame-driver: %s\n", scene.error().c_str());
     return 1;
   }
-  const vantorel_bench::FloorSettings settings(scene.plugin());
-  if (floor) {
-    GameWrapper& game = scene.game();
-    scene.ReplaceDrawable(
-        [&game, &settings](CanvasWrapper canvas) { FloorFrame(game, canvas, settings); });
-  }
+  if (floor) vantorel_bench::InstallFloor(scene);
   scene.Frame();
   if (!scene.DrewMarker()) {
     std::fprintf(stderr, "frame-driver: the frame drew no marker\n");

@@ -94,8 +94,4 @@ void FrameScene::ReplaceDrawable(GameWrapper::Drawable drawable) {
 
 GameWrapper& FrameScene::game() { return *host_.plugin()->gameWrapper; }
 
-const VantorelPlugin& FrameScene::plugin() const {
-  return *static_cast<const VantorelPlugin*>(host_.plugin());
-}
-
 }  // namespace vantorel_test

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "GameWrapper.h"
-#include "VantorelPlugin.h"
 #include "simhost/Host.h"
 #include "simhost/HostListener.h"
 
@@ -64,8 +63,6 @@ class FrameScene {
   void ReplaceDrawable(GameWrapper::Drawable drawable);
   // The plugin's GameWrapper: the host's game as the plugin sees it.
   GameWrapper& game();
-  // The loaded plugin object, whose settings the floor reads.
-  const VantorelPlugin& plugin() const;
 
   simhost::Host& host() { return host_; }
 

@@ -32,14 +32,14 @@ void HostFixture::ExpectUnloaded(std::size_t variables) {
 }
 
 double HostFixture::SlotValue(const std::string& name) {
-  const vantorel::Setting* setting = FindSetting(name);
-  if (setting == nullptr) {
-    ADD_FAILURE() << "no setting " << name;
-    return NAN;
+  for (const vantorel::Setting& setting : vantorel::kSettings) {
+    if (name != setting.name) continue;
+    const std::optional<double> value = vantorel_test::SlotValue(plugin(), setting);
+    if (!value) ADD_FAILURE() << "the plugin holds no slot for " << name;
+    return value.value_or(NAN);
   }
-  const std::optional<double> value = vantorel_test::SlotValue(plugin(), *setting);
-  if (!value) ADD_FAILURE() << "the plugin holds no slot for " << name;
-  return value.value_or(NAN);
+  ADD_FAILURE() << "no setting " << name;
+  return NAN;
 }
 
 void HostFixture::Set(const std::string& name, const std::string& value) {

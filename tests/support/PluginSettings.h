@@ -6,24 +6,10 @@
 #include <variant>
 
 #include "Settings.h"
-#include "VantorelPlugin.h"
 
 namespace vantorel_test {
 
-// The plugin's settings table (Settings.h) looked up as tests, fuzz targets
-// and benchmarks need it: by console name, by slot member, and for the value
-// in a plugin's slot.
-
-// The setting registered as `name`; null when the plugin has none.
-inline const vantorel::Setting* FindSetting(const std::string& name) {
-  for (const vantorel::Setting& setting : vantorel::kSettings) {
-    if (name == setting.name) return &setting;
-  }
-  return nullptr;
-}
-
-// The console name of the setting whose value `member` holds; empty when no
-// setting has that slot.
+// The console name of the setting kept in `member`; empty when there is none.
 template <typename Value>
 std::string NameOf(std::shared_ptr<Value> VantorelPlugin::*member) {
   for (const vantorel::Setting& setting : vantorel::kSettings) {
@@ -38,10 +24,9 @@ std::string NameOf(std::shared_ptr<Value> VantorelPlugin::*member) {
 inline std::optional<double> SlotValue(const VantorelPlugin& plugin,
                                        const vantorel::Setting& setting) {
   return std::visit(
-      [&plugin](const auto& slot) -> std::optional<double> {
+      [&plugin](const auto& slot) {
         const auto& value = plugin.*slot.member;
-        if (!value) return std::nullopt;
-        return static_cast<double>(*value);
+        return value ? std::optional<double>(*value) : std::nullopt;
       },
       setting.slot);
 }
