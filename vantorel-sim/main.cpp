@@ -18,9 +18,9 @@
 #include "ScriptPlayer.h"
 #include "ScriptReader.h"
 #include "Transcript.h"
+#include "files/Text.h"
 #include "simhost/ConfigFile.h"
 #include "simhost/Files.h"
-#include "simhost/Format.h"
 #include "simhost/Host.h"
 
 namespace vantorel_sim {
@@ -81,13 +81,13 @@ struct ProgramOptions {
 };
 
 int Fail(const std::string& message) {
-  std::fprintf(stderr, "vantorel-sim: %s\n", simhost::Printable(message).c_str());
+  std::fprintf(stderr, "vantorel-sim: %s\n", files::Printable(message).c_str());
   return kExitFailure;
 }
 
 int BadLine(const std::string& file, int line, const std::string& message) {
   std::fprintf(stderr, "vantorel-sim: %s\n",
-               simhost::Printable(file + ":" + std::to_string(line) + ": " + message).c_str());
+               files::Printable(file + ":" + std::to_string(line) + ": " + message).c_str());
   return kExitBadLine;
 }
 
@@ -142,12 +142,12 @@ bool ParseOptions(const std::vector<std::string>& args, ProgramOptions* options,
       const OptionValue taken = TakePathOption(args, &i, options, error);
       if (taken == OptionValue::kMissingValue) return false;
       if (taken == OptionValue::kTaken) continue;
-      *error = "unknown option " + simhost::Shown(arg) + " (see --help)";
+      *error = "unknown option " + files::Shown(arg) + " (see --help)";
       return false;
     }
     if (options->script) {
-      *error = "more than one script given: " + simhost::Shown(*options->script) + " and " +
-               simhost::Shown(arg);
+      *error = "more than one script given: " + files::Shown(*options->script) + " and " +
+               files::Shown(arg);
       return false;
     }
     options->script = arg;
@@ -175,8 +175,8 @@ bool CheckRoles(const ProgramOptions& options, std::string* error) {
   for (std::size_t i = 0; i < roles.size(); ++i) {
     for (std::size_t j = i + 1; j < roles.size(); ++j) {
       if (!SameFile(roles[i].second, roles[j].second)) continue;
-      *error = roles[i].first + " " + simhost::Shown(roles[i].second) + " and " +
-               roles[j].first + " " + simhost::Shown(roles[j].second) +
+      *error = roles[i].first + " " + files::Shown(roles[i].second) + " and " +
+               roles[j].first + " " + files::Shown(roles[j].second) +
                " are one file: each needs a path of its own";
       return false;
     }
