@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "simhost/Files.h"
+#include "files/Files.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 fs::path Followed(const std::string& path) {
   std::string target;
   std::string ignored;
-  return fs::u8path(simhost::FollowLinks(path, &target, &ignored) ? target : path);
+  return fs::u8path(files::FollowLinks(path, &target, &ignored) ? target : path);
 }
 
 // The absolute path of a file that may not exist, with "." and ".." and the
@@ -90,10 +90,10 @@ bool Refuse(const std::string& what, const std::string& path, const std::string&
 }
 
 // Writes `output` beside its file, through the links at the end of its path.
-bool Prepare(const Output& output, simhost::FileReplacement* replacement, std::string* error) {
+bool Prepare(const Output& output, files::FileReplacement* replacement, std::string* error) {
   std::string target;
   std::string problem;
-  if (simhost::FollowLinks(output.path, &target, &problem) &&
+  if (files::FollowLinks(output.path, &target, &problem) &&
       replacement->Prepare(target, output.content, &problem)) {
     return true;
   }
@@ -116,8 +116,8 @@ bool SameFile(const std::string& a, const std::string& b) {
 bool CheckOutput(const std::string& path, const std::string& what, std::string* error) {
   std::string target;
   std::string problem;
-  if (simhost::FollowLinks(path, &target, &problem) &&
-      simhost::CheckReplaceable(target, &problem)) {
+  if (files::FollowLinks(path, &target, &problem) &&
+      files::CheckReplaceable(target, &problem)) {
     return true;
   }
   return Refuse(what, path, problem, error);
@@ -134,7 +134,7 @@ bool PictureOutput(const Scene& scene, const std::string& path, Output* output,
 bool SaveOutputs(simhost::Console& console, const std::string& configPath,
                  const std::vector<Output>& outputs, std::string* error) {
   // Made in place, never moved: each owns its prepared file until the end.
-  std::vector<simhost::FileReplacement> replacements(outputs.size());
+  std::vector<files::FileReplacement> replacements(outputs.size());
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     if (!Prepare(outputs[i], &replacements[i], error)) return false;
   }

@@ -4,7 +4,7 @@
 // whether two paths lead to one file, whether an output can be written at
 // all, and the end of a run, which writes its outputs and the configuration
 // so that a failure leaves every file as it was. Paths are UTF-8 on every
-// platform; the writing itself is simhost's (simhost/Files.h).
+// platform; the writing itself is the file library's (files/Files.h).
 
 #include <string>
 #include <vector>
@@ -20,7 +20,7 @@ namespace vantorel_sim {
 // "." and ".." and links in the folders are resolved.
 bool SameFile(const std::string& a, const std::string& b);
 
-// Whether the file at `path` can be replaced as a whole (simhost's
+// Whether the file at `path` can be replaced as a whole (files/Files.h:
 // FollowLinks and CheckReplaceable): a regular file that may be written, or
 // nothing yet, in a folder where a file may be made. On failure `error`
 // names the file as `what` PATH and says what is wrong.

@@ -1,6 +1,6 @@
 #include "Platform.h"
 
-#include "simhost/Files.h"
+#include "files/Files.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -16,7 +16,7 @@ namespace vantorel_sim {
 
 #ifdef _WIN32
 
-using simhost::Narrow;
+using files::Narrow;
 
 std::vector<std::string> Arguments(int argc, char** argv) {
   int count = 0;

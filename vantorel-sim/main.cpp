@@ -20,7 +20,7 @@
 #include "Transcript.h"
 #include "files/Text.h"
 #include "simhost/ConfigFile.h"
-#include "simhost/Files.h"
+#include "files/Files.h"
 #include "simhost/Host.h"
 
 namespace vantorel_sim {
@@ -354,7 +354,7 @@ int Main(int argc, char** argv) {
   if (ReadsStandardInput(options)) {
     input = BinaryStandardInput();
   } else if (options.script) {
-    input = simhost::OpenFile(*options.script, "rb");
+    input = files::OpenFile(*options.script, "rb");
     if (input == nullptr) {
       return Fail("cannot open the script " + *options.script + ": " + std::strerror(errno));
     }

@@ -1,8 +1,8 @@
 #include "simhost/ConfigFile.h"
 
 #include "Blanks.h"
-#include "FileLock.h"
-#include "simhost/Files.h"
+#include "files/FileLock.h"
+#include "files/Files.h"
 
 namespace simhost {
 
@@ -55,14 +55,14 @@ std::string LineEnd(const std::string& line) {
 // Reads `path` into `file`: false, with `problem` set, when it cannot.
 bool Read(const std::string& path, ConfigFile* file, std::string* problem) {
   std::string text;
-  switch (ReadRegularFile(path, &text, problem)) {
-    case ReadOutcome::kRead:
+  switch (files::ReadRegularFile(path, &text, problem)) {
+    case files::ReadOutcome::kRead:
       *file = ConfigFile(text);
       return true;
-    case ReadOutcome::kMissing:
+    case files::ReadOutcome::kMissing:
       *file = ConfigFile();
       return true;
-    case ReadOutcome::kFailed:
+    case files::ReadOutcome::kFailed:
       break;
   }
   return false;
@@ -106,7 +106,9 @@ bool ConfigFile::Load(const std::string& path, ConfigFile* file, std::string* er
 bool ConfigFile::CheckPath(const std::string& path, std::string* error) {
   std::string target;
   std::string problem;
-  if (FollowLinks(path, &target, &problem) && CheckReplaceable(target, &problem)) return true;
+  if (files::FollowLinks(path, &target, &problem) && files::CheckReplaceable(target, &problem)) {
+    return true;
+  }
   if (error) *error = "cannot use configuration file " + path + ": " + problem;
   return false;
 }
@@ -121,10 +123,11 @@ bool ConfigFile::Update(const std::string& path, const std::function<void(Config
   std::string problem;
   // Checked before the lock, whose file goes beside the target: nothing is
   // made beside a device.
-  if (!FollowLinks(path, &target, &problem) || !CheckReplaceable(target, &problem)) {
+  if (!files::FollowLinks(path, &target, &problem) ||
+      !files::CheckReplaceable(target, &problem)) {
     return fail(problem);
   }
-  FileLock lock;
+  files::FileLock lock;
   if (!lock.Acquire(target + ".lock", &problem)) return fail(problem);
   // Read again under the lock: what other runs saved since this one loaded
   // the file stays.
@@ -133,7 +136,7 @@ bool ConfigFile::Update(const std::string& path, const std::function<void(Config
   const std::string before = file.text();
   edit(&file);
   if (file.text() == before) return true;
-  return ReplaceContents(target, file.text(), &problem) || fail(problem);
+  return files::ReplaceContents(target, file.text(), &problem) || fail(problem);
 }
 
 const ConfigFile::Setting* ConfigFile::Find(const std::string& name) const {

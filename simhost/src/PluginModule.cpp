@@ -5,8 +5,8 @@
 #include <system_error>
 
 #ifdef _WIN32
-#  include "SystemError.h"
-#  include "simhost/Files.h"
+#  include "files/Files.h"
+#  include "files/SystemError.h"
 #else
 #  include <dlfcn.h>
 #endif
@@ -17,14 +17,14 @@ namespace {
 
 #ifdef _WIN32
 
-std::string SystemMessage() { return LastSystemError(); }
+std::string SystemMessage() { return files::LastSystemError(); }
 
 void* OpenLibrary(const std::string& path) {
   // An absolute path, so that the module's own folder is searched for the
   // libraries it needs (the host library beside it).
   std::error_code ignored;
-  std::filesystem::path full = std::filesystem::absolute(Widen(path), ignored);
-  if (full.empty()) full = Widen(path);
+  std::filesystem::path full = std::filesystem::absolute(files::Widen(path), ignored);
+  if (full.empty()) full = files::Widen(path);
   return reinterpret_cast<void*>(
       LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
 }

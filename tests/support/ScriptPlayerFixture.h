@@ -13,7 +13,7 @@
 #include "Paths.h"
 #include "ScriptPlayer.h"
 #include "ScriptReader.h"
-#include "simhost/Files.h"
+#include "files/Files.h"
 #include "simhost/Host.h"
 
 namespace vantorel_test {
@@ -30,7 +30,7 @@ inline vantorel_sim::Command ReadCommand(const std::string& line) {
 // A transcript written to a file of the test's own, read back as text.
 class CapturedTranscript {
  public:
-  CapturedTranscript() : path_(TempPath("txt")), file_(simhost::OpenFile(path_, "w+b")) {}
+  CapturedTranscript() : path_(TempPath("txt")), file_(files::OpenFile(path_, "w+b")) {}
   ~CapturedTranscript() {
     if (file_ != nullptr) std::fclose(file_);
     std::remove(path_.c_str());
@@ -45,7 +45,7 @@ class CapturedTranscript {
     std::string text, error;
     std::fflush(file_);
     std::fseek(file_, taken_, SEEK_SET);
-    simhost::ReadAll(file_, &text, &error);
+    files::ReadAll(file_, &text, &error);
     taken_ += static_cast<long>(text.size());
     std::fseek(file_, 0, SEEK_END);
     return text;

@@ -1,6 +1,6 @@
-#include "SystemError.h"
+#include "files/SystemError.h"
 
-namespace simhost {
+namespace files {
 
 #ifdef _WIN32
 
@@ -23,4 +23,4 @@ std::string LastSystemError() {
 
 #endif
 
-}  // namespace simhost
+}  // namespace files

@@ -2,35 +2,33 @@
 
 // Files by UTF-8 path, the same on Windows as elsewhere: the one set of file
 // helpers the host library and vantorel-sim share. Paths and texts are UTF-8
-// throughout; only these functions meet the wide Windows API.
+// throughout; only this library meets the wide Windows API.
 
 #include <cstdio>
 #include <string>
 
-#include "HostExport.h"
-
-namespace simhost {
+namespace files {
 
 #ifdef _WIN32
 // `text` (UTF-8) as UTF-16, for the wide Windows API.
-HOST_API std::wstring Widen(const std::string& text);
+std::wstring Widen(const std::string& text);
 // `text` (UTF-16, from the wide Windows API) as UTF-8.
-HOST_API std::string Narrow(const std::wstring& text);
+std::string Narrow(const std::wstring& text);
 #endif
 
 // std::fopen with a UTF-8 path. Null with errno set on failure.
-HOST_API std::FILE* OpenFile(const std::string& path, const char* mode);
+std::FILE* OpenFile(const std::string& path, const char* mode);
 
 // Reads the rest of `file` as bytes into `text`. False, with `error` set to
 // the system's message, on a read error.
-HOST_API bool ReadAll(std::FILE* file, std::string* text, std::string* error);
+bool ReadAll(std::FILE* file, std::string* text, std::string* error);
 
 // The file `path` names once the symbolic links at its end are followed, one
 // to the next: `path` itself when it is no link, and for a link to nothing
 // the path it points to, which a write through the link creates. Windows
 // gives the final path of an existing file (GetFinalPathNameByHandleW). False,
 // with `error` set, for a loop of links or a link that cannot be read.
-HOST_API bool FollowLinks(const std::string& path, std::string* target, std::string* error);
+bool FollowLinks(const std::string& path, std::string* target, std::string* error);
 
 // Whether a FileReplacement may write `target` (a path FollowLinks gave):
 // a regular file that may be written, or nothing yet, in a folder where a
@@ -39,15 +37,15 @@ HOST_API bool FollowLinks(const std::string& path, std::string* target, std::str
 // opening what it finds for reading or writing; on Windows, where only a try
 // tells whether the folder takes a new file, it makes one beside the target
 // and removes it.
-HOST_API bool CheckReplaceable(const std::string& target, std::string* problem);
+bool CheckReplaceable(const std::string& target, std::string* problem);
 
 enum class ReadOutcome { kRead, kMissing, kFailed };
 
 // Reads the regular file at `path` whole into `text`: kMissing when nothing
 // is there; kFailed, with `error` set, when it cannot be read or is not a
 // regular file. Never waits on what it finds, a FIFO or a device included.
-HOST_API ReadOutcome ReadRegularFile(const std::string& path, std::string* text,
-                                     std::string* error);
+ReadOutcome ReadRegularFile(const std::string& path, std::string* text,
+                            std::string* error);
 
 // New contents for one file, put in its place in two steps, so that a run
 // can write several files and keep or drop them together. Prepare writes
@@ -58,7 +56,7 @@ HOST_API ReadOutcome ReadRegularFile(const std::string& path, std::string* text,
 // one, never missing or half written. (Windows: Commit's ReplaceFileW keeps
 // the old file's attributes and access rights.) Owns the new file until
 // Commit puts it in place: dropped before, it removes the file.
-class HOST_API FileReplacement {
+class FileReplacement {
  public:
   FileReplacement() = default;
   ~FileReplacement();
@@ -86,7 +84,7 @@ class HOST_API FileReplacement {
 // `content`: a FileReplacement prepared and committed at once. False, with
 // `error` set, when it cannot; `target` is then as it was and nothing is
 // left beside it.
-HOST_API bool ReplaceContents(const std::string& target, const std::string& content,
-                              std::string* error);
+bool ReplaceContents(const std::string& target, const std::string& content,
+                     std::string* error);
 
-}  // namespace simhost
+}  // namespace files

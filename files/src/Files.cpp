@@ -1,4 +1,4 @@
-#include "simhost/Files.h"
+#include "files/Files.h"
 
 #include <algorithm>
 #include <atomic>
@@ -14,7 +14,7 @@
 #  include <unistd.h>
 #endif
 
-namespace simhost {
+namespace files {
 
 namespace {
 
@@ -469,4 +469,4 @@ bool ReadAll(std::FILE* file, std::string* text, std::string* error) {
   return true;
 }
 
-}  // namespace simhost
+}  // namespace files

@@ -1,11 +1,10 @@
 #pragma once
 
 // The lock that makes saves of one file by several runs take turns.
-// Internal to the host library.
 
 #include <string>
 
-namespace simhost {
+namespace files {
 
 // An exclusive lock on a lock file, held from Acquire until the FileLock
 // goes: a second FileLock of the same path, in this process or another,
@@ -39,4 +38,4 @@ class FileLock {
 #endif
 };
 
-}  // namespace simhost
+}  // namespace files

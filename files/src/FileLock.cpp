@@ -1,9 +1,9 @@
-#include "FileLock.h"
+#include "files/FileLock.h"
 
 #include <cerrno>
 #include <cstring>
 
-#include "simhost/Files.h"
+#include "files/Files.h"
 
 #ifdef _WIN32
 #  include "SystemError.h"
@@ -14,7 +14,7 @@
 #  include <unistd.h>
 #endif
 
-namespace simhost {
+namespace files {
 
 #ifdef _WIN32
 
@@ -107,4 +107,4 @@ FileLock::~FileLock() {
 
 #endif
 
-}  // namespace simhost
+}  // namespace files

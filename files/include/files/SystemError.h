@@ -1,8 +1,8 @@
 #pragma once
 
-// The Windows API as the host library's own code uses it, and the text of a
-// failed Windows call, for the host's messages. Internal to the host library:
-// the loader and the file helpers report with it.
+// The Windows API as this library's code and its users' Windows code use
+// it, and the text of a failed Windows call, for their messages: the host's
+// loader and the file helpers report with it.
 
 #include <string>
 
@@ -13,7 +13,7 @@
 #  include <windows.h>
 #endif
 
-namespace simhost {
+namespace files {
 
 #ifdef _WIN32
 // The calling thread's last Windows error as one line: the system's text
@@ -21,4 +21,4 @@ namespace simhost {
 std::string LastSystemError();
 #endif
 
-}  // namespace simhost
+}  // namespace files

@@ -5,7 +5,7 @@
 // system's reason, and the user's files stay as they were, with nothing
 // left beside them.
 
-#include "simhost/Files.h"
+#include "files/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -33,13 +33,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using simhost::ConfigFile;
-using simhost::ReadOutcome;
+using files::ReadOutcome;
 
 // `path` with its links followed, as a replacement wants its target.
 std::string Followed(const std::string& path) {
   std::string target;
   std::string error;
-  EXPECT_TRUE(simhost::FollowLinks(path, &target, &error)) << error;
+  EXPECT_TRUE(files::FollowLinks(path, &target, &error)) << error;
   return target;
 }
 
@@ -70,7 +70,7 @@ TEST(FilesTest, ReplaceContentsInAVanishedFolderMakesNothing) {
   const std::string folder = TempPath("gone");
   fs::remove_all(folder);
   std::string error;
-  EXPECT_FALSE(simhost::ReplaceContents(folder + "/settings.cfg", "a \"1\"\n", &error));
+  EXPECT_FALSE(files::ReplaceContents(folder + "/settings.cfg", "a \"1\"\n", &error));
   EXPECT_EQ(error.rfind("cannot create a file beside it: ", 0), 0u) << error;
 #ifndef _WIN32
   EXPECT_EQ(error, "cannot create a file beside it: " + Reason(ENOENT));
@@ -87,7 +87,7 @@ TEST(FilesTest, AFolderInThePlaceOfTheFileStaysAsItWas) {
     SCOPED_TRACE(before ? "there before" : "come between");
     fs::remove_all(target);
     if (before) fs::create_directories(target);
-    simhost::FileReplacement replacement;
+    files::FileReplacement replacement;
     std::string error;
     ASSERT_TRUE(replacement.Prepare(Followed(target), "a \"1\"\n", &error)) << error;
     fs::create_directories(target);
@@ -102,7 +102,7 @@ TEST(FilesTest, AFolderInThePlaceOfTheFileStaysAsItWas) {
     EXPECT_TRUE(Leftovers(target).empty());
   }
   std::string error;
-  EXPECT_FALSE(simhost::ReplaceContents(Followed(target), "a \"1\"\n", &error));
+  EXPECT_FALSE(files::ReplaceContents(Followed(target), "a \"1\"\n", &error));
   EXPECT_EQ(ReadFile(target + "/inside"), "kept");
   EXPECT_TRUE(Leftovers(target).empty());
 }
@@ -115,12 +115,12 @@ TEST(FilesTest, NothingIsReplacedBeforeTheCommit) {
   WriteFile(target, "a \"1\"\n");
   std::string error;
   {
-    simhost::FileReplacement dropped;
+    files::FileReplacement dropped;
     ASSERT_TRUE(dropped.Prepare(Followed(target), "a \"2\"\n", &error)) << error;
     EXPECT_NE(Beside(target), "");
   }
   EXPECT_TRUE(Leftovers(target).empty());
-  simhost::FileReplacement replacement;
+  files::FileReplacement replacement;
   ASSERT_TRUE(replacement.Prepare(Followed(target), "a \"3\"\n", &error)) << error;
   ASSERT_TRUE(replacement.Prepare(Followed(target), "a \"4\"\n", &error)) << error;
   EXPECT_EQ(ReadFile(target), "a \"1\"\n");
@@ -196,7 +196,7 @@ TEST(FilesTest, AFailedWriteLeavesTheFileAsItWas) {
   const std::string target = TempPath("settings.cfg");
   WriteFile(target, "a \"1\"\n");
   const std::string content(64 * 1024, 'x');
-  simhost::FileReplacement replacement;
+  files::FileReplacement replacement;
   std::string error;
   bool prepared = false;
   {
@@ -223,8 +223,8 @@ TEST(FilesTest, TheFileALinkNamesIsReplacedWithItsBits) {
   fs::create_symlink(fs::path(target).filename(), link);
   std::string followed;
   std::string error;
-  ASSERT_TRUE(simhost::FollowLinks(link, &followed, &error)) << error;
-  simhost::FileReplacement replacement;
+  ASSERT_TRUE(files::FollowLinks(link, &followed, &error)) << error;
+  files::FileReplacement replacement;
   ASSERT_TRUE(replacement.Prepare(followed, "a \"2\"\n", &error)) << error;
   ASSERT_NE(Beside(target), "");
   EXPECT_EQ(ModeOf(Beside(target)), 0640u);
@@ -247,7 +247,7 @@ TEST(FilesTest, ALoopOfLinksIsRefused) {
   fs::create_symlink(first, second);
   std::string target;
   std::string error;
-  EXPECT_FALSE(simhost::FollowLinks(first, &target, &error));
+  EXPECT_FALSE(files::FollowLinks(first, &target, &error));
   EXPECT_EQ(error, Reason(ELOOP));
   EXPECT_FALSE(ConfigFile::CheckPath(first, &error));
   EXPECT_EQ(error, "cannot use configuration file " + first + ": " + Reason(ELOOP));
@@ -272,7 +272,7 @@ TEST(FilesTest, ALongLinkIsFollowedWhole) {
   fs::create_symlink(pointsTo, link);
   std::string target;
   std::string error;
-  ASSERT_TRUE(simhost::FollowLinks(link, &target, &error)) << error;
+  ASSERT_TRUE(files::FollowLinks(link, &target, &error)) << error;
   EXPECT_EQ(target, std::string(TempDir()) + "/" + pointsTo);
   ASSERT_TRUE(ConfigFile::Update(link, [](ConfigFile* f) { f->Set("a", "1"); }, &error)) << error;
   EXPECT_TRUE(fs::is_symlink(link));
@@ -308,7 +308,7 @@ TEST(FilesTest, ReadingNamesWhatStandsThere) {
     SCOPED_TRACE(path);
     std::string text = "untouched";
     std::string error;
-    EXPECT_EQ(simhost::ReadRegularFile(path, &text, &error), ReadOutcome::kFailed);
+    EXPECT_EQ(files::ReadRegularFile(path, &text, &error), ReadOutcome::kFailed);
     EXPECT_EQ(error, std::string(kind) + ", not a regular file");
     EXPECT_FALSE(ConfigFile::CheckPath(path, &error));
     EXPECT_EQ(error,
@@ -325,7 +325,7 @@ TEST(FilesTest, APathThroughAFileIsAnError) {
   WriteFile(file, "a \"1\"\n");
   std::string text;
   std::string error;
-  EXPECT_EQ(simhost::ReadRegularFile(file + "/inner.cfg", &text, &error), ReadOutcome::kFailed);
+  EXPECT_EQ(files::ReadRegularFile(file + "/inner.cfg", &text, &error), ReadOutcome::kFailed);
   EXPECT_EQ(error, Reason(ENOTDIR));
   ConfigFile config(text);
   EXPECT_FALSE(ConfigFile::Load(file + "/inner.cfg", &config, &error));
@@ -342,17 +342,17 @@ TEST(FilesTest, AFileThatWillNotOpenIsAnError) {
   if (!refused) GTEST_SKIP() << path << " is not a regular file refused for reading here";
   std::string text = "untouched";
   std::string error;
-  EXPECT_EQ(simhost::ReadRegularFile(path, &text, &error), ReadOutcome::kFailed);
+  EXPECT_EQ(files::ReadRegularFile(path, &text, &error), ReadOutcome::kFailed);
   EXPECT_EQ(error, Reason(EACCES));
 }
 
 // A stream that fails to read says why.
 TEST(FilesTest, ReadAllGivesTheReadError) {
-  std::FILE* folder = simhost::OpenFile(TempDir(), "rb");
+  std::FILE* folder = files::OpenFile(TempDir(), "rb");
   if (folder == nullptr) GTEST_SKIP() << "this system opens no folder as a stream";
   std::string text = "untouched";
   std::string error;
-  EXPECT_FALSE(simhost::ReadAll(folder, &text, &error));
+  EXPECT_FALSE(files::ReadAll(folder, &text, &error));
   std::fclose(folder);
   EXPECT_EQ(error, Reason(EISDIR));
   EXPECT_TRUE(text.empty());
