@@ -35,6 +35,14 @@ class PluginModule {
   PluginModule(void* handle, const PluginInfo* record, std::string path)
       : handle_(handle), record_(record), path_(std::move(path)) {}
 
+  // The system's loader, a file for each system (PluginModule_posix.cpp,
+  // PluginModule_windows.cpp). OpenLibrary and FindSymbol give null when
+  // they fail; SystemMessage then says why a module did not open.
+  static void* OpenLibrary(const std::string& path);
+  static void* FindSymbol(void* handle, const char* name);
+  static void CloseLibrary(void* handle);
+  static std::string SystemMessage();
+
   void* handle_;
   const PluginInfo* record_;
   std::string path_;

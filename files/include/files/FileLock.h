@@ -2,6 +2,7 @@
 
 // The lock that makes saves of one file by several runs take turns.
 
+#include <cstdint>
 #include <string>
 
 namespace files {
@@ -30,12 +31,12 @@ class FileLock {
   bool Acquire(const std::string& path, std::string* error);
 
  private:
+  // What the system knows the held lock file by, a descriptor (POSIX) or a
+  // HANDLE (Windows); kNotHeld, a value neither system gives, until then.
+  static constexpr std::intptr_t kNotHeld = -1;
+
   std::string path_;
-#ifdef _WIN32
-  void* handle_ = nullptr;
-#else
-  int fd_ = -1;
-#endif
+  std::intptr_t held_ = kNotHeld;
 };
 
 }  // namespace files

@@ -9,13 +9,6 @@
 
 namespace files {
 
-#ifdef _WIN32
-// `text` (UTF-8) as UTF-16, for the wide Windows API.
-std::wstring Widen(const std::string& text);
-// `text` (UTF-16, from the wide Windows API) as UTF-8.
-std::string Narrow(const std::wstring& text);
-#endif
-
 // std::fopen with a UTF-8 path. Null with errno set on failure.
 std::FILE* OpenFile(const std::string& path, const char* mode);
 

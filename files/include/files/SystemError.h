@@ -1,24 +1,21 @@
 #pragma once
 
-// The Windows API as this library's code and its users' Windows code use
-// it, and the text of a failed Windows call, for their messages: the host's
-// loader and the file helpers report with it.
+// The Windows API as the Windows halves of this library and of its users
+// call it (<windows.h> without its min and max macros), and the text of a
+// failed Windows call, for their messages: the host's loader and the file
+// helpers report with it. Windows only.
 
 #include <string>
 
-#ifdef _WIN32
-#  ifndef NOMINMAX
-#    define NOMINMAX
-#  endif
-#  include <windows.h>
+#ifndef NOMINMAX
+#  define NOMINMAX
 #endif
+#include <windows.h>
 
 namespace files {
 
-#ifdef _WIN32
 // The calling thread's last Windows error as one line: the system's text
 // and the error number.
 std::string LastSystemError();
-#endif
 
 }  // namespace files

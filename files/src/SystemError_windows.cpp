@@ -2,8 +2,6 @@
 
 namespace files {
 
-#ifdef _WIN32
-
 std::string LastSystemError() {
   const DWORD code = GetLastError();
   char* buffer = nullptr;
@@ -20,7 +18,5 @@ std::string LastSystemError() {
   const std::string number = "error " + std::to_string(code);
   return text.empty() ? number : text + " (" + number + ")";
 }
-
-#endif
 
 }  // namespace files

@@ -1,50 +1,16 @@
+// The POSIX half of FileLock: flock on a lock file its holder removes.
+
 #include "files/FileLock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
-#include "files/Files.h"
-
-#ifdef _WIN32
-#  include "SystemError.h"
-#else
-#  include <fcntl.h>
-#  include <sys/file.h>
-#  include <sys/stat.h>
-#  include <unistd.h>
-#endif
-
 namespace files {
-
-#ifdef _WIN32
-
-bool FileLock::Acquire(const std::string& path, std::string* error) {
-  const HANDLE handle = CreateFileW(Widen(path).c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    if (error) *error = path + ": " + LastSystemError();
-    return false;
-  }
-  OVERLAPPED first{};
-  if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &first)) {
-    if (error) *error = path + ": " + LastSystemError();
-    CloseHandle(handle);
-    return false;
-  }
-  path_ = path;
-  handle_ = handle;
-  return true;
-}
-
-FileLock::~FileLock() {
-  if (!handle_) return;
-  OVERLAPPED first{};
-  UnlockFileEx(handle_, 0, 1, 0, &first);
-  CloseHandle(handle_);
-}
-
-#else
 
 namespace {
 
@@ -87,7 +53,7 @@ bool FileLock::Acquire(const std::string& path, std::string* error) {
     struct stat named;
     if (lstat(path.c_str(), &named) == 0 && SameFile(named, held)) {
       path_ = path;
-      fd_ = fd;
+      held_ = fd;
       return true;
     }
     // The run before us removed the file when it was done: lock the one
@@ -97,14 +63,13 @@ bool FileLock::Acquire(const std::string& path, std::string* error) {
 }
 
 FileLock::~FileLock() {
-  if (fd_ < 0) return;
+  if (held_ == kNotHeld) return;
+  const int fd = static_cast<int>(held_);
   // Removed while still held, so that no run locks it after us and then
   // works alongside one that locked a new file.
   struct stat held;
-  if (fstat(fd_, &held) == 0 && held.st_size == 0) unlink(path_.c_str());
-  close(fd_);
+  if (fstat(fd, &held) == 0 && held.st_size == 0) unlink(path_.c_str());
+  close(fd);
 }
-
-#endif
 
 }  // namespace files

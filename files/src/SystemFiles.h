@@ -1,0 +1,36 @@
+#pragma once
+
+// What the common part of the file helpers (Files.cpp) asks of each
+// system's half (Files_posix.cpp, Files_windows.cpp), and what it gives
+// them. Internal to the file library.
+
+#include <string>
+
+namespace files {
+namespace internal {
+
+inline bool Fail(std::string* error, const std::string& text) {
+  if (error) *error = text;
+  return false;
+}
+
+// A name beside `target` that no other save uses at the same time: the
+// process's id and a count of its own. A file a dead process left under the
+// same name is no obstacle: the caller creates exclusively and asks again.
+std::string TemporaryName(const std::string& target, unsigned long process);
+
+// How many names a system's half tries for a new file before it gives up.
+constexpr int kTemporaryAttempts = 100;
+
+// Writes `content` to a new file beside `target` and flushes it to the
+// disk: its name in `temporary`. Leaves nothing behind when it fails.
+bool WriteTemporary(const std::string& target, const std::string& content,
+                    std::string* temporary, std::string* error);
+
+// Puts `temporary` in the place of `target` in one step.
+bool MoveIntoPlace(const std::string& temporary, const std::string& target, std::string* error);
+
+void RemoveFile(const std::string& path);
+
+}  // namespace internal
+}  // namespace files
