@@ -134,9 +134,9 @@ ScriptPlayer::Result ScriptPlayer::LoadPlugin(std::string* message) {
     transcript_.OnHostMessage("plugin load refused: the plugin is already loaded");
     return Result::kPlayed;
   }
-  std::string error;
-  if (host_.LoadPlugin(pluginPath_, &error)) return Result::kPlayed;
-  *message = error;
+  const files::Status loaded = host_.LoadPlugin(pluginPath_);
+  if (loaded.ok()) return Result::kPlayed;
+  *message = loaded.message();
   return Result::kFailed;
 }
 

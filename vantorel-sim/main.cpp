@@ -18,9 +18,10 @@
 #include "ScriptPlayer.h"
 #include "ScriptReader.h"
 #include "Transcript.h"
+#include "files/Files.h"
+#include "files/SameFile.h"
 #include "files/Text.h"
 #include "simhost/ConfigFile.h"
-#include "files/Files.h"
 #include "simhost/Host.h"
 
 namespace vantorel_sim {
@@ -174,7 +175,7 @@ bool CheckRoles(const ProgramOptions& options, std::string* error) {
   if (!options.animation.empty()) roles.emplace_back("--animation", options.animation);
   for (std::size_t i = 0; i < roles.size(); ++i) {
     for (std::size_t j = i + 1; j < roles.size(); ++j) {
-      if (!SameFile(roles[i].second, roles[j].second)) continue;
+      if (!files::SameFile(roles[i].second, roles[j].second)) continue;
       *error = roles[i].first + " " + files::Shown(roles[i].second) + " and " +
                roles[j].first + " " + files::Shown(roles[j].second) +
                " are one file: each needs a path of its own";
@@ -278,8 +279,9 @@ int Perform(const ProgramOptions& options, const std::string& file, const std::s
   Transcript transcript(stdout);
   simhost::Host host(transcript);
   std::string error;
-  if (!options.config.empty() && !host.console().LoadConfig(options.config, &error)) {
-    return Fail(error);
+  if (!options.config.empty()) {
+    const files::Status loaded = host.console().LoadConfig(options.config);
+    if (!loaded.ok()) return Fail(loaded.message());
   }
   ScriptReader reader(script);
   // The animation's frames are painted and encoded as they are drawn.
@@ -305,9 +307,11 @@ int Perform(const ProgramOptions& options, const std::string& file, const std::s
   if (!options.picture.empty()) {
     const Scene scene = outcome.lastFrame ? std::move(*outcome.lastFrame) : CaptureScene(host);
     outputs.emplace_back();
-    if (!PictureOutput(scene, options.picture, &outputs.back(), &error)) return Fail(error);
+    const files::Status painted = PictureOutput(scene, options.picture, &outputs.back());
+    if (!painted.ok()) return Fail(painted.message());
   }
-  if (!SaveOutputs(host.console(), options.config, outputs, &error)) return Fail(error);
+  const files::Status saved = SaveOutputs(host.console(), options.config, outputs);
+  if (!saved.ok()) return Fail(saved.message());
   return 0;
 }
 
@@ -337,16 +341,18 @@ int Main(int argc, char** argv) {
   if (!options.picture.empty() && !PicturesSupported()) {
     return Fail("this build cannot write pictures (built without Cairo): --picture refused");
   }
-  if (!options.picture.empty() && !CheckOutput(options.picture, "the picture", &error)) {
-    return Fail(error);
+  if (!options.picture.empty()) {
+    const files::Status writable = CheckOutput(options.picture, "the picture");
+    if (!writable.ok()) return Fail(writable.message());
   }
   if (!options.animation.empty() && !CheckAnimationsSupported(&error)) return Fail(error);
-  if (!options.animation.empty() &&
-      !CheckOutput(options.animation, "the animation", &error)) {
-    return Fail(error);
+  if (!options.animation.empty()) {
+    const files::Status writable = CheckOutput(options.animation, "the animation");
+    if (!writable.ok()) return Fail(writable.message());
   }
-  if (!options.config.empty() && !simhost::ConfigFile::CheckPath(options.config, &error)) {
-    return Fail(error);
+  if (!options.config.empty()) {
+    const files::Status usable = simhost::ConfigFile::CheckPath(options.config);
+    if (!usable.ok()) return Fail(usable.message());
   }
 
   const std::string demo = kDemoScript;

@@ -28,11 +28,8 @@ bool LockExclusive(int fd) {
 
 }  // namespace
 
-bool FileLock::Acquire(const std::string& path, std::string* error) {
-  const auto fail = [&](const std::string& why) {
-    if (error) *error = path + ": " + why;
-    return false;
-  };
+Status FileLock::Acquire(const std::string& path) {
+  const auto fail = [&](const std::string& why) { return Status::Error(path + ": " + why); };
   for (;;) {
     // Never through a link, and never waiting on a FIFO put in its place.
     const int fd =
@@ -54,7 +51,7 @@ bool FileLock::Acquire(const std::string& path, std::string* error) {
     if (lstat(path.c_str(), &named) == 0 && SameFile(named, held)) {
       path_ = path;
       held_ = fd;
-      return true;
+      return Status::Ok();
     }
     // The run before us removed the file when it was done: lock the one
     // that stands at the path now.

@@ -6,23 +6,20 @@
 
 namespace files {
 
-bool FileLock::Acquire(const std::string& path, std::string* error) {
+Status FileLock::Acquire(const std::string& path) {
   const HANDLE handle = CreateFileW(Widen(path).c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    if (error) *error = path + ": " + LastSystemError();
-    return false;
-  }
+  if (handle == INVALID_HANDLE_VALUE) return Status::Error(path + ": " + LastSystemError());
   OVERLAPPED first{};
   if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &first)) {
-    if (error) *error = path + ": " + LastSystemError();
+    Status failed = Status::Error(path + ": " + LastSystemError());
     CloseHandle(handle);
-    return false;
+    return failed;
   }
   path_ = path;
   held_ = reinterpret_cast<std::intptr_t>(handle);
-  return true;
+  return Status::Ok();
 }
 
 FileLock::~FileLock() {

@@ -28,35 +28,37 @@ void FileReplacement::Discard() {
   temporary_.clear();
 }
 
-bool FileReplacement::Prepare(const std::string& target, const std::string& content,
-                              std::string* error) {
+Status FileReplacement::Prepare(const std::string& target, const std::string& content) {
   Discard();
   target_ = target;
-  return WriteTemporary(target, content, &temporary_, error);
+  return WriteTemporary(target, content, &temporary_);
 }
 
-bool FileReplacement::Commit(std::string* error) {
-  const bool moved = MoveIntoPlace(temporary_, target_, error);
-  if (moved) temporary_.clear();
+Status FileReplacement::Commit() {
+  Status moved = MoveIntoPlace(temporary_, target_);
+  if (moved.ok()) temporary_.clear();
   Discard();
   return moved;
 }
 
-bool ReplaceContents(const std::string& target, const std::string& content, std::string* error) {
+Status ReplaceContents(const std::string& target, const std::string& content) {
   FileReplacement replacement;
-  return replacement.Prepare(target, content, error) && replacement.Commit(error);
+  Status prepared = replacement.Prepare(target, content);
+  return prepared.ok() ? replacement.Commit() : prepared;
 }
 
-bool ReadAll(std::FILE* file, std::string* text, std::string* error) {
+Status ReplaceableTarget(const std::string& path, std::string* target) {
+  Status followed = FollowLinks(path, target);
+  return followed.ok() ? CheckReplaceable(*target) : followed;
+}
+
+Status ReadAll(std::FILE* file, std::string* text) {
   text->clear();
   char buffer[65536];
   std::size_t count = 0;
   while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) text->append(buffer, count);
-  if (std::ferror(file)) {
-    if (error) *error = std::strerror(errno);
-    return false;
-  }
-  return true;
+  if (std::ferror(file)) return Status::Error(std::strerror(errno));
+  return Status::Ok();
 }
 
 }  // namespace files

@@ -6,14 +6,13 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "SystemFiles.h"
 #include "files/Files.h"
 
 namespace files {
-
-using internal::Fail;
 
 std::FILE* OpenFile(const std::string& path, const char* mode) {
   return std::fopen(path.c_str(), mode);
@@ -58,14 +57,14 @@ std::string NotRegular(mode_t mode) {
 }
 
 // Whether a new file may be made in the folder of `target`.
-bool CheckFolder(const std::string& target, std::string* problem) {
+Status CheckFolder(const std::string& target) {
   std::string folder = FolderOf(target);
   if (folder.empty()) folder = ".";
   struct stat info;
   if (stat(folder.c_str(), &info) != 0 || access(folder.c_str(), W_OK | X_OK) != 0) {
-    return Fail(problem, "its folder " + folder + ": " + std::strerror(errno));
+    return Status::Error("its folder " + folder + ": " + std::strerror(errno));
   }
-  return true;
+  return Status::Ok();
 }
 
 int CreateTemporary(const std::string& target, mode_t mode, std::string* name) {
@@ -113,8 +112,8 @@ namespace internal {
 void RemoveFile(const std::string& path) { unlink(path.c_str()); }
 
 // The new file has the old file's owner and bits.
-bool WriteTemporary(const std::string& target, const std::string& content,
-                    std::string* temporary, std::string* error) {
+Status WriteTemporary(const std::string& target, const std::string& content,
+                      std::string* temporary) {
   struct stat old;
   const bool replacing = stat(target.c_str(), &old) == 0;
   // Readable by its owner alone until it has the old file's bits; a new
@@ -122,7 +121,7 @@ bool WriteTemporary(const std::string& target, const std::string& content,
   std::string name;
   const int fd = CreateTemporary(target, replacing ? 0600 : 0666, &name);
   if (fd < 0) {
-    return Fail(error, "cannot create a file beside it: " + std::string(std::strerror(errno)));
+    return Status::Error("cannot create a file beside it: " + std::string(std::strerror(errno)));
   }
   bool ok = WriteAll(fd, content) && (!replacing || TakeOwnerAndMode(fd, old)) && fsync(fd) == 0;
   int failure = errno;
@@ -132,78 +131,76 @@ bool WriteTemporary(const std::string& target, const std::string& content,
   }
   if (!ok) {
     RemoveFile(name);
-    return Fail(error, name + ": " + std::strerror(failure));
+    return Status::Error(name + ": " + std::strerror(failure));
   }
   *temporary = name;
-  return true;
+  return Status::Ok();
 }
 
 // A rename, made to last.
-bool MoveIntoPlace(const std::string& temporary, const std::string& target, std::string* error) {
-  if (rename(temporary.c_str(), target.c_str()) != 0) return Fail(error, std::strerror(errno));
+Status MoveIntoPlace(const std::string& temporary, const std::string& target) {
+  if (rename(temporary.c_str(), target.c_str()) != 0) return Status::Error(std::strerror(errno));
   SyncFolder(target);
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace internal
 
-bool FollowLinks(const std::string& path, std::string* target, std::string* error) {
+Status FollowLinks(const std::string& path, std::string* target) {
   std::string current = path;
   for (int hop = 0; hop < kMaxLinks; ++hop) {
     struct stat info;
     // Not a link, or nothing there: CheckReplaceable says which.
     if (lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
       *target = current;
-      return true;
+      return Status::Ok();
     }
     std::string link;
-    if (!ReadLink(current, &link)) return Fail(error, current + ": " + std::strerror(errno));
+    if (!ReadLink(current, &link)) return Status::Error(current + ": " + std::strerror(errno));
     current = !link.empty() && link[0] == '/' ? link : FolderOf(current) + link;
   }
-  return Fail(error, std::strerror(ELOOP));
+  return Status::Error(std::strerror(ELOOP));
 }
 
-bool CheckReplaceable(const std::string& target, std::string* problem) {
+Status CheckReplaceable(const std::string& target) {
   struct stat info;
   if (stat(target.c_str(), &info) != 0) {
     // Nothing there, or no folder to hold it: the folder says which.
-    if (errno != ENOENT && errno != ENOTDIR) return Fail(problem, std::strerror(errno));
-    return CheckFolder(target, problem);
+    if (errno != ENOENT && errno != ENOTDIR) return Status::Error(std::strerror(errno));
+    return CheckFolder(target);
   }
-  if (!S_ISREG(info.st_mode)) return Fail(problem, NotRegular(info.st_mode));
+  if (!S_ISREG(info.st_mode)) return Status::Error(NotRegular(info.st_mode));
   // A file nobody may write was made read-only on purpose: root, who could
   // write it all the same, leaves it alone too.
-  if ((info.st_mode & 0222) == 0) return Fail(problem, "the file is read-only");
-  if (access(target.c_str(), W_OK) != 0) return Fail(problem, std::strerror(errno));
-  return CheckFolder(target, problem);
+  if ((info.st_mode & 0222) == 0) return Status::Error("the file is read-only");
+  if (access(target.c_str(), W_OK) != 0) return Status::Error(std::strerror(errno));
+  return CheckFolder(target);
 }
 
-ReadOutcome ReadRegularFile(const std::string& path, std::string* text, std::string* error) {
+Status ReadRegularFile(const std::string& path, std::optional<std::string>* text) {
+  text->reset();
   // Looked at first, so that a device is never opened: for some, opening
   // is already an action.
   struct stat info;
   if (stat(path.c_str(), &info) != 0) {
-    if (errno == ENOENT) return ReadOutcome::kMissing;
-    Fail(error, std::strerror(errno));
-    return ReadOutcome::kFailed;
+    return errno == ENOENT ? Status::Ok() : Status::Error(std::strerror(errno));
   }
-  if (!S_ISREG(info.st_mode)) {
-    Fail(error, NotRegular(info.st_mode));
-    return ReadOutcome::kFailed;
-  }
+  if (!S_ISREG(info.st_mode)) return Status::Error(NotRegular(info.st_mode));
   // Without waiting, should a FIFO have taken the file's place meanwhile.
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   std::FILE* stream = fd < 0 ? nullptr : fdopen(fd, "rb");
   if (!stream) {
-    Fail(error, std::strerror(errno));
+    Status failed = Status::Error(std::strerror(errno));
     if (fd >= 0) close(fd);
-    return ReadOutcome::kFailed;
+    return failed;
   }
-  const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-  const bool read = regular && ReadAll(stream, text, error);
+  std::string read;
+  Status status = fstat(fd, &info) == 0 && S_ISREG(info.st_mode)
+                      ? ReadAll(stream, &read)
+                      : Status::Error(NotRegular(info.st_mode));
   std::fclose(stream);
-  if (!regular) Fail(error, NotRegular(info.st_mode));
-  return read ? ReadOutcome::kRead : ReadOutcome::kFailed;
+  if (status.ok()) *text = std::move(read);
+  return status;
 }
 
 }  // namespace files

@@ -3,6 +3,7 @@
 // API here and nowhere else.
 
 #include <algorithm>
+#include <utility>
 
 #include "SystemFiles.h"
 #include "files/Files.h"
@@ -11,7 +12,6 @@
 
 namespace files {
 
-using internal::Fail;
 using internal::kTemporaryAttempts;
 using internal::RemoveFile;
 using internal::TemporaryName;
@@ -73,15 +73,15 @@ bool Busy(DWORD code) {
 
 // Whether a new file may be made beside `target`. Access rights decide,
 // which only a try shows: a file is made there and removed.
-bool CheckFolder(const std::string& target, std::string* problem) {
+Status CheckFolder(const std::string& target) {
   std::string name;
   const HANDLE handle = CreateTemporary(target, &name);
   if (handle == INVALID_HANDLE_VALUE) {
-    return Fail(problem, "cannot create a file beside it: " + LastSystemError());
+    return Status::Error("cannot create a file beside it: " + LastSystemError());
   }
   CloseHandle(handle);
   RemoveFile(name);
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace
@@ -93,52 +93,52 @@ void RemoveFile(const std::string& path) { DeleteFileW(Widen(path).c_str()); }
 // ReplaceFileW keeps the old file's attributes and access rights; a new
 // file is moved into place; a folder is never replaced. Tries again, a few
 // times and for about two seconds in all, while the file is busy.
-bool MoveIntoPlace(const std::string& temporary, const std::string& target, std::string* error) {
+Status MoveIntoPlace(const std::string& temporary, const std::string& target) {
   const std::wstring from = Widen(temporary);
   const std::wstring to = Widen(target);
   for (int attempt = 1;; ++attempt) {
     const DWORD attributes = GetFileAttributesW(to.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      return Fail(error, "a folder, not a regular file");
+      return Status::Error("a folder, not a regular file");
     }
     const bool moved =
         exists ? ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                               nullptr, nullptr)
                : MoveFileExW(from.c_str(), to.c_str(),
                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (moved) return true;
+    if (moved) return Status::Ok();
     const DWORD code = GetLastError();
-    if (attempt == 20 || !Busy(code)) return Fail(error, LastSystemError());
+    if (attempt == 20 || !Busy(code)) return Status::Error(LastSystemError());
     Sleep(10 * attempt);
   }
 }
 
-bool WriteTemporary(const std::string& target, const std::string& content,
-                    std::string* temporary, std::string* error) {
+Status WriteTemporary(const std::string& target, const std::string& content,
+                      std::string* temporary) {
   std::string name;
   const HANDLE handle = CreateTemporary(target, &name);
   if (handle == INVALID_HANDLE_VALUE) {
-    return Fail(error, "cannot create a file beside it: " + LastSystemError());
+    return Status::Error("cannot create a file beside it: " + LastSystemError());
   }
   const bool written = WriteAll(handle, content) && FlushFileBuffers(handle);
   const std::string why = written ? std::string() : name + ": " + LastSystemError();
   CloseHandle(handle);
   if (!written) {
     RemoveFile(name);
-    return Fail(error, why);
+    return Status::Error(why);
   }
   *temporary = name;
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace internal
 
-bool FollowLinks(const std::string& path, std::string* target, std::string* /*error*/) {
+Status FollowLinks(const std::string& path, std::string* target) {
   *target = path;
   const HANDLE handle = OpenExisting(path, 0);
   // Nothing there, or nothing that opens: CheckReplaceable says which.
-  if (handle == INVALID_HANDLE_VALUE) return true;
+  if (handle == INVALID_HANDLE_VALUE) return Status::Ok();
   std::wstring final(MAX_PATH, L'\0');
   DWORD length = GetFinalPathNameByHandleW(handle, final.data(), MAX_PATH, FILE_NAME_NORMALIZED);
   if (length >= MAX_PATH) {
@@ -148,14 +148,14 @@ bool FollowLinks(const std::string& path, std::string* target, std::string* /*er
   CloseHandle(handle);
   // A device has no final path: it stays as named, for CheckReplaceable.
   if (length > 0 && length < final.size()) *target = Narrow(final.substr(0, length));
-  return true;
+  return Status::Ok();
 }
 
-bool CheckReplaceable(const std::string& target, std::string* problem) {
+Status CheckReplaceable(const std::string& target) {
   const HANDLE handle = OpenExisting(target, 0);
   if (handle == INVALID_HANDLE_VALUE) {
-    if (GetLastError() != ERROR_FILE_NOT_FOUND) return Fail(problem, LastSystemError());
-    return CheckFolder(target, problem);
+    if (GetLastError() != ERROR_FILE_NOT_FOUND) return Status::Error(LastSystemError());
+    return CheckFolder(target);
   }
   std::string why = NotRegular(handle);
   BY_HANDLE_FILE_INFORMATION info{};
@@ -164,21 +164,21 @@ bool CheckReplaceable(const std::string& target, std::string* problem) {
     why = "the file is read-only";
   }
   CloseHandle(handle);
-  return why.empty() ? CheckFolder(target, problem) : Fail(problem, why);
+  return why.empty() ? CheckFolder(target) : Status::Error(why);
 }
 
-ReadOutcome ReadRegularFile(const std::string& path, std::string* text, std::string* error) {
+Status ReadRegularFile(const std::string& path, std::optional<std::string>* text) {
+  text->reset();
   // Shared for deletion too, so that a save replacing the file meanwhile
   // does not wait on this reader where the system lets it go ahead.
   const HANDLE handle = OpenExisting(path, GENERIC_READ);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
-    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return ReadOutcome::kMissing;
-    Fail(error, LastSystemError());
-    return ReadOutcome::kFailed;
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return Status::Ok();
+    return Status::Error(LastSystemError());
   }
   std::string why = NotRegular(handle);
-  text->clear();
+  std::string read;
   char buffer[65536];
   DWORD count = 0;
   while (why.empty()) {
@@ -187,13 +187,13 @@ ReadOutcome ReadRegularFile(const std::string& path, std::string* text, std::str
     } else if (count == 0) {
       break;
     } else {
-      text->append(buffer, count);
+      read.append(buffer, count);
     }
   }
   CloseHandle(handle);
-  if (why.empty()) return ReadOutcome::kRead;
-  Fail(error, why);
-  return ReadOutcome::kFailed;
+  if (!why.empty()) return Status::Error(why);
+  *text = std::move(read);
+  return Status::Ok();
 }
 
 }  // namespace files

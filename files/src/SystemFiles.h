@@ -6,13 +6,10 @@
 
 #include <string>
 
+#include "files/Status.h"
+
 namespace files {
 namespace internal {
-
-inline bool Fail(std::string* error, const std::string& text) {
-  if (error) *error = text;
-  return false;
-}
 
 // A name beside `target` that no other save uses at the same time: the
 // process's id and a count of its own. A file a dead process left under the
@@ -24,11 +21,11 @@ constexpr int kTemporaryAttempts = 100;
 
 // Writes `content` to a new file beside `target` and flushes it to the
 // disk: its name in `temporary`. Leaves nothing behind when it fails.
-bool WriteTemporary(const std::string& target, const std::string& content,
-                    std::string* temporary, std::string* error);
+Status WriteTemporary(const std::string& target, const std::string& content,
+                      std::string* temporary);
 
 // Puts `temporary` in the place of `target` in one step.
-bool MoveIntoPlace(const std::string& temporary, const std::string& target, std::string* error);
+Status MoveIntoPlace(const std::string& temporary, const std::string& target);
 
 void RemoveFile(const std::string& path);
 

@@ -217,19 +217,20 @@ void Console::HostMessage(const std::string& text) const {
   listener_.OnHostMessage(text);
 }
 
-bool Console::LoadConfig(const std::string& path, std::string* error) {
+files::Status Console::LoadConfig(const std::string& path) {
   ConfigFile file;
-  if (!ConfigFile::Load(path, &file, error)) return false;
+  const files::Status status = ConfigFile::Load(path, &file);
+  if (!status.ok()) return status;
   for (int line : file.badLines()) {
     HostMessage(path + ":" + std::to_string(line) +
                 ": bad configuration line skipped (expected NAME \"VALUE\")");
   }
   config_ = std::move(file);
   configPath_ = path;
-  return true;
+  return status;
 }
 
-bool Console::SaveConfig(const std::string& path, std::string* error) const {
+files::Status Console::SaveConfig(const std::string& path) const {
   const auto edit = [this](ConfigFile* file) {
     for (const auto& variable : variables_) {
       if (!variable->saveToConfig) continue;
@@ -238,7 +239,7 @@ bool Console::SaveConfig(const std::string& path, std::string* error) const {
       }
     }
   };
-  return ConfigFile::Update(path, edit, error);
+  return ConfigFile::Update(path, edit);
 }
 
 }  // namespace simhost

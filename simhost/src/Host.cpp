@@ -42,36 +42,34 @@ Host::Host(HostListener& listener)
 
 Host::~Host() { UnloadPlugin(); }
 
-bool Host::LoadPlugin(const std::string& path, std::string* error) {
+files::Status Host::LoadPlugin(const std::string& path) {
   Impl& impl = *impl_;
   if (impl.module) {
     // Loaded already: the module's factory again, the members, onLoad.
     auto* holder = impl.module->record().getPlugin();
     if (!holder || !*holder) {
-      if (error) *error = "plugin module " + impl.module->path() + ": getPlugin gave no plugin";
-      return false;
+      return files::Status::Error("plugin module " + impl.module->path() +
+                                  ": getPlugin gave no plugin");
     }
     impl.holder = holder;
     (*holder)->cvarManager = impl.cvarManager;
     (*holder)->gameWrapper = impl.gameWrapper;
     (*holder)->onLoad();
-    return true;
+    return files::Status::Ok();
   }
 
-  std::unique_ptr<PluginModule> module = PluginModule::Open(path, error);
-  if (!module) return false;
+  std::unique_ptr<PluginModule> module;
+  const files::Status opened = PluginModule::Open(path, &module);
+  if (!opened.ok()) return opened;
   const PluginInfo& record = module->record();
   if (!record.getPlugin || !record.deleteMe) {
-    if (error) {
-      *error = "plugin module " + path + ": its record lacks getPlugin or deleteMe";
-    }
-    return false;
+    return files::Status::Error("plugin module " + path +
+                                ": its record lacks getPlugin or deleteMe");
   }
   auto* holder = record.getPlugin();
   if (!holder || !*holder) {
     record.deleteMe();
-    if (error) *error = "plugin module " + path + ": getPlugin gave no plugin";
-    return false;
+    return files::Status::Error("plugin module " + path + ": getPlugin gave no plugin");
   }
 
   impl.sessions.push_back(
@@ -85,7 +83,7 @@ bool Host::LoadPlugin(const std::string& path, std::string* error) {
   (*holder)->cvarManager = impl.cvarManager;
   (*holder)->gameWrapper = impl.gameWrapper;
   (*holder)->onLoad();
-  return true;
+  return files::Status::Ok();
 }
 
 void Host::UnloadPlugin() {

@@ -6,39 +6,32 @@
 
 namespace simhost {
 
-std::unique_ptr<PluginModule> PluginModule::Open(const std::string& path, std::string* error) {
+files::Status PluginModule::Open(const std::string& path, std::unique_ptr<PluginModule>* module) {
   // The loaders' own words for a folder ("cannot read file data", "access
   // denied") do not say what is wrong.
   std::error_code ignored;
   if (std::filesystem::is_directory(std::filesystem::u8path(path), ignored)) {
-    if (error) *error = "cannot open plugin module " + path + ": it is a directory";
-    return nullptr;
+    return files::Status::Error("cannot open plugin module " + path + ": it is a directory");
   }
   void* handle = OpenLibrary(path);
   if (!handle) {
-    if (error) *error = "cannot open plugin module " + path + ": " + SystemMessage();
-    return nullptr;
+    return files::Status::Error("cannot open plugin module " + path + ": " + SystemMessage());
   }
   const auto* record = static_cast<const PluginInfo*>(FindSymbol(handle, kPluginRecordSymbol));
   if (!record) {
     CloseLibrary(handle);
-    if (error) {
-      *error = "plugin module " + path + " has no exported record \"" +
-               std::string(kPluginRecordSymbol) + "\"";
-    }
-    return nullptr;
+    return files::Status::Error("plugin module " + path + " has no exported record \"" +
+                                std::string(kPluginRecordSymbol) + "\"");
   }
   if (record->interfaceVersion != kPluginInterfaceVersion) {
     const std::int32_t version = record->interfaceVersion;
     CloseLibrary(handle);
-    if (error) {
-      *error = "plugin module " + path + " carries plugin interface version " +
-               std::to_string(version) + "; this host loads version " +
-               std::to_string(kPluginInterfaceVersion);
-    }
-    return nullptr;
+    return files::Status::Error("plugin module " + path + " carries plugin interface version " +
+                                std::to_string(version) + "; this host loads version " +
+                                std::to_string(kPluginInterfaceVersion));
   }
-  return std::unique_ptr<PluginModule>(new PluginModule(handle, record, path));
+  module->reset(new PluginModule(handle, record, path));
+  return files::Status::Ok();
 }
 
 PluginModule::~PluginModule() { CloseLibrary(handle_); }

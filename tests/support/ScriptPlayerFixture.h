@@ -13,6 +13,7 @@
 #include "Paths.h"
 #include "ScriptPlayer.h"
 #include "ScriptReader.h"
+#include "StatusAssertions.h"
 #include "files/Files.h"
 #include "simhost/Host.h"
 
@@ -42,10 +43,10 @@ class CapturedTranscript {
   // the same stream, so the stream stays open and is read from where the
   // last call stopped.
   std::string Take() {
-    std::string text, error;
+    std::string text;
     std::fflush(file_);
     std::fseek(file_, taken_, SEEK_SET);
-    files::ReadAll(file_, &text, &error);
+    EXPECT_TRUE(Succeeded(files::ReadAll(file_, &text)));
     taken_ += static_cast<long>(text.size());
     std::fseek(file_, 0, SEEK_END);
     return text;

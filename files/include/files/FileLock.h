@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "files/Status.h"
+
 namespace files {
 
 // An exclusive lock on a lock file, held from Acquire until the FileLock
@@ -26,9 +28,9 @@ class FileLock {
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
 
-  // Waits until the lock at `path` is this one's. False, with `error` set,
+  // Waits until the lock at `path` is this one's. Fails, naming `path`,
   // when the lock file cannot be made or opened.
-  bool Acquire(const std::string& path, std::string* error);
+  Status Acquire(const std::string& path);
 
  private:
   // What the system knows the held lock file by, a descriptor (POSIX) or a

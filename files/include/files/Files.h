@@ -5,40 +5,45 @@
 // throughout; only this library meets the wide Windows API.
 
 #include <cstdio>
+#include <optional>
 #include <string>
+
+#include "files/Status.h"
 
 namespace files {
 
 // std::fopen with a UTF-8 path. Null with errno set on failure.
 std::FILE* OpenFile(const std::string& path, const char* mode);
 
-// Reads the rest of `file` as bytes into `text`. False, with `error` set to
-// the system's message, on a read error.
-bool ReadAll(std::FILE* file, std::string* text, std::string* error);
+// Reads the rest of `file` as bytes into `text`. On a read error, the
+// system's message.
+Status ReadAll(std::FILE* file, std::string* text);
 
 // The file `path` names once the symbolic links at its end are followed, one
 // to the next: `path` itself when it is no link, and for a link to nothing
 // the path it points to, which a write through the link creates. Windows
-// gives the final path of an existing file (GetFinalPathNameByHandleW). False,
-// with `error` set, for a loop of links or a link that cannot be read.
-bool FollowLinks(const std::string& path, std::string* target, std::string* error);
+// gives the final path of an existing file (GetFinalPathNameByHandleW).
+// Fails for a loop of links or a link that cannot be read.
+Status FollowLinks(const std::string& path, std::string* target);
 
 // Whether a FileReplacement may write `target` (a path FollowLinks gave):
 // a regular file that may be written, or nothing yet, in a folder where a
-// file may be made. Otherwise false, with `problem` saying why, for instance
-// "a FIFO, not a regular file" or "the file is read-only". Looks without
+// file may be made. Otherwise a failure that says why, for instance "a
+// FIFO, not a regular file" or "the file is read-only". Looks without
 // opening what it finds for reading or writing; on Windows, where only a try
 // tells whether the folder takes a new file, it makes one beside the target
 // and removes it.
-bool CheckReplaceable(const std::string& target, std::string* problem);
+Status CheckReplaceable(const std::string& target);
 
-enum class ReadOutcome { kRead, kMissing, kFailed };
+// The file a replacement of `path` writes, in `target`: FollowLinks, then
+// CheckReplaceable, failing as the first of them that fails.
+Status ReplaceableTarget(const std::string& path, std::string* target);
 
-// Reads the regular file at `path` whole into `text`: kMissing when nothing
-// is there; kFailed, with `error` set, when it cannot be read or is not a
-// regular file. Never waits on what it finds, a FIFO or a device included.
-ReadOutcome ReadRegularFile(const std::string& path, std::string* text,
-                            std::string* error);
+// Reads the regular file at `path` whole into `text`; when nothing is
+// there, `text` holds nothing and that is no failure. Fails when the file
+// cannot be read or is not a regular file. Never waits on what it finds, a
+// FIFO or a device included.
+Status ReadRegularFile(const std::string& path, std::optional<std::string>* text);
 
 // New contents for one file, put in its place in two steps, so that a run
 // can write several files and keep or drop them together. Prepare writes
@@ -58,13 +63,13 @@ class FileReplacement {
 
   // Writes `content` beside `target` (a path FollowLinks gave, which may
   // name no file yet), leaving `target` as it is. A file prepared before
-  // and not committed is removed first. False, with `error` set, when it
-  // cannot; nothing is then left beside `target`.
-  bool Prepare(const std::string& target, const std::string& content, std::string* error);
+  // and not committed is removed first. When it fails, nothing is left
+  // beside `target`.
+  Status Prepare(const std::string& target, const std::string& content);
   // Puts the prepared file in the place of the target, once, after a
-  // Prepare that succeeded. False, with `error` set, when it cannot; the
-  // target is then as it was and the prepared file is gone.
-  bool Commit(std::string* error);
+  // Prepare that succeeded. When it fails, the target is as it was and the
+  // prepared file is gone.
+  Status Commit();
 
  private:
   void Discard();
@@ -74,10 +79,8 @@ class FileReplacement {
 };
 
 // Replaces the file `target` (a path FollowLinks gave) by one holding
-// `content`: a FileReplacement prepared and committed at once. False, with
-// `error` set, when it cannot; `target` is then as it was and nothing is
-// left beside it.
-bool ReplaceContents(const std::string& target, const std::string& content,
-                     std::string* error);
+// `content`: a FileReplacement prepared and committed at once. When it
+// fails, `target` is as it was and nothing is left beside it.
+Status ReplaceContents(const std::string& target, const std::string& content);
 
 }  // namespace files

@@ -9,6 +9,7 @@
 #include "GameWrapper.h"
 #include "HostExport.h"
 #include "PluginExports.h"
+#include "files/Status.h"
 #include "simhost/Console.h"
 #include "simhost/DrawCall.h"
 #include "simhost/HostListener.h"
@@ -50,9 +51,9 @@ class HOST_API Host {
   // record, check the interface version, getPlugin, fill cvarManager and
   // gameWrapper, onLoad. When a module is loaded already, calls its
   // getPlugin again, fills the members and runs onLoad again, in the same
-  // session (`path` is then not looked at). Returns false with `error` set
-  // when the module is refused.
-  bool LoadPlugin(const std::string& path, std::string* error);
+  // session (`path` is then not looked at). Fails when the module is
+  // refused.
+  files::Status LoadPlugin(const std::string& path);
   // onUnload, deleteMe, lets go of the module's slots and of any hook or
   // drawable it left registered, closes the module. The variables stay
   // registered with their values. Does nothing when no module is loaded.
