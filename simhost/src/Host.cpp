@@ -44,19 +44,8 @@ Host::~Host() { UnloadPlugin(); }
 
 files::Status Host::LoadPlugin(const std::string& path) {
   Impl& impl = *impl_;
-  if (impl.module) {
-    // Loaded already: the module's factory again, the members, onLoad.
-    auto* holder = impl.module->record().getPlugin();
-    if (!holder || !*holder) {
-      return files::Status::Error("plugin module " + impl.module->path() +
-                                  ": getPlugin gave no plugin");
-    }
-    impl.holder = holder;
-    (*holder)->cvarManager = impl.cvarManager;
-    (*holder)->gameWrapper = impl.gameWrapper;
-    (*holder)->onLoad();
-    return files::Status::Ok();
-  }
+  // Loaded already: the module's factory again, in the same session.
+  if (impl.module) return AttachPlugin(*impl.module);
 
   std::unique_ptr<PluginModule> module;
   const files::Status opened = PluginModule::Open(path, &module);
@@ -66,20 +55,29 @@ files::Status Host::LoadPlugin(const std::string& path) {
     return files::Status::Error("plugin module " + path +
                                 ": its record lacks getPlugin or deleteMe");
   }
-  auto* holder = record.getPlugin();
-  if (!holder || !*holder) {
-    record.deleteMe();
-    return files::Status::Error("plugin module " + path + ": getPlugin gave no plugin");
-  }
-
-  impl.sessions.push_back(
-      std::make_unique<HostSession>(impl.nextSessionId++, console_, match_, impl.callbacks));
-  impl.session = impl.sessions.back().get();
-  impl.cvarManager = std::make_shared<CVarManagerWrapper>(impl.session);
-  impl.gameWrapper = std::make_shared<GameWrapper>(impl.session);
   impl.module = std::move(module);
-  impl.holder = holder;
+  const files::Status attached = AttachPlugin(*impl.module);
+  if (!attached.ok()) {
+    record.deleteMe();
+    impl.module.reset();
+  }
+  return attached;
+}
 
+files::Status Host::AttachPlugin(const PluginModule& module) {
+  Impl& impl = *impl_;
+  auto* holder = module.record().getPlugin();
+  if (!holder || !*holder) {
+    return files::Status::Error("plugin module " + module.path() + ": getPlugin gave no plugin");
+  }
+  if (!impl.session) {
+    impl.sessions.push_back(
+        std::make_unique<HostSession>(impl.nextSessionId++, console_, match_, impl.callbacks));
+    impl.session = impl.sessions.back().get();
+    impl.cvarManager = std::make_shared<CVarManagerWrapper>(impl.session);
+    impl.gameWrapper = std::make_shared<GameWrapper>(impl.session);
+  }
+  impl.holder = holder;
   (*holder)->cvarManager = impl.cvarManager;
   (*holder)->gameWrapper = impl.gameWrapper;
   (*holder)->onLoad();

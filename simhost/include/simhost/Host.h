@@ -17,6 +17,8 @@
 
 namespace simhost {
 
+class PluginModule;
+
 // The simulated host: one match, one console, the hooks and drawables that
 // plugins registered, and at most one loaded plugin module. Owns all of it.
 // The listener must outlive the host.
@@ -78,6 +80,12 @@ class HOST_API Host {
   std::size_t drawableCount() const;
 
  private:
+  // How a load attaches the plugin of `module`, the first time and again:
+  // getPlugin, then the plugin's cvarManager and gameWrapper (those of the
+  // module's session, made on its first load), then onLoad. Fails when
+  // getPlugin gives no plugin.
+  files::Status AttachPlugin(const PluginModule& module);
+
   // ... implementation state: sessions, hooks, drawables, the module.
   struct Impl;
   HostListener& listener_;
