@@ -1,5 +1,7 @@
 // The POSIX half of the file helpers (Files.h); the common part is Files.cpp.
 
+#include "files/Files.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +12,6 @@
 #include <vector>
 
 #include "SystemFiles.h"
-#include "files/Files.h"
 
 namespace files {
 

@@ -1,12 +1,13 @@
 // The Windows half of the file helpers (Files.h); the common part is
-// Files.cpp. Paths are UTF-8, as everywhere, turned into UTF-16 for the wide
-// API here and nowhere else.
+// Files.cpp. Paths are UTF-8, as everywhere, turned into UTF-16 (Utf16.h)
+// only to call the wide API.
+
+#include "files/Files.h"
 
 #include <algorithm>
 #include <utility>
 
 #include "SystemFiles.h"
-#include "files/Files.h"
 #include "files/SystemError.h"
 #include "files/Utf16.h"
 

@@ -2,7 +2,8 @@
 
 // Files by UTF-8 path, the same on Windows as elsewhere: the one set of file
 // helpers the host library and vantorel-sim share. Paths and texts are UTF-8
-// throughout; only this library meets the wide Windows API.
+// throughout; the Windows halves turn them into UTF-16 (files/Utf16.h) only
+// to call the wide Windows API.
 
 #include <cstdio>
 #include <optional>
