@@ -20,6 +20,7 @@ endforeach()
 # Folder, line bar and branch bar (empty: branches are reported, not held).
 set(areas
   "source/VantorelPlugin/|100|100"
+  "files/|95|"
   "simhost/|95|"
   "vantorel-sim/|95|")
 
@@ -55,8 +56,8 @@ endif()
 
 # gcovr's own tables, from the tracefile it just wrote: every file's unrun
 # lines, then the plugin's branches not taken both ways.
-foreach(report "lines|--filter|source/VantorelPlugin/|--filter|simhost/|--filter|vantorel-sim/"
-               "branches|--branches|--filter|source/VantorelPlugin/")
+list(JOIN filters "|" everyArea)
+foreach(report "lines|${everyArea}" "branches|--branches|--filter|source/VantorelPlugin/")
   string(REPLACE "|" ";" options "${report}")
   list(POP_FRONT options what)
   execute_process(

@@ -157,8 +157,8 @@ class MatchRun {
 
   // What went wrong, "step N: ..."; empty when every check held.
   std::string Run() {
-    std::string error;
-    if (!host_.LoadPlugin(pluginPath_, &error)) return "the plugin module did not load: " + error;
+    const files::Status loaded = host_.LoadPlugin(pluginPath_);
+    if (!loaded.ok()) return "the plugin module did not load: " + loaded.message();
     plugin_ = static_cast<VantorelPlugin*>(host_.plugin());
 
     const int settings = in_.ConsumeIntegralInRange(0, 12);

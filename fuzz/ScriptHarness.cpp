@@ -75,8 +75,8 @@ std::string PlayScript(const std::uint8_t* data, std::size_t size, const std::st
   vantorel_sim::Transcript nowhere(nullptr);
   simhost::Host host(nowhere);
   vantorel_sim::ScriptPlayer player(host, nowhere, pluginPath);
-  std::string error;
-  if (!host.LoadPlugin(pluginPath, &error)) return "the plugin module did not load: " + error;
+  const files::Status loaded = host.LoadPlugin(pluginPath);
+  if (!loaded.ok()) return "the plugin module did not load: " + loaded.message();
 
   std::int32_t framesLeft = kFrameBudget;
   for (vantorel_sim::Command command : commands) {

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <utility>
 
-#include "simhost/Format.h"
+#include "files/Text.h"
 
 #if defined(VANTOREL_HAVE_WEBP) && defined(VANTOREL_HAVE_CAIRO)
 #define VANTOREL_ANIMATIONS 1
@@ -49,7 +49,7 @@ bool CheckAnimationCanvas(Vector2 canvas, std::string* error) {
 
 bool CheckFrameLength(long long number, float seconds, std::string* error) {
   if (seconds >= kShortestFrameSeconds && seconds <= kLongestFrameSeconds) return true;
-  *error = "frame " + std::to_string(number) + " would last " + simhost::FormatFloat(seconds) +
+  *error = "frame " + std::to_string(number) + " would last " + files::FormatFloat(seconds) +
            " s (motion's dt), and an animation's frames last from 1 ms to 60 s";
   return false;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 // What vantorel-sim alone needs from the operating system, with UTF-8
-// arguments and paths on Windows as elsewhere. Files are the host library's
-// (simhost/Files.h), which the program shares.
+// arguments and paths on Windows as elsewhere. Files are the file library's
+// (files/Files.h), which the program shares with the host.
 
 #include <cstdio>
 #include <string>

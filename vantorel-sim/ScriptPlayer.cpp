@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "simhost/Format.h"
+#include "files/Text.h"
 
 namespace vantorel_sim {
 
@@ -93,7 +93,7 @@ void ScriptPlayer::ChangeMatch(const Command& command) {
 ScriptPlayer::Result ScriptPlayer::AddCar(const Command& command, std::string* message) {
   simhost::Match& match = host_.match();
   if (match.FindCar(command.name) != nullptr) {
-    *message = "there is a car named " + simhost::Shown(command.name) + " already";
+    *message = "there is a car named " + files::Shown(command.name) + " already";
     return Result::kBadLine;
   }
   std::lock_guard<std::mutex> guard(match.lock());
@@ -134,20 +134,20 @@ ScriptPlayer::Result ScriptPlayer::LoadPlugin(std::string* message) {
     transcript_.OnHostMessage("plugin load refused: the plugin is already loaded");
     return Result::kPlayed;
   }
-  std::string error;
-  if (host_.LoadPlugin(pluginPath_, &error)) return Result::kPlayed;
-  *message = error;
+  const files::Status loaded = host_.LoadPlugin(pluginPath_);
+  if (loaded.ok()) return Result::kPlayed;
+  *message = loaded.message();
   return Result::kFailed;
 }
 
 ScriptPlayer::Result ScriptPlayer::SetVariable(const Command& command, std::string* message) {
   simhost::Variable* variable = host_.console().Find(command.name);
   if (variable == nullptr) {
-    *message = "unknown command or console variable " + simhost::Shown(command.name);
+    *message = "unknown command or console variable " + files::Shown(command.name);
     return Result::kBadLine;
   }
   if (command.valueCount != 1) {
-    *message = "console variable " + simhost::Shown(command.name) +
+    *message = "console variable " + files::Shown(command.name) +
                " takes exactly one value; the line gives " +
                (command.valueCount == 0 ? std::string("none")
                                         : std::to_string(command.valueCount));
@@ -193,7 +193,7 @@ ScriptPlayer::Result ScriptPlayer::FindCar(const std::string& name, simhost::Sim
                                            std::string* message) {
   *car = host_.match().FindCar(name);
   if (*car != nullptr) return Result::kPlayed;
-  *message = "no car named " + simhost::Shown(name);
+  *message = "no car named " + files::Shown(name);
   return Result::kBadLine;
 }
 

@@ -7,7 +7,7 @@
 #include <limits>
 #include <set>
 
-#include "simhost/Format.h"
+#include "files/Text.h"
 
 namespace vantorel_sim {
 
@@ -26,7 +26,7 @@ std::string Amount(std::size_t bytes) {
 
 std::string LineTooLong(std::size_t limit) { return "line longer than " + Amount(limit); }
 
-using simhost::Shown;
+using files::Shown;
 using Words = std::vector<std::string>;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }

@@ -1,13 +1,13 @@
 #include "Transcript.h"
 
-#include "simhost/Format.h"
+#include "files/Text.h"
 
 namespace vantorel_sim {
 
 namespace {
 
 // Floats are printed as the host prints them.
-using simhost::FormatFloat;
+using files::FormatFloat;
 
 std::string FormatVector(const Vector& v) {
   return FormatFloat(v.X) + "," + FormatFloat(v.Y) + "," + FormatFloat(v.Z);

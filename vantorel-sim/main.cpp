@@ -18,9 +18,10 @@
 #include "ScriptPlayer.h"
 #include "ScriptReader.h"
 #include "Transcript.h"
+#include "files/Files.h"
+#include "files/SameFile.h"
+#include "files/Text.h"
 #include "simhost/ConfigFile.h"
-#include "simhost/Files.h"
-#include "simhost/Format.h"
 #include "simhost/Host.h"
 
 namespace vantorel_sim {
@@ -81,13 +82,13 @@ struct ProgramOptions {
 };
 
 int Fail(const std::string& message) {
-  std::fprintf(stderr, "vantorel-sim: %s\n", simhost::Printable(message).c_str());
+  std::fprintf(stderr, "vantorel-sim: %s\n", files::Printable(message).c_str());
   return kExitFailure;
 }
 
 int BadLine(const std::string& file, int line, const std::string& message) {
   std::fprintf(stderr, "vantorel-sim: %s\n",
-               simhost::Printable(file + ":" + std::to_string(line) + ": " + message).c_str());
+               files::Printable(file + ":" + std::to_string(line) + ": " + message).c_str());
   return kExitBadLine;
 }
 
@@ -142,12 +143,12 @@ bool ParseOptions(const std::vector<std::string>& args, ProgramOptions* options,
       const OptionValue taken = TakePathOption(args, &i, options, error);
       if (taken == OptionValue::kMissingValue) return false;
       if (taken == OptionValue::kTaken) continue;
-      *error = "unknown option " + simhost::Shown(arg) + " (see --help)";
+      *error = "unknown option " + files::Shown(arg) + " (see --help)";
       return false;
     }
     if (options->script) {
-      *error = "more than one script given: " + simhost::Shown(*options->script) + " and " +
-               simhost::Shown(arg);
+      *error = "more than one script given: " + files::Shown(*options->script) + " and " +
+               files::Shown(arg);
       return false;
     }
     options->script = arg;
@@ -174,9 +175,9 @@ bool CheckRoles(const ProgramOptions& options, std::string* error) {
   if (!options.animation.empty()) roles.emplace_back("--animation", options.animation);
   for (std::size_t i = 0; i < roles.size(); ++i) {
     for (std::size_t j = i + 1; j < roles.size(); ++j) {
-      if (!SameFile(roles[i].second, roles[j].second)) continue;
-      *error = roles[i].first + " " + simhost::Shown(roles[i].second) + " and " +
-               roles[j].first + " " + simhost::Shown(roles[j].second) +
+      if (!files::SameFile(roles[i].second, roles[j].second)) continue;
+      *error = roles[i].first + " " + files::Shown(roles[i].second) + " and " +
+               roles[j].first + " " + files::Shown(roles[j].second) +
                " are one file: each needs a path of its own";
       return false;
     }
@@ -278,8 +279,9 @@ int Perform(const ProgramOptions& options, const std::string& file, const std::s
   Transcript transcript(stdout);
   simhost::Host host(transcript);
   std::string error;
-  if (!options.config.empty() && !host.console().LoadConfig(options.config, &error)) {
-    return Fail(error);
+  if (!options.config.empty()) {
+    const files::Status loaded = host.console().LoadConfig(options.config);
+    if (!loaded.ok()) return Fail(loaded.message());
   }
   ScriptReader reader(script);
   // The animation's frames are painted and encoded as they are drawn.
@@ -305,9 +307,11 @@ int Perform(const ProgramOptions& options, const std::string& file, const std::s
   if (!options.picture.empty()) {
     const Scene scene = outcome.lastFrame ? std::move(*outcome.lastFrame) : CaptureScene(host);
     outputs.emplace_back();
-    if (!PictureOutput(scene, options.picture, &outputs.back(), &error)) return Fail(error);
+    const files::Status painted = PictureOutput(scene, options.picture, &outputs.back());
+    if (!painted.ok()) return Fail(painted.message());
   }
-  if (!SaveOutputs(host.console(), options.config, outputs, &error)) return Fail(error);
+  const files::Status saved = SaveOutputs(host.console(), options.config, outputs);
+  if (!saved.ok()) return Fail(saved.message());
   return 0;
 }
 
@@ -337,16 +341,18 @@ int Main(int argc, char** argv) {
   if (!options.picture.empty() && !PicturesSupported()) {
     return Fail("this build cannot write pictures (built without Cairo): --picture refused");
   }
-  if (!options.picture.empty() && !CheckOutput(options.picture, "the picture", &error)) {
-    return Fail(error);
+  if (!options.picture.empty()) {
+    const files::Status writable = CheckOutput(options.picture, "the picture");
+    if (!writable.ok()) return Fail(writable.message());
   }
   if (!options.animation.empty() && !CheckAnimationsSupported(&error)) return Fail(error);
-  if (!options.animation.empty() &&
-      !CheckOutput(options.animation, "the animation", &error)) {
-    return Fail(error);
+  if (!options.animation.empty()) {
+    const files::Status writable = CheckOutput(options.animation, "the animation");
+    if (!writable.ok()) return Fail(writable.message());
   }
-  if (!options.config.empty() && !simhost::ConfigFile::CheckPath(options.config, &error)) {
-    return Fail(error);
+  if (!options.config.empty()) {
+    const files::Status usable = simhost::ConfigFile::CheckPath(options.config);
+    if (!usable.ok()) return Fail(usable.message());
   }
 
   const std::string demo = kDemoScript;
@@ -354,7 +360,7 @@ int Main(int argc, char** argv) {
   if (ReadsStandardInput(options)) {
     input = BinaryStandardInput();
   } else if (options.script) {
-    input = simhost::OpenFile(*options.script, "rb");
+    input = files::OpenFile(*options.script, "rb");
     if (input == nullptr) {
       return Fail("cannot open the script " + *options.script + ": " + std::strerror(errno));
     }

@@ -1,8 +1,10 @@
 #include "simhost/ConfigFile.h"
 
+#include <optional>
+
 #include "Blanks.h"
-#include "FileLock.h"
-#include "simhost/Files.h"
+#include "files/FileLock.h"
+#include "files/Files.h"
 
 namespace simhost {
 
@@ -52,20 +54,41 @@ std::string LineEnd(const std::string& line) {
   return !line.empty() && line.back() == '\n' ? "\n" : "";
 }
 
-// Reads `path` into `file`: false, with `problem` set, when it cannot.
-bool Read(const std::string& path, ConfigFile* file, std::string* problem) {
-  std::string text;
-  switch (ReadRegularFile(path, &text, problem)) {
-    case ReadOutcome::kRead:
-      *file = ConfigFile(text);
-      return true;
-    case ReadOutcome::kMissing:
-      *file = ConfigFile();
-      return true;
-    case ReadOutcome::kFailed:
-      break;
-  }
-  return false;
+// Reads `path` into `file`.
+files::Status Read(const std::string& path, ConfigFile* file) {
+  std::optional<std::string> text;
+  const files::Status status = files::ReadRegularFile(path, &text);
+  if (status.ok()) *file = text ? ConfigFile(*text) : ConfigFile();
+  return status;
+}
+
+// `status`, a failure, with `what` (such as "cannot read") done to the
+// configuration file at `path` before its message.
+files::Status Failed(const char* what, const std::string& path, const files::Status& status) {
+  return files::Status::Error(std::string(what) + " configuration file " + path + ": " +
+                              status.message());
+}
+
+// Update's work, failing as the file helpers fail.
+files::Status EditUnderLock(const std::string& path,
+                            const std::function<void(ConfigFile*)>& edit) {
+  std::string target;
+  // Checked before the lock, whose file goes beside the target: nothing is
+  // made beside a device.
+  files::Status status = files::ReplaceableTarget(path, &target);
+  if (!status.ok()) return status;
+  files::FileLock lock;
+  status = lock.Acquire(target + ".lock");
+  if (!status.ok()) return status;
+  // Read again under the lock: what other runs saved since this one loaded
+  // the file stays.
+  ConfigFile file;
+  status = Read(target, &file);
+  if (!status.ok()) return status;
+  const std::string before = file.text();
+  edit(&file);
+  if (file.text() == before) return status;
+  return files::ReplaceContents(target, file.text());
 }
 
 }  // namespace
@@ -96,44 +119,21 @@ ConfigFile::ConfigFile(const std::string& text) {
   }
 }
 
-bool ConfigFile::Load(const std::string& path, ConfigFile* file, std::string* error) {
-  std::string problem;
-  if (Read(path, file, &problem)) return true;
-  if (error) *error = "cannot read configuration file " + path + ": " + problem;
-  return false;
+files::Status ConfigFile::Load(const std::string& path, ConfigFile* file) {
+  const files::Status status = Read(path, file);
+  return status.ok() ? status : Failed("cannot read", path, status);
 }
 
-bool ConfigFile::CheckPath(const std::string& path, std::string* error) {
+files::Status ConfigFile::CheckPath(const std::string& path) {
   std::string target;
-  std::string problem;
-  if (FollowLinks(path, &target, &problem) && CheckReplaceable(target, &problem)) return true;
-  if (error) *error = "cannot use configuration file " + path + ": " + problem;
-  return false;
+  const files::Status status = files::ReplaceableTarget(path, &target);
+  return status.ok() ? status : Failed("cannot use", path, status);
 }
 
-bool ConfigFile::Update(const std::string& path, const std::function<void(ConfigFile*)>& edit,
-                        std::string* error) {
-  const auto fail = [&](const std::string& problem) {
-    if (error) *error = "cannot write configuration file " + path + ": " + problem;
-    return false;
-  };
-  std::string target;
-  std::string problem;
-  // Checked before the lock, whose file goes beside the target: nothing is
-  // made beside a device.
-  if (!FollowLinks(path, &target, &problem) || !CheckReplaceable(target, &problem)) {
-    return fail(problem);
-  }
-  FileLock lock;
-  if (!lock.Acquire(target + ".lock", &problem)) return fail(problem);
-  // Read again under the lock: what other runs saved since this one loaded
-  // the file stays.
-  ConfigFile file;
-  if (!Read(target, &file, &problem)) return fail(problem);
-  const std::string before = file.text();
-  edit(&file);
-  if (file.text() == before) return true;
-  return ReplaceContents(target, file.text(), &problem) || fail(problem);
+files::Status ConfigFile::Update(const std::string& path,
+                                 const std::function<void(ConfigFile*)>& edit) {
+  const files::Status status = EditUnderLock(path, edit);
+  return status.ok() ? status : Failed("cannot write", path, status);
 }
 
 const ConfigFile::Setting* ConfigFile::Find(const std::string& name) const {

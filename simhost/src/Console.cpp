@@ -31,7 +31,7 @@
 #include <type_traits>
 
 #include "Blanks.h"
-#include "simhost/Format.h"
+#include "files/Text.h"
 
 namespace simhost {
 
@@ -145,7 +145,7 @@ Variable& Console::Register(const std::string& name, const std::string& defaultV
   if (ParseNumber(Trim(defaultValue), &number, &reason)) {
     variable->numeric = true;
     variable->number = Clamp(*variable, number);
-    if (variable->number != number) variable->value = FormatFloat(variable->number);
+    if (variable->number != number) variable->value = files::FormatFloat(variable->number);
   }
 
   variables_.push_back(std::move(variable));
@@ -153,8 +153,8 @@ Variable& Console::Register(const std::string& name, const std::string& defaultV
   if (const ConfigFile::Setting* saved = config_.Find(name)) {
     Assign(result, saved->value,
            configPath_ + ":" + std::to_string(saved->line) + ": saved value " +
-               Shown(Trim(saved->value)) + " for " + name + " not taken: ",
-           " (value stays " + Shown(result.value) + ")");
+               files::Shown(Trim(saved->value)) + " for " + name + " not taken: ",
+           " (value stays " + files::Shown(result.value) + ")");
   }
   return result;
 }
@@ -167,8 +167,8 @@ Variable* Console::Find(const std::string& name) {
 }
 
 bool Console::Set(Variable& variable, const std::string& text) {
-  if (!Assign(variable, text, variable.name + ": refused " + Shown(Trim(text)) + ": ",
-              " (value stays " + Shown(variable.value) + ")")) {
+  if (!Assign(variable, text, variable.name + ": refused " + files::Shown(Trim(text)) + ": ",
+              " (value stays " + files::Shown(variable.value) + ")")) {
     return false;
   }
   variable.setThisRun = true;
@@ -187,7 +187,7 @@ bool Console::Assign(Variable& variable, const std::string& text, const std::str
   const float clamped = Clamp(variable, number);
   variable.numeric = true;
   variable.number = clamped;
-  variable.value = clamped == number ? trimmed : FormatFloat(clamped);
+  variable.value = clamped == number ? trimmed : files::FormatFloat(clamped);
   for (const Binding& binding : variable.bindings) WriteSlot(binding, clamped);
   return true;
 }
@@ -217,19 +217,20 @@ void Console::HostMessage(const std::string& text) const {
   listener_.OnHostMessage(text);
 }
 
-bool Console::LoadConfig(const std::string& path, std::string* error) {
+files::Status Console::LoadConfig(const std::string& path) {
   ConfigFile file;
-  if (!ConfigFile::Load(path, &file, error)) return false;
+  const files::Status status = ConfigFile::Load(path, &file);
+  if (!status.ok()) return status;
   for (int line : file.badLines()) {
     HostMessage(path + ":" + std::to_string(line) +
                 ": bad configuration line skipped (expected NAME \"VALUE\")");
   }
   config_ = std::move(file);
   configPath_ = path;
-  return true;
+  return status;
 }
 
-bool Console::SaveConfig(const std::string& path, std::string* error) const {
+files::Status Console::SaveConfig(const std::string& path) const {
   const auto edit = [this](ConfigFile* file) {
     for (const auto& variable : variables_) {
       if (!variable->saveToConfig) continue;
@@ -238,7 +239,7 @@ bool Console::SaveConfig(const std::string& path, std::string* error) const {
       }
     }
   };
-  return ConfigFile::Update(path, edit, error);
+  return ConfigFile::Update(path, edit);
 }
 
 }  // namespace simhost

@@ -43,50 +43,46 @@ Host::Host(HostListener& listener)
 
 Host::~Host() { UnloadPlugin(); }
 
-bool Host::LoadPlugin(const std::string& path, std::string* error) {
+files::Status Host::LoadPlugin(const std::string& path) {
   Impl& impl = *impl_;
-  if (impl.module) {
-    // Loaded already: the module's factory again, the members, onLoad.
-    auto* holder = impl.module->record().getPlugin();
-    if (!holder || !*holder) {
-      if (error) *error = "plugin module " + impl.module->path() + ": getPlugin gave no plugin";
-      return false;
-    }
-    impl.holder = holder;
-    (*holder)->cvarManager = impl.cvarManager;
-    (*holder)->gameWrapper = impl.gameWrapper;
-    (*holder)->onLoad();
-    return true;
-  }
+  // Loaded already: the module's factory again, in the same session.
+  if (impl.module) return AttachPlugin(*impl.module);
 
-  std::unique_ptr<PluginModule> module = PluginModule::Open(path, error);
-  if (!module) return false;
+  std::unique_ptr<PluginModule> module;
+  const files::Status opened = PluginModule::Open(path, &module);
+  if (!opened.ok()) return opened;
   const PluginInfo& record = module->record();
   if (!record.getPlugin || !record.deleteMe) {
-    if (error) {
-      *error = "plugin module " + path + ": its record lacks getPlugin or deleteMe";
-    }
-    return false;
+    return files::Status::Error("plugin module " + path +
+                                ": its record lacks getPlugin or deleteMe");
   }
-  auto* holder = record.getPlugin();
-  if (!holder || !*holder) {
-    record.deleteMe();
-    if (error) *error = "plugin module " + path + ": getPlugin gave no plugin";
-    return false;
-  }
-
-  impl.sessions.push_back(
-      std::make_unique<HostSession>(impl.nextSessionId++, console_, match_, impl.callbacks));
-  impl.session = impl.sessions.back().get();
-  impl.cvarManager = std::make_shared<CVarManagerWrapper>(impl.session);
-  impl.gameWrapper = std::make_shared<GameWrapper>(impl.session);
   impl.module = std::move(module);
-  impl.holder = holder;
+  const files::Status attached = AttachPlugin(*impl.module);
+  if (!attached.ok()) {
+    record.deleteMe();
+    impl.module.reset();
+  }
+  return attached;
+}
 
+files::Status Host::AttachPlugin(const PluginModule& module) {
+  Impl& impl = *impl_;
+  auto* holder = module.record().getPlugin();
+  if (!holder || !*holder) {
+    return files::Status::Error("plugin module " + module.path() + ": getPlugin gave no plugin");
+  }
+  if (!impl.session) {
+    impl.sessions.push_back(
+        std::make_unique<HostSession>(impl.nextSessionId++, console_, match_, impl.callbacks));
+    impl.session = impl.sessions.back().get();
+    impl.cvarManager = std::make_shared<CVarManagerWrapper>(impl.session);
+    impl.gameWrapper = std::make_shared<GameWrapper>(impl.session);
+  }
+  impl.holder = holder;
   (*holder)->cvarManager = impl.cvarManager;
   (*holder)->gameWrapper = impl.gameWrapper;
   (*holder)->onLoad();
-  return true;
+  return files::Status::Ok();
 }
 
 void Host::UnloadPlugin() {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "PluginExports.h"
+#include "files/Status.h"
 
 namespace simhost {
 
@@ -13,8 +14,8 @@ namespace simhost {
 // A bare file name is the file in the current folder, never one found in
 // the system's library folders. Opening reads the exported record `exports`
 // and checks its interface version; a module that cannot be opened, has no
-// record, or carries another version is refused with a message that names
-// the module's path:
+// record, or carries another version is refused with a failure whose
+// message names the module's path:
 //   cannot open plugin module PATH: SYSTEM MESSAGE
 //   cannot open plugin module PATH: it is a directory
 //   plugin module PATH has no exported record "exports"
@@ -23,7 +24,7 @@ namespace simhost {
 // it must be gone by then.
 class PluginModule {
  public:
-  static std::unique_ptr<PluginModule> Open(const std::string& path, std::string* error);
+  static files::Status Open(const std::string& path, std::unique_ptr<PluginModule>* module);
   ~PluginModule();
   PluginModule(const PluginModule&) = delete;
   PluginModule& operator=(const PluginModule&) = delete;
@@ -34,6 +35,14 @@ class PluginModule {
  private:
   PluginModule(void* handle, const PluginInfo* record, std::string path)
       : handle_(handle), record_(record), path_(std::move(path)) {}
+
+  // The system's loader, a file for each system (PluginModule_posix.cpp,
+  // PluginModule_windows.cpp). OpenLibrary and FindSymbol give null when
+  // they fail; SystemMessage then says why a module did not open.
+  static void* OpenLibrary(const std::string& path);
+  static void* FindSymbol(void* handle, const char* name);
+  static void CloseLibrary(void* handle);
+  static std::string SystemMessage();
 
   void* handle_;
   const PluginInfo* record_;

@@ -290,17 +290,15 @@ TEST_F(Lifecycle, SavedValuesComeBackOnTheNextLoad) {
   {
     RecordingListener first;
     simhost::Host earlier(first);
-    std::string error;
-    ASSERT_TRUE(earlier.console().LoadConfig(path, &error)) << error;
-    ASSERT_TRUE(earlier.LoadPlugin(PluginModule(), &error)) << error;
+    ASSERT_TRUE(Succeeded(earlier.console().LoadConfig(path)));
+    ASSERT_TRUE(Succeeded(earlier.LoadPlugin(PluginModule())));
     earlier.console().Set(*earlier.console().Find("vantorel_enable"), "1");
     earlier.console().Set(*earlier.console().Find("vantorel_render_iconsize"), "20");
     earlier.console().Set(*earlier.console().Find("vantorel_swap_distanceweight"), "0.125");
     earlier.UnloadPlugin();
-    ASSERT_TRUE(earlier.console().SaveConfig(path, &error)) << error;
+    ASSERT_TRUE(Succeeded(earlier.console().SaveConfig(path)));
   }
-  std::string error;
-  ASSERT_TRUE(host_.console().LoadConfig(path, &error)) << error;
+  ASSERT_TRUE(Succeeded(host_.console().LoadConfig(path)));
   Load();
   EXPECT_TRUE(*plugin().enabled);
   EXPECT_EQ(*plugin().renderIconSize, 20);

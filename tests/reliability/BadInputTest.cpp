@@ -178,9 +178,8 @@ TEST_F(ConfigFile, TruncatedAnywhereKeepsEveryCompleteLine) {
 
     RecordingListener listener;
     simhost::Host host(listener);
-    std::string error;
-    ASSERT_TRUE(host.console().LoadConfig(path, &error)) << error;
-    ASSERT_TRUE(host.LoadPlugin(PluginModule(), &error)) << error;
+    ASSERT_TRUE(Succeeded(host.console().LoadConfig(path)));
+    ASSERT_TRUE(Succeeded(host.LoadPlugin(PluginModule())));
 
     const std::size_t lastBreak = kept.rfind('\n');
     const std::string complete = lastBreak == std::string::npos ? "" : kept.substr(0, lastBreak + 1);
@@ -225,13 +224,12 @@ TEST_F(ConfigFile, WriteCutShortByAFullDiskKeepsThePreviousFile) {
     std::signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{64, 64};
     setrlimit(RLIMIT_FSIZE, &limit);
-    std::string error;
-    if (!host_.console().LoadConfig(path, &error)) _exit(10);
-    if (!host_.LoadPlugin(PluginModule(), &error)) _exit(11);
+    if (!host_.console().LoadConfig(path).ok()) _exit(10);
+    if (!host_.LoadPlugin(PluginModule()).ok()) _exit(11);
     Set("vantorel_render_thickness", "2");
-    const bool saved = host_.console().SaveConfig(path, &error);
-    const bool clear = error.find("cannot write configuration file " + path) == 0;
-    _exit(saved ? 12 : clear ? 0 : 13);
+    const files::Status saved = host_.console().SaveConfig(path);
+    const bool clear = saved.message().find("cannot write configuration file " + path) == 0;
+    _exit(saved.ok() ? 12 : clear ? 0 : 13);
   }
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -244,8 +242,7 @@ TEST_F(ConfigFile, WriteCutShortByAFullDiskKeepsThePreviousFile) {
 TEST_F(ConfigFile, UnwritablePlaceIsReportedAndNothingIsLeftBehind) {
   Load();
   const std::string missing = TempPath("no-such-folder") + "/settings.cfg";
-  std::string error;
-  EXPECT_FALSE(host_.console().SaveConfig(missing, &error));
+  const std::string error = host_.console().SaveConfig(missing).message();
   EXPECT_EQ(error.rfind("cannot write configuration file " + missing + ": ", 0), 0u) << error;
   EXPECT_FALSE(Exists(TempPath("no-such-folder")));
 
@@ -254,9 +251,7 @@ TEST_F(ConfigFile, UnwritablePlaceIsReportedAndNothingIsLeftBehind) {
   const std::string folder = TempPath("folder.cfg");
   std::filesystem::create_directories(folder);
   WriteFile(folder + "/keep", kSavedSettings);
-  error.clear();
-  EXPECT_FALSE(host_.console().SaveConfig(folder, &error));
-  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(host_.console().SaveConfig(folder).message().empty());
   EXPECT_EQ(ReadFile(folder + "/keep"), kSavedSettings);
   EXPECT_TRUE(Leftovers(folder).empty());
   std::filesystem::remove_all(folder);
@@ -277,15 +272,14 @@ TEST_F(ConfigFile, BadAndForeignLinesLoseNoSavedValue) {
       "\xff\xfe garbage \"\n"
       "vantorel_render_iconheight \"7\"";      // no final line break
   WriteFile(path, original);
-  std::string error;
-  ASSERT_TRUE(host_.console().LoadConfig(path, &error)) << error;
+  ASSERT_TRUE(Succeeded(host_.console().LoadConfig(path)));
   Load();
   EXPECT_TRUE(*plugin().enabled);
   EXPECT_EQ(*plugin().renderThickness, 3);
   EXPECT_EQ(*plugin().renderIconSize, 40);
   EXPECT_EQ(*plugin().distanceWeight, 0.5f);
   EXPECT_EQ(*plugin().renderIconHeight, 7);
-  ASSERT_TRUE(host_.console().SaveConfig(path, &error)) << error;
+  ASSERT_TRUE(Succeeded(host_.console().SaveConfig(path)));
 
   const Lines& messages = listener_.messages;
   ASSERT_EQ(messages.size(), 3u);

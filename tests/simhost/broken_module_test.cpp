@@ -104,9 +104,7 @@ TEST_F(BrokenModuleTest, ALoadAgainWithoutAPluginKeepsTheLoadedOne) {
        {TestPluginFault::kNullHolder, TestPluginFault::kEmptyHolder}) {
     SCOPED_TRACE(static_cast<int>(fault));
     Break(fault);
-    std::string error;
-    EXPECT_FALSE(host_.LoadPlugin("not looked at when loaded", &error));
-    EXPECT_EQ(error, NoPlugin(path_));
+    EXPECT_EQ(host_.LoadPlugin("not looked at when loaded").message(), NoPlugin(path_));
     EXPECT_TRUE(host_.pluginLoaded());
     EXPECT_EQ(host_.plugin(), loaded);
     EXPECT_EQ(plugin().loads, 1);

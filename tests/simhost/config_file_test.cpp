@@ -10,6 +10,7 @@
 #endif
 
 #include "Paths.h"
+#include "StatusAssertions.h"
 #include "TestFiles.h"
 
 namespace {
@@ -18,6 +19,7 @@ namespace fs = std::filesystem;
 using simhost::ConfigFile;
 using vantorel_test::Leftovers;
 using vantorel_test::ReadFile;
+using vantorel_test::Succeeded;
 using vantorel_test::TempDir;
 using vantorel_test::TempPath;
 using vantorel_test::WriteFile;
@@ -82,11 +84,10 @@ TEST(ConfigFileTest, SetRewritesOneLineInPlaceKeepingItsEnd) {
 TEST(ConfigFileTest, UpdateChangesOnlyWhatTheEditChanged) {
   const std::string path = TempPath("update.cfg");
   WriteFile(path, kMixed);
-  std::string error;
-  ASSERT_TRUE(ConfigFile::Update(path, [](ConfigFile* file) {
+  ASSERT_TRUE(Succeeded(ConfigFile::Update(path, [](ConfigFile* file) {
     EXPECT_EQ(file->text(), kMixed);
     file->Set("b", "new");
-  }, &error)) << error;
+  })));
   std::string expected = kMixed;
   const std::size_t b = expected.find("b  ");
   expected.replace(b, expected.find('\n', b) - b, "b \"new\"");
@@ -112,9 +113,8 @@ TEST(ConfigFileTest, UpdateThroughLinksWritesTheirTarget) {
     GTEST_SKIP() << "symbolic links cannot be made here: " << e.what();
   }
   const auto setA = [](ConfigFile* file) { file->Set("a", "2"); };
-  std::string error;
-  ASSERT_TRUE(ConfigFile::Update(far, setA, &error)) << error;
-  ASSERT_TRUE(ConfigFile::Update(dangling, setA, &error)) << error;
+  ASSERT_TRUE(Succeeded(ConfigFile::Update(far, setA)));
+  ASSERT_TRUE(Succeeded(ConfigFile::Update(dangling, setA)));
   EXPECT_TRUE(fs::is_symlink(far));
   EXPECT_TRUE(fs::is_symlink(near));
   EXPECT_TRUE(fs::is_symlink(dangling));
@@ -131,9 +131,7 @@ TEST(ConfigFileTest, UpdateKeepsThePermissionBits) {
   const std::string path = TempPath("private.cfg");
   WriteFile(path, "a \"1\"\n");
   ASSERT_EQ(chmod(path.c_str(), 0640), 0);
-  std::string error;
-  ASSERT_TRUE(ConfigFile::Update(path, [](ConfigFile* file) { file->Set("a", "2"); }, &error))
-      << error;
+  ASSERT_TRUE(Succeeded(ConfigFile::Update(path, [](ConfigFile* file) { file->Set("a", "2"); })));
   struct stat info {};
   ASSERT_EQ(stat(path.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0640u);
@@ -161,13 +159,12 @@ TEST(ConfigFileTest, NonRegularFilesAreRefusedAndLeftAlone) {
     SCOPED_TRACE(path);
     std::error_code ignored;
     const fs::file_type kind = fs::status(path, ignored).type();
-    std::string error;
-    EXPECT_FALSE(ConfigFile::CheckPath(path, &error));
+    std::string error = ConfigFile::CheckPath(path).message();
     EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
-    EXPECT_FALSE(ConfigFile::Update(path, [](ConfigFile* file) { file->Set("a", "1"); }, &error));
+    error = ConfigFile::Update(path, [](ConfigFile* file) { file->Set("a", "1"); }).message();
     EXPECT_NE(error.find("cannot write configuration file " + path + ": "), std::string::npos);
     ConfigFile file;
-    EXPECT_FALSE(ConfigFile::Load(path, &file, &error));
+    EXPECT_FALSE(ConfigFile::Load(path, &file).ok());
     EXPECT_EQ(fs::status(path, ignored).type(), kind);
     if (path != "NUL") {
       EXPECT_TRUE(Leftovers(path).empty());
@@ -186,10 +183,9 @@ TEST(ConfigFileTest, ReadOnlyFileIsRefusedAndKept) {
                              fs::perms::others_read;
   fs::permissions(path, readOnly);
   const fs::perms before = fs::status(path).permissions();
-  std::string error;
-  EXPECT_FALSE(ConfigFile::CheckPath(path, &error));
+  const std::string error = ConfigFile::CheckPath(path).message();
   EXPECT_NE(error.find("read-only"), std::string::npos) << error;
-  EXPECT_FALSE(ConfigFile::Update(path, [](ConfigFile* file) { file->Set("a", "2"); }, &error));
+  EXPECT_FALSE(ConfigFile::Update(path, [](ConfigFile* file) { file->Set("a", "2"); }).ok());
   EXPECT_EQ(ReadFile(path), "a \"1\"\n");
   EXPECT_EQ(fs::status(path).permissions(), before);
   fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
@@ -198,25 +194,23 @@ TEST(ConfigFileTest, ReadOnlyFileIsRefusedAndKept) {
 TEST(ConfigFileTest, CheckPathWantsAFolderForANewFile) {
   const std::string fresh = TempPath("fresh.cfg");
   fs::remove(fresh);
-  std::string error;
-  EXPECT_TRUE(ConfigFile::CheckPath(fresh, &error)) << error;
-  EXPECT_FALSE(ConfigFile::CheckPath(TempPath("no-such-folder") + "/settings.cfg", &error));
+  EXPECT_TRUE(Succeeded(ConfigFile::CheckPath(fresh)));
+  const std::string error =
+      ConfigFile::CheckPath(TempPath("no-such-folder") + "/settings.cfg").message();
   EXPECT_EQ(error.rfind("cannot use configuration file ", 0), 0u) << error;
 }
 
 TEST(ConfigFileTest, MissingFileLoadsEmpty) {
   const std::string path = TempPath("none.cfg");
   ConfigFile file(kMixed);
-  std::string error;
-  ASSERT_TRUE(ConfigFile::Load(path, &file, &error)) << error;
+  ASSERT_TRUE(Succeeded(ConfigFile::Load(path, &file)));
   EXPECT_TRUE(file.settings().empty());
   EXPECT_EQ(file.text(), "");
 }
 
 TEST(ConfigFileTest, UnreadableFileLeavesTheFileAlone) {
   ConfigFile file(kMixed);
-  std::string error;
-  EXPECT_FALSE(ConfigFile::Load(TempDir(), &file, &error));
+  const std::string error = ConfigFile::Load(TempDir(), &file).message();
   EXPECT_NE(error.find("cannot read configuration file"), std::string::npos) << error;
   EXPECT_EQ(file.text(), kMixed);
 }

@@ -12,6 +12,7 @@
 
 #include "RecordingListener.h"
 #include "Paths.h"
+#include "StatusAssertions.h"
 #include "TestFiles.h"
 
 namespace vantorel_test {
@@ -264,22 +265,20 @@ TEST_F(Console, LogReachesTheListenerUnchanged) {
 // Configuration file
 
 TEST_F(ConsoleConfig, MissingFileIsEmpty) {
-  std::string error;
-  EXPECT_TRUE(console_.LoadConfig(TempPath("missing.cfg"), &error));
+  EXPECT_TRUE(Succeeded(console_.LoadConfig(TempPath("missing.cfg"))));
   EXPECT_TRUE(listener_.messages.empty());
 }
 
 TEST_F(ConsoleConfig, UnreadableFileIsAnError) {
-  std::string error;
   // A folder is no file to read.
-  EXPECT_FALSE(console_.LoadConfig(TempDir(), &error));
+  const std::string error = console_.LoadConfig(TempDir()).message();
   EXPECT_NE(error.find("cannot read configuration file"), std::string::npos) << error;
 }
 
 TEST_F(ConsoleConfig, SavedValueIsTakenAtRegistration) {
   const std::string path = TempPath("saved.cfg");
   WriteFile(path, "a \"1\"\nb \"30\"\n");
-  ASSERT_TRUE(console_.LoadConfig(path, nullptr));
+  ASSERT_TRUE(console_.LoadConfig(path).ok());
   Variable& a = Bounded(console_, "a", 0, 1);
   Variable& b = Bounded(console_, "b", 5, 20, "12");
   Variable& c = Bounded(console_, "c", 0, 1);
@@ -305,7 +304,7 @@ TEST_F(ConsoleConfig, BadLinesAreReportedAndSkipped) {
             "\"e\" \"1\"\n"
             "f\"1\"\n"
             "  g   \"3\"  ");
-  ASSERT_TRUE(console_.LoadConfig(path, nullptr));
+  ASSERT_TRUE(console_.LoadConfig(path).ok());
   ASSERT_EQ(listener_.messages.size(), 5u);
   EXPECT_EQ(listener_.messages[0],
             path + ":4: bad configuration line skipped (expected NAME \"VALUE\")");
@@ -322,7 +321,7 @@ TEST_F(ConsoleConfig, BadLinesAreReportedAndSkipped) {
 TEST_F(ConsoleConfig, RefusedSavedValueIsReportedAndTheDefaultKept) {
   const std::string path = TempPath("refused.cfg");
   WriteFile(path, "a \"1\"\nb \"lots\"\n");
-  ASSERT_TRUE(console_.LoadConfig(path, nullptr));
+  ASSERT_TRUE(console_.LoadConfig(path).ok());
   EXPECT_TRUE(listener_.messages.empty());
   Variable& b = Bounded(console_, "b", 0, 1, "1");
   EXPECT_EQ(b.value, "1");
@@ -335,7 +334,7 @@ TEST_F(ConsoleConfig, RefusedSavedValueIsReportedAndTheDefaultKept) {
 TEST_F(ConsoleConfig, LaterLineWins) {
   const std::string path = TempPath("twice.cfg");
   WriteFile(path, "a \"1\"\na \"0.5\"\n");
-  ASSERT_TRUE(console_.LoadConfig(path, nullptr));
+  ASSERT_TRUE(console_.LoadConfig(path).ok());
   EXPECT_EQ(Unbounded(console_, "a").value, "0.5");
 }
 
@@ -351,15 +350,14 @@ TEST_F(ConsoleConfig, SaveChangesOnlyWhatThisRunSet) {
            "other_plugin_var \"42\"\r\n" + "b \"" + b + "\"\r\n" + "not a setting\r\n";
   };
   WriteFile(path, file("0.5", "1"));
-  ASSERT_TRUE(console_.LoadConfig(path, nullptr));
+  ASSERT_TRUE(console_.LoadConfig(path).ok());
   EXPECT_EQ(Bounded(console_, "a", 0, 1).value, "0.5");
   Variable& b = Bounded(console_, "b", 0, 1);
   Bounded(console_, "c", 0, 1);
   console_.Register("unsaved", "3", "", true, false, 0, false, 0, false);
   console_.Set(b, "0.25");
   WriteFile(path, file("1", "1"));  // another run saves a meanwhile
-  std::string error;
-  ASSERT_TRUE(console_.SaveConfig(path, &error)) << error;
+  ASSERT_TRUE(Succeeded(console_.SaveConfig(path)));
   EXPECT_EQ(ReadFile(path), file("1", "0.25") + "c \"0\"\r\n");
   EXPECT_TRUE(Leftovers(path).empty());
 }
@@ -382,16 +380,15 @@ TEST_F(ConsoleConfig, ConcurrentRunsLoseNoLine) {
     for (int round = 0; round < kRounds; ++round) {
       RecordingListener listener;
       simhost::Console console(listener);
-      std::string error;
-      const bool loaded = console.LoadConfig(path, &error);
+      files::Status status = console.LoadConfig(path);
       Variable& mine = Unbounded(console, name, "-1");
       const bool kept = mine.value == std::to_string(round - 1);
-      const bool saved = loaded && console.Set(mine, std::to_string(round)) &&
-                         console.SaveConfig(path, &error);
-      if (!kept || !saved) {
+      const bool set = status.ok() && console.Set(mine, std::to_string(round));
+      if (set) status = console.SaveConfig(path);
+      if (!kept || !set || !status.ok()) {
         std::lock_guard<std::mutex> lock(failuresLock);
         failures.push_back(name + " round " + std::to_string(round) + ": found " +
-                           mine.value + "; " + error);
+                           mine.value + "; " + status.message());
       }
     }
   };
@@ -417,11 +414,11 @@ TEST_F(ConsoleConfig, QuotesAndBackslashesRoundTrip) {
     RecordingListener writer;
     simhost::Console earlier(writer);
     Unbounded(earlier, "text", "say \"hi\" \\o/");
-    ASSERT_TRUE(earlier.SaveConfig(path, nullptr));
+    ASSERT_TRUE(earlier.SaveConfig(path).ok());
   }
   EXPECT_EQ(ReadFile(path), "text \"say \\\"hi\\\" \\\\o/\"\n");
-  ASSERT_TRUE(console_.LoadConfig(path, nullptr));
-  ASSERT_TRUE(console_.SaveConfig(path, nullptr));  // unknown: written back as read
+  ASSERT_TRUE(console_.LoadConfig(path).ok());
+  ASSERT_TRUE(console_.SaveConfig(path).ok());  // unknown: written back as read
   EXPECT_EQ(ReadFile(path), "text \"say \\\"hi\\\" \\\\o/\"\n");
   EXPECT_TRUE(listener_.messages.empty());
 }

@@ -70,10 +70,9 @@ TEST_F(HostTest, TakesTheModulePathAsAPath) {
   const std::filesystem::path module = std::filesystem::u8path(TestPluginModule());
   const std::filesystem::path before = std::filesystem::current_path();
   std::filesystem::current_path(module.parent_path());
-  std::string error;
-  const bool loaded = host_.LoadPlugin(module.filename().u8string(), &error);
+  const files::Status loaded = host_.LoadPlugin(module.filename().u8string());
   std::filesystem::current_path(before);
-  EXPECT_TRUE(loaded) << error;
+  EXPECT_TRUE(Succeeded(loaded));
 }
 
 TEST_F(HostTest, RefusesAModuleWithoutRecord) {
@@ -114,8 +113,7 @@ TEST_F(HostTest, LoadingAgainRunsOnLoadAgainInTheSameSession) {
   BakkesMod::Plugin::BakkesModPlugin* first = host_.plugin();
   GameWrapper* firstGame = host_.plugin()->gameWrapper.get();
   Set("test_count", "9");
-  std::string error;
-  ASSERT_TRUE(host_.LoadPlugin("ignored when loaded", &error)) << error;
+  ASSERT_TRUE(Succeeded(host_.LoadPlugin("ignored when loaded")));
   EXPECT_EQ(host_.plugin(), first);
   EXPECT_EQ(host_.plugin()->gameWrapper.get(), firstGame);
   EXPECT_EQ(plugin().loads, 2);

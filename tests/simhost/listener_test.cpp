@@ -6,6 +6,7 @@
 
 #include "Paths.h"
 #include "RecordingListener.h"
+#include "StatusAssertions.h"
 #include "TestFiles.h"
 #include "TestPlugin.h"
 #include "simhost/Host.h"
@@ -29,9 +30,8 @@ TEST(HostListenerTest, TheDefaultsIgnoreWhatTheyAreGiven) {
   WriteFile(config, "not a setting\ntest_count \"lots\"\n");
   LogOnlyListener listener;
   simhost::Host host(listener);
-  std::string error;
-  ASSERT_TRUE(host.console().LoadConfig(config, &error)) << error;  // a bad line: a message
-  ASSERT_TRUE(host.LoadPlugin(TestPluginModule(), &error)) << error;
+  ASSERT_TRUE(Succeeded(host.console().LoadConfig(config)));  // a bad line: a message
+  ASSERT_TRUE(Succeeded(host.LoadPlugin(TestPluginModule())));
   auto& plugin = *static_cast<TestPlugin*>(host.plugin());
   simhost::Variable& count = *host.console().Find("test_count");
   EXPECT_EQ(count.value, "4");  // the saved value refused, with a message

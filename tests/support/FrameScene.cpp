@@ -57,8 +57,10 @@ FrameScene::FrameScene(Mode mode, int cars) : host_(listener_) {
     match.localController.car = localCar_;
   }
 
-  if (!host_.LoadPlugin(PluginModule(), &error_)) {
-    if (error_.empty()) error_ = std::string("cannot load ") + PluginModule();
+  const files::Status loaded = host_.LoadPlugin(PluginModule());
+  if (!loaded.ok()) {
+    error_ = loaded.message().empty() ? std::string("cannot load ") + PluginModule()
+                                      : loaded.message();
     return;
   }
   Set(NameOf(&VantorelPlugin::renderEnabled), "1");

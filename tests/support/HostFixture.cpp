@@ -8,16 +8,15 @@
 namespace vantorel_test {
 
 void HostFixture::Load(const std::string& path) {
-  std::string error;
-  ASSERT_TRUE(host_.LoadPlugin(path, &error)) << error;
+  ASSERT_TRUE(Succeeded(host_.LoadPlugin(path)));
   ASSERT_NE(host_.plugin(), nullptr);
 }
 
 std::string HostFixture::LoadRefused(const std::string& path) {
-  std::string error;
-  EXPECT_FALSE(host_.LoadPlugin(path, &error)) << path;
+  const files::Status refused = host_.LoadPlugin(path);
+  EXPECT_FALSE(refused.ok()) << path;
   EXPECT_FALSE(host_.pluginLoaded());
-  return error;
+  return refused.message();
 }
 
 void HostFixture::ExpectUnloaded(std::size_t variables) {

@@ -9,6 +9,7 @@
 #include "GameWrapper.h"
 #include "Paths.h"
 #include "RecordingListener.h"
+#include "StatusAssertions.h"
 #include "VantorelPlugin.h"
 #include "simhost/Host.h"
 #include "simhost/Match.h"

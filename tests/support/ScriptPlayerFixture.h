@@ -13,7 +13,8 @@
 #include "Paths.h"
 #include "ScriptPlayer.h"
 #include "ScriptReader.h"
-#include "simhost/Files.h"
+#include "StatusAssertions.h"
+#include "files/Files.h"
 #include "simhost/Host.h"
 
 namespace vantorel_test {
@@ -30,7 +31,7 @@ inline vantorel_sim::Command ReadCommand(const std::string& line) {
 // A transcript written to a file of the test's own, read back as text.
 class CapturedTranscript {
  public:
-  CapturedTranscript() : path_(TempPath("txt")), file_(simhost::OpenFile(path_, "w+b")) {}
+  CapturedTranscript() : path_(TempPath("txt")), file_(files::OpenFile(path_, "w+b")) {}
   ~CapturedTranscript() {
     if (file_ != nullptr) std::fclose(file_);
     std::remove(path_.c_str());
@@ -42,10 +43,10 @@ class CapturedTranscript {
   // the same stream, so the stream stays open and is read from where the
   // last call stopped.
   std::string Take() {
-    std::string text, error;
+    std::string text;
     std::fflush(file_);
     std::fseek(file_, taken_, SEEK_SET);
-    simhost::ReadAll(file_, &text, &error);
+    EXPECT_TRUE(Succeeded(files::ReadAll(file_, &text)));
     taken_ += static_cast<long>(text.size());
     std::fseek(file_, 0, SEEK_END);
     return text;

@@ -21,7 +21,7 @@
 #include "ScriptPlayer.h"
 #include "ScriptReader.h"
 #include "Transcript.h"
-#include "simhost/Files.h"
+#include "files/Files.h"
 #endif
 
 namespace vantorel_sim {
@@ -278,7 +278,7 @@ TEST(AnimationScriptTest, TheMarkerIsInTheFramesTheTranscriptDrawsItIn) {
   std::string webp;
   std::vector<Scene> scenes;
   {
-    std::FILE* out = simhost::OpenFile(transcriptPath, "wb");
+    std::FILE* out = files::OpenFile(transcriptPath, "wb");
     ASSERT_NE(out, nullptr);
     Transcript transcript(out);
     simhost::Host host(transcript);

@@ -16,8 +16,10 @@
 #endif
 
 #include "Paths.h"
+#include "StatusAssertions.h"
 #include "TestFiles.h"
 #include "Transcript.h"
+#include "files/SameFile.h"
 #include "simhost/Console.h"
 
 namespace vantorel_sim {
@@ -25,7 +27,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using files::SameFile;
 using vantorel_test::ReadFile;
+using vantorel_test::Succeeded;
 using vantorel_test::WriteFile;
 
 // Each test gets a folder of its own, empty, with a file `a` in it.
@@ -107,23 +111,22 @@ TEST_F(OutputFilesTest, CheckOutputRefusesWhatCannotBeWritten) {
   const auto refusal = [](const std::string& path) {
     return "cannot write the picture " + path + ": ";
   };
-  std::string error;
-  EXPECT_FALSE(CheckOutput(folder_, "the picture", &error));
-  EXPECT_EQ(error, refusal(folder_) + "a folder, not a regular file");
-  EXPECT_FALSE(CheckOutput(In("none/x.png"), "the picture", &error));
+  EXPECT_EQ(CheckOutput(folder_, "the picture").message(),
+            refusal(folder_) + "a folder, not a regular file");
+  std::string error = CheckOutput(In("none/x.png"), "the picture").message();
   EXPECT_EQ(error.rfind(refusal(In("none/x.png")), 0), 0u) << error;
 #ifndef _WIN32
   EXPECT_EQ(error, refusal(In("none/x.png")) + "its folder " + In("none/") + ": " +
                        std::strerror(ENOENT));
 #endif
-  EXPECT_FALSE(CheckOutput(a_ + "/x.png", "the picture", &error));
+  error = CheckOutput(a_ + "/x.png", "the picture").message();
   EXPECT_EQ(error.rfind(refusal(a_ + "/x.png"), 0), 0u) << error;
 #ifndef _WIN32
   EXPECT_EQ(error, refusal(a_ + "/x.png") + "its folder " + a_ + "/: " + std::strerror(ENOTDIR));
 #endif
 
-  EXPECT_TRUE(CheckOutput(In("new.png"), "the picture", &error)) << error;
-  EXPECT_TRUE(CheckOutput(a_, "the picture", &error)) << error;
+  EXPECT_TRUE(Succeeded(CheckOutput(In("new.png"), "the picture")));
+  EXPECT_TRUE(Succeeded(CheckOutput(a_, "the picture")));
   EXPECT_EQ(Listing(), "a.cfg sub ");  // nothing made to find out is left
   EXPECT_EQ(ReadFile(a_), "a\n");
 }
@@ -134,9 +137,8 @@ TEST_F(OutputFilesTest, CheckOutputRefusesAReadOnlyFile) {
   const fs::perms readOnly = fs::perms::owner_read | fs::perms::group_read |
                              fs::perms::others_read;
   fs::permissions(a_, readOnly);
-  std::string error;
-  EXPECT_FALSE(CheckOutput(a_, "the animation", &error));
-  EXPECT_EQ(error, "cannot write the animation " + a_ + ": the file is read-only");
+  EXPECT_EQ(CheckOutput(a_, "the animation").message(),
+            "cannot write the animation " + a_ + ": the file is read-only");
   fs::permissions(a_, fs::perms::owner_write, fs::perm_options::add);
 }
 
@@ -144,17 +146,15 @@ TEST_F(OutputFilesTest, CheckOutputRefusesAReadOnlyFile) {
 TEST_F(OutputFilesTest, CheckOutputRefusesAFolderWithoutWritePermission) {
   if (geteuid() == 0) GTEST_SKIP() << "the superuser writes into any folder";
   ASSERT_EQ(chmod((folder_ + "/sub").c_str(), 0555), 0);
-  std::string error;
-  EXPECT_FALSE(CheckOutput(folder_ + "/sub/x.png", "the picture", &error));
+  const std::string error = CheckOutput(folder_ + "/sub/x.png", "the picture").message();
   EXPECT_NE(error.find("Permission denied"), std::string::npos) << error;
   chmod((folder_ + "/sub").c_str(), 0755);
 }
 
 TEST_F(OutputFilesTest, CheckOutputNamesWhatStandsThere) {
   ASSERT_EQ(mkfifo(In("fifo").c_str(), 0644), 0) << std::strerror(errno);
-  std::string error;
-  EXPECT_FALSE(CheckOutput(In("fifo"), "the picture", &error));
-  EXPECT_EQ(error, "cannot write the picture " + In("fifo") + ": a FIFO, not a regular file");
+  EXPECT_EQ(CheckOutput(In("fifo"), "the picture").message(),
+            "cannot write the picture " + In("fifo") + ": a FIFO, not a regular file");
 }
 #endif
 
@@ -162,8 +162,7 @@ TEST_F(OutputFilesTest, PictureOutputSaysWhyItCannotPaint) {
   Scene huge;
   huge.canvas = Vector2{100000, 10};
   Output output;
-  std::string error;
-  EXPECT_FALSE(PictureOutput(huge, In("new.png"), &output, &error));
+  const std::string error = PictureOutput(huge, In("new.png"), &output).message();
   EXPECT_EQ(error.rfind("cannot write the picture " + In("new.png") + ": ", 0), 0u) << error;
   EXPECT_GT(error.size(), ("cannot write the picture " + In("new.png") + ": ").size());
 }
@@ -173,8 +172,7 @@ TEST_F(OutputFilesTest, PictureOutputHoldsThePng) {
   Scene scene;
   scene.canvas = Vector2{16, 16};
   Output output;
-  std::string error;
-  ASSERT_TRUE(PictureOutput(scene, In("new.png"), &output, &error)) << error;
+  ASSERT_TRUE(Succeeded(PictureOutput(scene, In("new.png"), &output)));
   EXPECT_EQ(output.path, In("new.png"));
   EXPECT_EQ(output.what, "the picture");
   EXPECT_EQ(output.content.compare(1, 3, "PNG"), 0);
@@ -187,21 +185,20 @@ TEST_F(OutputFilesTest, PictureOutputHoldsThePng) {
 // prepared before it are gone again.
 TEST_F(OutputFilesTest, SaveOutputsSavesNothingWhenAnOutputCannotBeWritten) {
   WriteFile(a_, "volume \"1\"\n");
-  std::string error;
-  ASSERT_TRUE(console_.LoadConfig(a_, &error)) << error;
+  ASSERT_TRUE(Succeeded(console_.LoadConfig(a_)));
   ChangeASavedVariable();
   WriteFile(In("old.png"), "old");
 
   const std::vector<Output> outputs = {{In("old.png"), "the picture", "new"},
                                        {In("none/x.webp"), "the animation", "webp"}};
-  EXPECT_FALSE(SaveOutputs(console_, a_, outputs, &error));
+  const std::string error = SaveOutputs(console_, a_, outputs).message();
   EXPECT_EQ(error.rfind("cannot write the animation " + In("none/x.webp") + ": ", 0), 0u)
       << error;
   EXPECT_EQ(ReadFile(a_), "volume \"1\"\n");
   EXPECT_EQ(ReadFile(In("old.png")), "old");
   EXPECT_EQ(Listing(), "a.cfg old.png sub ");
 
-  EXPECT_TRUE(SaveOutputs(console_, a_, {}, &error)) << error;
+  EXPECT_TRUE(Succeeded(SaveOutputs(console_, a_, {})));
   EXPECT_EQ(ReadFile(a_), "volume \"5\"\n");
 }
 
@@ -213,16 +210,15 @@ TEST_F(OutputFilesTest, SaveOutputsKeepsTheOldFilesWhenTheSaveFails) {
   WriteFile(In("old.webp"), "older");
   const std::vector<Output> outputs = {{In("old.png"), "the picture", "new"},
                                        {In("old.webp"), "the animation", "newer"}};
-  std::string error;
   // A folder where the configuration should be: its save fails.
-  EXPECT_FALSE(SaveOutputs(console_, folder_ + "/sub", outputs, &error));
+  const std::string error = SaveOutputs(console_, folder_ + "/sub", outputs).message();
   EXPECT_EQ(error.rfind("cannot write configuration file " + folder_ + "/sub: ", 0), 0u)
       << error;
   EXPECT_EQ(ReadFile(In("old.png")), "old");
   EXPECT_EQ(ReadFile(In("old.webp")), "older");
   EXPECT_EQ(Listing(), "a.cfg old.png old.webp sub ");
 
-  EXPECT_TRUE(SaveOutputs(console_, "", outputs, &error)) << error;
+  EXPECT_TRUE(Succeeded(SaveOutputs(console_, "", outputs)));
   EXPECT_EQ(ReadFile(In("old.png")), "new");
   EXPECT_EQ(ReadFile(In("old.webp")), "newer");
   EXPECT_EQ(Listing(), "a.cfg old.png old.webp sub ");
@@ -233,8 +229,7 @@ TEST_F(OutputFilesTest, SaveOutputsKeepsTheOldFilesWhenTheSaveFails) {
 TEST_F(OutputFilesTest, SaveOutputsWritesThroughLinks) {
   const std::string failed = Link("a.cfg", In("link"), false);
   if (!failed.empty()) GTEST_SKIP() << "no symbolic links here: " << failed;
-  std::string error;
-  ASSERT_TRUE(SaveOutputs(console_, "", {{In("link"), "the picture", "new"}}, &error)) << error;
+  ASSERT_TRUE(Succeeded(SaveOutputs(console_, "", {{In("link"), "the picture", "new"}})));
   EXPECT_TRUE(fs::is_symlink(In("link")));
   EXPECT_EQ(ReadFile(a_), "new");
 }
@@ -248,8 +243,7 @@ TEST_F(OutputFilesTest, SaveOutputsStopsAtAnOutputThatCannotBePutInPlace) {
   WriteFile(In("old.webp"), "older");
   const std::vector<Output> outputs = {{In("new.png"), "the picture", "new"},
                                        {In("old.webp"), "the animation", "newer"}};
-  std::string error;
-  EXPECT_FALSE(SaveOutputs(console_, "", outputs, &error));
+  const std::string error = SaveOutputs(console_, "", outputs).message();
   const std::string prefix = "cannot write the picture " + In("new.png") + ": ";
   EXPECT_EQ(error.rfind(prefix, 0), 0u) << error;
 #ifndef _WIN32

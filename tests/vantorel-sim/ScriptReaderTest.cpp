@@ -10,7 +10,7 @@
 
 #include "Paths.h"
 #include "TestFiles.h"
-#include "simhost/Files.h"
+#include "files/Files.h"
 
 namespace vantorel_sim {
 namespace {
@@ -310,7 +310,7 @@ class StreamTest : public ::testing::Test {
     if (file_ != nullptr) std::fclose(file_);
     const std::string path = vantorel_test::TempPath("scn");
     vantorel_test::WriteFile(path, content);
-    file_ = simhost::OpenFile(path, "rb");
+    file_ = files::OpenFile(path, "rb");
     return file_;
   }
   // Reads everything, counting commands_ anew; the status that ended it.

@@ -10,19 +10,7 @@ cmake_minimum_required(VERSION 3.25)
 
 include(${CMAKE_CURRENT_LIST_DIR}/ReadHeaders.cmake)
 
-string(REGEX MATCH "The Export Tables.*" exportPart "${dump}")
-if(exportPart STREQUAL "")
-  message(FATAL_ERROR "${MODULE} has no export directory")
-endif()
-string(REGEX MATCH "\nName[ \t]+[0-9a-fA-F]+ ([^\n]*)" _ "${exportPart}")
-set(moduleName "${CMAKE_MATCH_1}")
-
-# The name table, up to the first blank line behind its heading; its lines
-# read "[   3] name". The brackets go before the names become a list, which
-# would not split inside a bracket pair.
-string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n(([^\n]+\n)*)" _ "${exportPart}")
-string(REGEX REPLACE "[ \t]*\\[ *[0-9]+\\] ([^\n]*)\n" "\\1;" exported "${CMAKE_MATCH_1}")
-list(REMOVE_ITEM exported "")
+read_exports()
 
 set(base _ZN9BakkesMod6Plugin15BakkesModPlugin)
 set(required

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "HostExport.h"
+#include "files/Status.h"
 
 namespace simhost {
 
@@ -43,25 +44,25 @@ class HOST_API ConfigFile {
   explicit ConfigFile(const std::string& text);
 
   // Reads the file at `path` into `file`; a missing file reads as an empty
-  // one. False, with `error` set and `file` untouched, when the file exists
-  // but cannot be read or is no regular file. Never waits on a FIFO.
-  static bool Load(const std::string& path, ConfigFile* file, std::string* error);
+  // one. Fails, leaving `file` untouched, when the file exists but cannot be
+  // read or is no regular file. Never waits on a FIFO.
+  static files::Status Load(const std::string& path, ConfigFile* file);
 
   // Whether a file at `path` may be read and then saved: nothing there yet
   // (in a folder that exists), or a regular file that is not read-only,
-  // links followed. Otherwise false, with `error` saying what stands there.
-  // Opens nothing, so a program can ask before it starts its work.
-  static bool CheckPath(const std::string& path, std::string* error);
+  // links followed. Otherwise a failure saying what stands there. Opens
+  // nothing, so a program can ask before it starts its work.
+  static files::Status CheckPath(const std::string& path);
 
   // Changes the file at `path` by `edit`, taking turns with every other
   // update of the same file: under a lock it reads the file as it is now,
   // lets `edit` change it, and, if the text changed, replaces the file in
-  // one step (Files.h, ReplaceContents), so that a reader finds the old file
-  // or the new one, whole. Through links it is their target that changes.
-  // False, with `error` set, when it cannot (CheckPath's refusals
-  // included); the file is then as it was.
-  static bool Update(const std::string& path, const std::function<void(ConfigFile*)>& edit,
-                     std::string* error);
+  // one step (files/Files.h, ReplaceContents), so that a reader finds the
+  // old file or the new one, whole. Through links it is their target that
+  // changes. When it fails (CheckPath's refusals included), the file is as
+  // it was.
+  static files::Status Update(const std::string& path,
+                              const std::function<void(ConfigFile*)>& edit);
 
   // One entry per name, in the order the names first appear.
   const std::vector<Setting>& settings() const { return settings_; }

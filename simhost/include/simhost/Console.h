@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "HostExport.h"
+#include "files/Status.h"
 #include "simhost/ConfigFile.h"
 #include "simhost/HostListener.h"
 
@@ -106,15 +107,14 @@ class HOST_API Console {
   std::mutex& listenerLock() const { return listenerMutex_; }
 
   // Reads saved values from `path`; a missing file is an empty one. A bad
-  // line is reported as a host message and skipped. Returns false, with
-  // `error` set, only when something stands at `path` that cannot be read
-  // as a regular file.
-  bool LoadConfig(const std::string& path, std::string* error);
+  // line is reported as a host message and skipped. Fails only when
+  // something stands at `path` that cannot be read as a regular file.
+  files::Status LoadConfig(const std::string& path);
   // Saves to `path` the saved variables set in this run and those the file
   // lacks, keeping every other line (see above). The file is replaced in
-  // one step: a reader finds the old one or the new one, whole. False, with
-  // `error` set, when it cannot; the file is then as it was.
-  bool SaveConfig(const std::string& path, std::string* error) const;
+  // one step: a reader finds the old one or the new one, whole. When it
+  // fails, the file is as it was.
+  files::Status SaveConfig(const std::string& path) const;
 
  private:
   // Parses, clamps and stores `text` as the value of `variable`; on refusal

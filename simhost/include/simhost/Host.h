@@ -9,12 +9,15 @@
 #include "GameWrapper.h"
 #include "HostExport.h"
 #include "PluginExports.h"
+#include "files/Status.h"
 #include "simhost/Console.h"
 #include "simhost/DrawCall.h"
 #include "simhost/HostListener.h"
 #include "simhost/Match.h"
 
 namespace simhost {
+
+class PluginModule;
 
 // The simulated host: one match, one console, the hooks and drawables that
 // plugins registered, and at most one loaded plugin module. Owns all of it.
@@ -48,9 +51,9 @@ class HOST_API Host {
   // record, check the interface version, getPlugin, fill cvarManager and
   // gameWrapper, onLoad. When a module is loaded already, calls its
   // getPlugin again, fills the members and runs onLoad again, in the same
-  // session (`path` is then not looked at). Returns false with `error` set
-  // when the module is refused.
-  bool LoadPlugin(const std::string& path, std::string* error);
+  // session (`path` is then not looked at). Fails when the module is
+  // refused.
+  files::Status LoadPlugin(const std::string& path);
   // onUnload, deleteMe, lets go of the module's slots and of any hook or
   // drawable it left registered, closes the module. The variables stay
   // registered with their values. Does nothing when no module is loaded.
@@ -75,6 +78,12 @@ class HOST_API Host {
   std::size_t drawableCount() const;
 
  private:
+  // How a load attaches the plugin of `module`, the first time and again:
+  // getPlugin, then the plugin's cvarManager and gameWrapper (those of the
+  // module's session, made on its first load), then onLoad. Fails when
+  // getPlugin gives no plugin.
+  files::Status AttachPlugin(const PluginModule& module);
+
   // ... implementation state: sessions, hooks, drawables, the module.
   struct Impl;
   HostListener& listener_;

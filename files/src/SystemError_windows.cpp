@@ -1,8 +1,6 @@
-#include "SystemError.h"
+#include "files/SystemError.h"
 
-namespace simhost {
-
-#ifdef _WIN32
+namespace files {
 
 std::string LastSystemError() {
   const DWORD code = GetLastError();
@@ -21,6 +19,4 @@ std::string LastSystemError() {
   return text.empty() ? number : text + " (" + number + ")";
 }
 
-#endif
-
-}  // namespace simhost
+}  // namespace files

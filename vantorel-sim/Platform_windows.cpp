@@ -1,22 +1,18 @@
+// The Windows half of Platform.h: the wide command line, binary standard
+// input, GetModuleFileNameW.
+
 #include "Platform.h"
 
-#include "simhost/Files.h"
-
-#ifdef _WIN32
-#include <windows.h>
-// After windows.h, which it needs.
+#include "files/SystemError.h"
+#include "files/Utf16.h"
+// After windows.h, which they need.
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace vantorel_sim {
 
-#ifdef _WIN32
-
-using simhost::Narrow;
+using files::Narrow;
 
 std::vector<std::string> Arguments(int argc, char** argv) {
   int count = 0;
@@ -43,29 +39,5 @@ std::string ProgramFolder(const std::string& argv0) {
   if (slash == std::wstring::npos) return std::string();
   return Narrow(path.substr(0, slash + 1));
 }
-
-#else
-
-std::vector<std::string> Arguments(int argc, char** argv) {
-  return std::vector<std::string>(argv, argv + argc);
-}
-
-std::FILE* BinaryStandardInput() { return stdin; }
-
-std::string ProgramFolder(const std::string& argv0) {
-  std::string path(4096, '\0');
-  const ssize_t length = readlink("/proc/self/exe", &path[0], path.size());
-  if (length > 0 && static_cast<std::size_t>(length) < path.size()) {
-    path.resize(static_cast<std::size_t>(length));
-  } else {
-    // No /proc (a bare chroot): the path the program was started by. The
-    // tests run where /proc is, so they never come here.
-    path = argv0;  // GCOVR_EXCL_LINE
-  }
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-#endif
 
 }  // namespace vantorel_sim

@@ -5,13 +5,14 @@
 // system's reason, and the user's files stay as they were, with nothing
 // left beside them.
 
-#include "simhost/Files.h"
+#include "files/Files.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@
 
 #include "FileSizeLimit.h"
 #include "Paths.h"
+#include "StatusAssertions.h"
 #include "TestFiles.h"
 #include "simhost/ConfigFile.h"
 
@@ -33,13 +35,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using simhost::ConfigFile;
-using simhost::ReadOutcome;
 
 // `path` with its links followed, as a replacement wants its target.
 std::string Followed(const std::string& path) {
   std::string target;
-  std::string error;
-  EXPECT_TRUE(simhost::FollowLinks(path, &target, &error)) << error;
+  EXPECT_TRUE(Succeeded(files::FollowLinks(path, &target)));
   return target;
 }
 
@@ -69,8 +69,7 @@ mode_t ModeOf(const std::string& path) {
 TEST(FilesTest, ReplaceContentsInAVanishedFolderMakesNothing) {
   const std::string folder = TempPath("gone");
   fs::remove_all(folder);
-  std::string error;
-  EXPECT_FALSE(simhost::ReplaceContents(folder + "/settings.cfg", "a \"1\"\n", &error));
+  const std::string error = files::ReplaceContents(folder + "/settings.cfg", "a \"1\"\n").message();
   EXPECT_EQ(error.rfind("cannot create a file beside it: ", 0), 0u) << error;
 #ifndef _WIN32
   EXPECT_EQ(error, "cannot create a file beside it: " + Reason(ENOENT));
@@ -87,12 +86,11 @@ TEST(FilesTest, AFolderInThePlaceOfTheFileStaysAsItWas) {
     SCOPED_TRACE(before ? "there before" : "come between");
     fs::remove_all(target);
     if (before) fs::create_directories(target);
-    simhost::FileReplacement replacement;
-    std::string error;
-    ASSERT_TRUE(replacement.Prepare(Followed(target), "a \"1\"\n", &error)) << error;
+    files::FileReplacement replacement;
+    ASSERT_TRUE(Succeeded(replacement.Prepare(Followed(target), "a \"1\"\n")));
     fs::create_directories(target);
     WriteFile(target + "/inside", "kept");
-    EXPECT_FALSE(replacement.Commit(&error));
+    const std::string error = replacement.Commit().message();
     EXPECT_FALSE(error.empty());
 #ifndef _WIN32
     EXPECT_EQ(error, Reason(EISDIR));
@@ -101,8 +99,7 @@ TEST(FilesTest, AFolderInThePlaceOfTheFileStaysAsItWas) {
     EXPECT_EQ(ReadFile(target + "/inside"), "kept");
     EXPECT_TRUE(Leftovers(target).empty());
   }
-  std::string error;
-  EXPECT_FALSE(simhost::ReplaceContents(Followed(target), "a \"1\"\n", &error));
+  EXPECT_FALSE(files::ReplaceContents(Followed(target), "a \"1\"\n").ok());
   EXPECT_EQ(ReadFile(target + "/inside"), "kept");
   EXPECT_TRUE(Leftovers(target).empty());
 }
@@ -113,20 +110,19 @@ TEST(FilesTest, AFolderInThePlaceOfTheFileStaysAsItWas) {
 TEST(FilesTest, NothingIsReplacedBeforeTheCommit) {
   const std::string target = TempPath("settings.cfg");
   WriteFile(target, "a \"1\"\n");
-  std::string error;
   {
-    simhost::FileReplacement dropped;
-    ASSERT_TRUE(dropped.Prepare(Followed(target), "a \"2\"\n", &error)) << error;
+    files::FileReplacement dropped;
+    ASSERT_TRUE(Succeeded(dropped.Prepare(Followed(target), "a \"2\"\n")));
     EXPECT_NE(Beside(target), "");
   }
   EXPECT_TRUE(Leftovers(target).empty());
-  simhost::FileReplacement replacement;
-  ASSERT_TRUE(replacement.Prepare(Followed(target), "a \"3\"\n", &error)) << error;
-  ASSERT_TRUE(replacement.Prepare(Followed(target), "a \"4\"\n", &error)) << error;
+  files::FileReplacement replacement;
+  ASSERT_TRUE(Succeeded(replacement.Prepare(Followed(target), "a \"3\"\n")));
+  ASSERT_TRUE(Succeeded(replacement.Prepare(Followed(target), "a \"4\"\n")));
   EXPECT_EQ(ReadFile(target), "a \"1\"\n");
   ASSERT_NE(Beside(target), "");
   EXPECT_EQ(ReadFile(Beside(target)), "a \"4\"\n");
-  ASSERT_TRUE(replacement.Commit(&error)) << error;
+  ASSERT_TRUE(Succeeded(replacement.Commit()));
   EXPECT_EQ(ReadFile(target), "a \"4\"\n");
   EXPECT_TRUE(Leftovers(target).empty());
 }
@@ -140,8 +136,7 @@ TEST(FilesTest, ALockThatCannotBeTakenStopsTheSave) {
   fs::remove_all(lock);
   fs::create_directories(lock);
   const auto setA = [](ConfigFile* file) { file->Set("a", "2"); };
-  std::string error;
-  EXPECT_FALSE(ConfigFile::Update(target, setA, &error));
+  const std::string error = ConfigFile::Update(target, setA).message();
 #ifdef _WIN32
   // The lock is named after the file's final path, which Windows spells its
   // own way.
@@ -177,10 +172,9 @@ TEST(FilesTest, ALockIsNeitherFollowedNorWaitedOn) {
     } else {
       fs::create_symlink(elsewhere, lock);
     }
-    std::string error;
-    EXPECT_FALSE(ConfigFile::Update(target, setA, &error));
-    EXPECT_EQ(error, "cannot write configuration file " + target + ": " + lock + ": " +
-                         (fifo ? "not a regular file" : Reason(ELOOP)));
+    EXPECT_EQ(ConfigFile::Update(target, setA).message(),
+              "cannot write configuration file " + target + ": " + lock + ": " +
+                  (fifo ? "not a regular file" : Reason(ELOOP)));
     EXPECT_EQ(fs::symlink_status(lock).type(),
               fifo ? fs::file_type::fifo : fs::file_type::symlink);
     EXPECT_FALSE(Exists(elsewhere));
@@ -196,15 +190,13 @@ TEST(FilesTest, AFailedWriteLeavesTheFileAsItWas) {
   const std::string target = TempPath("settings.cfg");
   WriteFile(target, "a \"1\"\n");
   const std::string content(64 * 1024, 'x');
-  simhost::FileReplacement replacement;
+  files::FileReplacement replacement;
   std::string error;
-  bool prepared = false;
   {
     FileSizeLimit limit(1024);
     ASSERT_TRUE(limit.held()) << Reason(errno);
-    prepared = replacement.Prepare(target, content, &error);
+    error = replacement.Prepare(target, content).message();
   }
-  EXPECT_FALSE(prepared);
   EXPECT_EQ(error.rfind(target + ".tmp.", 0), 0u) << error;
   EXPECT_TRUE(EndsWith(error, ": " + Reason(EFBIG))) << error;
   EXPECT_EQ(ReadFile(target), "a \"1\"\n");
@@ -222,13 +214,12 @@ TEST(FilesTest, TheFileALinkNamesIsReplacedWithItsBits) {
   ASSERT_EQ(chmod(target.c_str(), 0640), 0);
   fs::create_symlink(fs::path(target).filename(), link);
   std::string followed;
-  std::string error;
-  ASSERT_TRUE(simhost::FollowLinks(link, &followed, &error)) << error;
-  simhost::FileReplacement replacement;
-  ASSERT_TRUE(replacement.Prepare(followed, "a \"2\"\n", &error)) << error;
+  ASSERT_TRUE(Succeeded(files::FollowLinks(link, &followed)));
+  files::FileReplacement replacement;
+  ASSERT_TRUE(Succeeded(replacement.Prepare(followed, "a \"2\"\n")));
   ASSERT_NE(Beside(target), "");
   EXPECT_EQ(ModeOf(Beside(target)), 0640u);
-  ASSERT_TRUE(replacement.Commit(&error)) << error;
+  ASSERT_TRUE(Succeeded(replacement.Commit()));
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(ReadFile(target), "a \"2\"\n");
   EXPECT_EQ(ModeOf(target), 0640u);
@@ -246,12 +237,10 @@ TEST(FilesTest, ALoopOfLinksIsRefused) {
   fs::create_symlink(second, first);
   fs::create_symlink(first, second);
   std::string target;
-  std::string error;
-  EXPECT_FALSE(simhost::FollowLinks(first, &target, &error));
-  EXPECT_EQ(error, Reason(ELOOP));
-  EXPECT_FALSE(ConfigFile::CheckPath(first, &error));
-  EXPECT_EQ(error, "cannot use configuration file " + first + ": " + Reason(ELOOP));
-  EXPECT_FALSE(ConfigFile::Update(first, [](ConfigFile* file) { file->Set("a", "1"); }, &error));
+  EXPECT_EQ(files::FollowLinks(first, &target).message(), Reason(ELOOP));
+  EXPECT_EQ(ConfigFile::CheckPath(first).message(),
+            "cannot use configuration file " + first + ": " + Reason(ELOOP));
+  EXPECT_FALSE(ConfigFile::Update(first, [](ConfigFile* file) { file->Set("a", "1"); }).ok());
   EXPECT_TRUE(fs::is_symlink(first));
   EXPECT_TRUE(fs::is_symlink(second));
   EXPECT_TRUE(Leftovers(first).empty());
@@ -271,10 +260,9 @@ TEST(FilesTest, ALongLinkIsFollowedWhole) {
   fs::remove(link);
   fs::create_symlink(pointsTo, link);
   std::string target;
-  std::string error;
-  ASSERT_TRUE(simhost::FollowLinks(link, &target, &error)) << error;
+  ASSERT_TRUE(Succeeded(files::FollowLinks(link, &target)));
   EXPECT_EQ(target, std::string(TempDir()) + "/" + pointsTo);
-  ASSERT_TRUE(ConfigFile::Update(link, [](ConfigFile* f) { f->Set("a", "1"); }, &error)) << error;
+  ASSERT_TRUE(Succeeded(ConfigFile::Update(link, [](ConfigFile* f) { f->Set("a", "1"); })));
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(ReadFile(file), "a \"1\"\n");
 }
@@ -306,12 +294,10 @@ TEST(FilesTest, ReadingNamesWhatStandsThere) {
   for (const auto& [path, kind] : {std::pair{socketPath, "a socket"},
                                    std::pair{devicePath, "a block device"}}) {
     SCOPED_TRACE(path);
-    std::string text = "untouched";
-    std::string error;
-    EXPECT_EQ(simhost::ReadRegularFile(path, &text, &error), ReadOutcome::kFailed);
-    EXPECT_EQ(error, std::string(kind) + ", not a regular file");
-    EXPECT_FALSE(ConfigFile::CheckPath(path, &error));
-    EXPECT_EQ(error,
+    std::optional<std::string> text;
+    EXPECT_EQ(files::ReadRegularFile(path, &text).message(),
+              std::string(kind) + ", not a regular file");
+    EXPECT_EQ(ConfigFile::CheckPath(path).message(),
               "cannot use configuration file " + path + ": " + kind + ", not a regular file");
   }
   fs::remove(socketPath);
@@ -323,13 +309,11 @@ TEST(FilesTest, ReadingNamesWhatStandsThere) {
 TEST(FilesTest, APathThroughAFileIsAnError) {
   const std::string file = TempPath("file.cfg");
   WriteFile(file, "a \"1\"\n");
-  std::string text;
-  std::string error;
-  EXPECT_EQ(simhost::ReadRegularFile(file + "/inner.cfg", &text, &error), ReadOutcome::kFailed);
-  EXPECT_EQ(error, Reason(ENOTDIR));
-  ConfigFile config(text);
-  EXPECT_FALSE(ConfigFile::Load(file + "/inner.cfg", &config, &error));
-  EXPECT_EQ(error, "cannot read configuration file " + file + "/inner.cfg: " + Reason(ENOTDIR));
+  std::optional<std::string> text;
+  EXPECT_EQ(files::ReadRegularFile(file + "/inner.cfg", &text).message(), Reason(ENOTDIR));
+  ConfigFile config;
+  EXPECT_EQ(ConfigFile::Load(file + "/inner.cfg", &config).message(),
+            "cannot read configuration file " + file + "/inner.cfg: " + Reason(ENOTDIR));
 }
 
 // A regular file the system will not open, even for the superuser: Linux's
@@ -340,19 +324,16 @@ TEST(FilesTest, AFileThatWillNotOpenIsAnError) {
   const bool refused =
       stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), R_OK) != 0;
   if (!refused) GTEST_SKIP() << path << " is not a regular file refused for reading here";
-  std::string text = "untouched";
-  std::string error;
-  EXPECT_EQ(simhost::ReadRegularFile(path, &text, &error), ReadOutcome::kFailed);
-  EXPECT_EQ(error, Reason(EACCES));
+  std::optional<std::string> text;
+  EXPECT_EQ(files::ReadRegularFile(path, &text).message(), Reason(EACCES));
 }
 
 // A stream that fails to read says why.
 TEST(FilesTest, ReadAllGivesTheReadError) {
-  std::FILE* folder = simhost::OpenFile(TempDir(), "rb");
+  std::FILE* folder = files::OpenFile(TempDir(), "rb");
   if (folder == nullptr) GTEST_SKIP() << "this system opens no folder as a stream";
   std::string text = "untouched";
-  std::string error;
-  EXPECT_FALSE(simhost::ReadAll(folder, &text, &error));
+  const std::string error = files::ReadAll(folder, &text).message();
   std::fclose(folder);
   EXPECT_EQ(error, Reason(EISDIR));
   EXPECT_TRUE(text.empty());

@@ -1,9 +1,9 @@
-#include "simhost/Format.h"
+#include "files/Text.h"
 
 #include <charconv>
 #include <cstdio>
 
-namespace simhost {
+namespace files {
 
 std::string FormatFloat(float value) {
   // to_chars rather than snprintf: C runtimes differ in exponent digits and
@@ -15,8 +15,6 @@ std::string FormatFloat(float value) {
 }
 
 namespace {
-
-bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7f; }
 
 void AppendEscaped(std::string* out, unsigned char c) {
   char escaped[8];
@@ -63,4 +61,4 @@ std::string Printable(const std::string& text) {
   return printable;
 }
 
-}  // namespace simhost
+}  // namespace files

@@ -5,26 +5,28 @@
 
 #include <string>
 
-#include "HostExport.h"
+namespace files {
 
-namespace simhost {
+// Whether `byte` is a control character: below 0x20, or DEL (0x7f). The one
+// definition of what a message never prints as it is and a name may not hold.
+inline bool IsControl(unsigned char byte) { return byte < 0x20 || byte == 0x7f; }
 
 // `value` as printf's "%.9g" writes it: nine significant digits, which name
 // every 32-bit float exactly, so that the text reads back as the same float.
 // The text is the same on every platform and C runtime: "1e+10", never
 // "1e+010"; infinities as "inf" and "-inf".
-HOST_API std::string FormatFloat(float value);
+std::string FormatFloat(float value);
 
 // What a message shows of a text a user typed or a file held: quoted, with
 // `"` and `\` escaped and control characters as \xHH, so that the message
 // stays one line that cannot steer the terminal it is printed on; cut short
 // after 64 bytes (at a UTF-8 character boundary) and followed by the full
 // size, so that a pasted page does not flood the console.
-HOST_API std::string Shown(const std::string& text);
+std::string Shown(const std::string& text);
 
 // `text` whole, with control characters as \xHH and nothing else changed:
 // for a message built of paths and host messages rather than typed text,
 // so that it still cannot steer a terminal or break its line.
-HOST_API std::string Printable(const std::string& text);
+std::string Printable(const std::string& text);
 
-}  // namespace simhost
+}  // namespace files

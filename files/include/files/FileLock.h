@@ -1,11 +1,13 @@
 #pragma once
 
 // The lock that makes saves of one file by several runs take turns.
-// Internal to the host library.
 
+#include <cstdint>
 #include <string>
 
-namespace simhost {
+#include "files/Status.h"
+
+namespace files {
 
 // An exclusive lock on a lock file, held from Acquire until the FileLock
 // goes: a second FileLock of the same path, in this process or another,
@@ -26,17 +28,17 @@ class FileLock {
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
 
-  // Waits until the lock at `path` is this one's. False, with `error` set,
+  // Waits until the lock at `path` is this one's. Fails, naming `path`,
   // when the lock file cannot be made or opened.
-  bool Acquire(const std::string& path, std::string* error);
+  Status Acquire(const std::string& path);
 
  private:
+  // What the system knows the held lock file by, a descriptor (POSIX) or a
+  // HANDLE (Windows); kNotHeld, a value neither system gives, until then.
+  static constexpr std::intptr_t kNotHeld = -1;
+
   std::string path_;
-#ifdef _WIN32
-  void* handle_ = nullptr;
-#else
-  int fd_ = -1;
-#endif
+  std::intptr_t held_ = kNotHeld;
 };
 
-}  // namespace simhost
+}  // namespace files

@@ -1,4 +1,4 @@
-#include "simhost/Format.h"
+#include "files/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <limits>
 
-namespace simhost {
+namespace files {
 namespace {
 
 TEST(FormatTest, FloatsReadBackAsTheSameFloat) {
@@ -30,4 +30,4 @@ TEST(FormatTest, FloatsReadBackAsTheSameFloat) {
 }
 
 }  // namespace
-}  // namespace simhost
+}  // namespace files
