@@ -266,19 +266,19 @@ Status ExpectWords(const Words& words, std::size_t low, std::size_t high) {
   return Status::Ok();
 }
 
-// A command word with one of a few fixed arguments.
-Status ReadChoice(const Words& words, const std::vector<std::string>& choices,
-                  std::size_t* index) {
+// A command word with one of a few fixed arguments, each its own command.
+Status ReadChoice(const Words& words, const std::vector<std::pair<std::string, Command>>& choices,
+                  Command* command) {
   if (words.size() > 2) return ExpectWords(words, 2, 2);
-  for (std::size_t i = 0; words.size() == 2 && i < choices.size(); ++i) {
-    if (words[1] == choices[i]) {
-      *index = i;
+  for (const auto& [word, chosen] : choices) {
+    if (words.size() == 2 && words[1] == word) {
+      *command = chosen;
       return Status::Ok();
     }
   }
   std::string list;
   for (std::size_t i = 0; i < choices.size(); ++i) {
-    list += (i == 0 ? "" : i + 1 == choices.size() ? " or " : ", ") + choices[i];
+    list += (i == 0 ? "" : i + 1 == choices.size() ? " or " : ", ") + choices[i].first;
   }
   return Bad("'" + words[0] + "' takes " + list);
 }
@@ -287,35 +287,26 @@ Status ReadChoice(const Words& words, const std::vector<std::string>& choices,
 // and leaves it alone when they are bad.
 
 Status ReadGame(const Words& words, Command* command) {
-  constexpr simhost::GameMode kModes[] = {simhost::GameMode::kHosted,
-                                          simhost::GameMode::kOnline, simhost::GameMode::kNone};
-  std::size_t choice = 0;
-  const Status status = ReadChoice(words, {"hosted", "online", "none"}, &choice);
-  if (status.ok()) *command = command::Game{kModes[choice]};
-  return status;
+  return ReadChoice(words,
+                    {{"hosted", command::Game{simhost::GameMode::kHosted}},
+                     {"online", command::Game{simhost::GameMode::kOnline}},
+                     {"none", command::Game{simhost::GameMode::kNone}}},
+                    command);
 }
 
 Status ReadServer(const Words& words, Command* command) {
-  std::size_t choice = 0;
-  const Status status = ReadChoice(words, {"null", "present"}, &choice);
-  if (status.ok()) *command = command::Server{choice == 0};
-  return status;
+  return ReadChoice(words, {{"null", command::Server{true}}, {"present", command::Server{false}}},
+                    command);
 }
 
 Status ReadPlugin(const Words& words, Command* command) {
-  std::size_t choice = 0;
-  const Status status = ReadChoice(words, {"load", "unload"}, &choice);
-  if (status.ok() && choice == 0) *command = command::PluginLoad{};
-  if (status.ok() && choice == 1) *command = command::PluginUnload{};
-  return status;
+  return ReadChoice(words, {{"load", command::PluginLoad{}}, {"unload", command::PluginUnload{}}},
+                    command);
 }
 
 Status ReadShow(const Words& words, Command* command) {
-  std::size_t choice = 0;
-  const Status status = ReadChoice(words, {"cars", "cvars"}, &choice);
-  if (status.ok() && choice == 0) *command = command::ShowCars{};
-  if (status.ok() && choice == 1) *command = command::ShowVariables{};
-  return status;
+  return ReadChoice(words, {{"cars", command::ShowCars{}}, {"cvars", command::ShowVariables{}}},
+                    command);
 }
 
 Status ReadCanvas(const Words& words, Command* command) {

@@ -97,6 +97,7 @@ class Run {
   int Fail(const std::string& message);
   int BadLine(int line, const std::string& message);
   std::string ReadError(const std::string& reason) const;
+  int RehearseScript(std::string* script);
   int Rehearse(LineReader& lines, std::string* script);
   int Perform(const std::string& script);
   int WriteOutputs(simhost::Host& host, PlayOutcome& outcome, AnimationWriter* animation);
@@ -121,32 +122,34 @@ int Run::Main(const std::vector<std::string>& args) {
   }
   status = CheckOutputs(options_);
   if (!status.ok()) return Fail(status.message());
-
-  FilePointer file;
-  std::optional<FileInput> fileInput;
-  ScriptInput* input = nullptr;
-  if (options_.ReadsStandardInput()) {
-    input = &streams_.input();
-  } else if (options_.script) {
-    file.reset(simhost::OpenFile(*options_.script, "rb"));
-    if (file == nullptr) {
-      return Fail("cannot open the script " + *options_.script + ": " + std::strerror(errno));
-    }
-    input = &fileInput.emplace(file.get());
-  }
-  file_ = options_.script ? *options_.script : "(demo)";
-  const std::string demo = kDemoScript;
   std::string script;
-  int code = kExitSuccess;
-  {
-    LineReader lines = input != nullptr ? LineReader(*input) : LineReader(demo);
-    code = Rehearse(lines, &script);
-  }
-  file.reset();
+  int code = RehearseScript(&script);
   if (code != kExitSuccess) return code;
   code = Perform(script);
   if (!streams_.Flush() && code == kExitSuccess) return Fail("cannot write to standard output");
   return code;
+}
+
+// Reads the script, from its file, standard input or the demo, in a
+// rehearsal that keeps its text in `script`.
+int Run::RehearseScript(std::string* script) {
+  file_ = options_.script ? *options_.script : "(demo)";
+  if (!options_.script) {
+    const std::string demo = kDemoScript;
+    LineReader lines(demo);
+    return Rehearse(lines, script);
+  }
+  if (options_.ReadsStandardInput()) {
+    LineReader lines(streams_.input());
+    return Rehearse(lines, script);
+  }
+  const FilePointer file(simhost::OpenFile(*options_.script, "rb"));
+  if (file == nullptr) {
+    return Fail("cannot open the script " + *options_.script + ": " + std::strerror(errno));
+  }
+  FileInput input(file.get());
+  LineReader lines(input);
+  return Rehearse(lines, script);
 }
 
 int Run::Fail(const std::string& message) {
