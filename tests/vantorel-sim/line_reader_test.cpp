@@ -14,52 +14,51 @@ namespace {
 
 using vantorel_test::TextInput;
 
-// How reading a whole input ended, and how many lines came before.
+// Reads `text` (with `limits`) to its end or its first bad line: how that
+// went, the number of the line it stopped at, and how many lines came.
 struct ReadLines {
-  LineReader::Outcome end = LineReader::Outcome::kEnd;
-  int lines = 0;
-  int number = 0;
+  LineReader::Outcome end;
+  int number;
   std::string message;
+  int lines = 0;
 };
 
-ReadLines ReadAll(LineReader& reader) {
-  ReadLines read;
+ReadLines ReadAll(ScriptInput& input, ScriptLimits limits = ScriptLimits()) {
+  LineReader reader(input, limits);
   std::string line;
-  while ((read.end = reader.Next(&line)) == LineReader::Outcome::kLine) ++read.lines;
-  read.number = reader.number();
-  read.message = reader.status().message();
-  return read;
+  int lines = 0;
+  LineReader::Outcome end;
+  while ((end = reader.Next(&line)) == LineReader::Outcome::kLine) ++lines;
+  return ReadLines{end, reader.number(), reader.status().message(), lines};
+}
+
+ReadLines ReadAll(const std::string& text, ScriptLimits limits = ScriptLimits()) {
+  TextInput input(text);
+  return ReadAll(input, limits);
 }
 
 TEST(LineReaderTest, ALineOver64KiBIsBad) {
   const std::string longest(kMaxLineBytes, 'x');
-  TextInput fitting("show cars\n#" + longest.substr(1) + "\r\n#" + longest.substr(1));
-  LineReader fits(fitting);
-  const ReadLines read = ReadAll(fits);
-  EXPECT_EQ(read.end, LineReader::Outcome::kEnd) << read.message;
-  EXPECT_EQ(read.lines, 3);
+  const ReadLines fits = ReadAll("show cars\n#" + longest.substr(1) + "\r\n#" + longest.substr(1));
+  EXPECT_EQ(fits.end, LineReader::Outcome::kEnd) << fits.message;
+  EXPECT_EQ(fits.lines, 3);
 
-  TextInput overlong("show cars\n#" + longest + "\nshow cars\n");
-  LineReader over(overlong);
-  const ReadLines bad = ReadAll(over);
-  EXPECT_EQ(bad.end, LineReader::Outcome::kBadLine);
-  EXPECT_EQ(bad.number, 2);
-  EXPECT_EQ(bad.message, "line longer than 64 KiB");
+  const ReadLines over = ReadAll("show cars\n#" + longest + "\nshow cars\n");
+  EXPECT_EQ(over.end, LineReader::Outcome::kBadLine);
+  EXPECT_EQ(over.number, 2);
+  EXPECT_EQ(over.message, "line longer than 64 KiB");
 
   // The last line, without a line break, counts alike.
-  TextInput lastLong("show cars\n#" + longest);
-  LineReader last(lastLong);
-  const ReadLines lastBad = ReadAll(last);
-  EXPECT_EQ(lastBad.end, LineReader::Outcome::kBadLine);
-  EXPECT_EQ(lastBad.number, 2);
+  const ReadLines last = ReadAll("show cars\n#" + longest);
+  EXPECT_EQ(last.end, LineReader::Outcome::kBadLine);
+  EXPECT_EQ(last.number, 2);
 }
 
 // An endless line is refused without reading it all: the reader stops a
 // chunk past the limit.
 TEST(LineReaderTest, StopsReadingAtTheLimit) {
   TextInput endless(std::string(std::size_t{4} << 20, '#'));
-  LineReader reader(endless);
-  const ReadLines read = ReadAll(reader);
+  const ReadLines read = ReadAll(endless);
   EXPECT_EQ(read.end, LineReader::Outcome::kBadLine);
   EXPECT_EQ(read.number, 1);
   EXPECT_LE(endless.taken(), 3 * kMaxLineBytes);
@@ -68,19 +67,16 @@ TEST(LineReaderTest, StopsReadingAtTheLimit) {
 TEST(LineReaderTest, AScriptOverItsLimitIsBadWhereItPassesIt) {
   const ScriptLimits limits{16, 40};
   // Byte-order mark and line breaks count: 3 + 4 * 10 bytes.
-  TextInput tooLarge("\xEF\xBB\xBFshow cars\nshow cars\nshow cars\nshow cars\n");
-  LineReader over(tooLarge, limits);
-  const ReadLines read = ReadAll(over);
-  EXPECT_EQ(read.end, LineReader::Outcome::kBadLine);
-  EXPECT_EQ(read.number, 4);
-  EXPECT_EQ(read.message, "script larger than 40 bytes");
-  EXPECT_EQ(read.lines, 3);
+  const ReadLines over =
+      ReadAll("\xEF\xBB\xBFshow cars\nshow cars\nshow cars\nshow cars\n", limits);
+  EXPECT_EQ(over.end, LineReader::Outcome::kBadLine);
+  EXPECT_EQ(over.number, 4);
+  EXPECT_EQ(over.message, "script larger than 40 bytes");
+  EXPECT_EQ(over.lines, 3);
 
-  TextInput fitting("show cars\nshow cars\nshow cars\nshow cars\n");
-  LineReader fits(fitting, limits);
-  const ReadLines whole = ReadAll(fits);
-  EXPECT_EQ(whole.end, LineReader::Outcome::kEnd);
-  EXPECT_EQ(whole.lines, 4);
+  const ReadLines fits = ReadAll("show cars\nshow cars\nshow cars\nshow cars\n", limits);
+  EXPECT_EQ(fits.end, LineReader::Outcome::kEnd);
+  EXPECT_EQ(fits.lines, 4);
 }
 
 // A failing input is a read failure with the input's message, not a bad line.
@@ -91,8 +87,7 @@ TEST(LineReaderTest, ReportsAFailingInput) {
       return files::Status::Error("Input/output error");
     }
   } failing;
-  LineReader reader(failing);
-  const ReadLines read = ReadAll(reader);
+  const ReadLines read = ReadAll(failing);
   EXPECT_EQ(read.end, LineReader::Outcome::kReadFailed);
   EXPECT_EQ(read.message, "Input/output error");
 }
@@ -104,17 +99,14 @@ TEST(LineReaderTest, KeepsTheTextItRead) {
   TextInput input("\xEF\xBB\xBF# one\r\n\ncar Ava\nshow cars");
   LineReader reader(input);
   reader.KeepText(&kept);
-  EXPECT_EQ(ReadAll(reader).end, LineReader::Outcome::kEnd);
-  EXPECT_EQ(kept, "# one\n\ncar Ava\nshow cars\n");
-
-  LineReader again(kept);
   std::string line;
-  for (int number = 1; number <= 4; ++number) {
-    ASSERT_EQ(again.Next(&line), LineReader::Outcome::kLine);
-    EXPECT_EQ(again.number(), number);
+  while (reader.Next(&line) == LineReader::Outcome::kLine) {
   }
-  EXPECT_EQ(line, "show cars");
-  EXPECT_EQ(again.Next(&line), LineReader::Outcome::kEnd);
+  EXPECT_EQ(kept, "# one\n\ncar Ava\nshow cars\n");
+  const ReadLines again = ReadAll(kept);
+  EXPECT_EQ(again.end, LineReader::Outcome::kEnd);
+  EXPECT_EQ(again.lines, 4);
+  EXPECT_EQ(again.number, 4);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <optional>
+#include <functional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -38,20 +38,15 @@ using vantorel_test::ReadFile;
 // The program's standard streams, in memory.
 class MemoryStreams : public ProgramStreams {
  public:
-  MemoryStreams(std::string input, bool outputFails)
-      : input_(std::move(input)), outputFails_(outputFails) {}
-
   ScriptInput& input() override { return input_; }
   void Write(const std::string& text) override { out += text; }
-  bool Flush() override { return !outputFails_; }
+  bool Flush() override { return !outputFails; }
   void WriteError(const std::string& text) override { err += text; }
 
+  vantorel_test::TextInput input_{""};
+  bool outputFails = false;
   std::string out;
   std::string err;
-
- private:
-  vantorel_test::TextInput input_;
-  bool outputFails_;
 };
 
 // A case as its file gives it; for an example, a case made on the spot.
@@ -60,52 +55,42 @@ struct CaseSource {
   std::string text;
 };
 
-std::string TestName(std::string name) {
-  std::replace_if(
-      name.begin(), name.end(), [](unsigned char c) { return !std::isalnum(c); }, '_');
-  return name;
-}
-
 std::vector<CaseSource> AllCases() {
   std::vector<CaseSource> cases;
+  const auto add = [&](std::string name, std::string text) {
+    std::replace_if(
+        name.begin(), name.end(), [](unsigned char c) { return !std::isalnum(c); }, '_');
+    cases.push_back({name, std::move(text)});
+  };
   for (const auto& entry : fs::directory_iterator(VANTOREL_SIM_CASES)) {
-    if (entry.path().extension() != ".case") continue;
-    cases.push_back({TestName(entry.path().stem().string()), ReadFile(entry.path().string())});
+    const fs::path& path = entry.path();
+    if (path.extension() == ".case") add(path.stem().string(), ReadFile(path.string()));
   }
   for (const auto& entry : fs::directory_iterator(VANTOREL_EXAMPLES)) {
-    if (entry.path().extension() != ".scn") continue;
     const std::string example = entry.path().stem().string();
-    cases.push_back({TestName("example." + example), "args: {examples}/" + example +
-                                                         ".scn\nstdout: {examples}/" + example +
-                                                         ".out\n"});
+    if (entry.path().extension() != ".scn") continue;
+    add("example." + example, "args: {examples}/" + example + ".scn\nstdout: {examples}/" +
+                                  example + ".out\n");
   }
   std::sort(cases.begin(), cases.end(),
             [](const CaseSource& a, const CaseSource& b) { return a.name < b.name; });
   return cases;
 }
 
-std::string RegexEscaped(const std::string& text) {
-  std::string escaped;
-  for (const char c : text) {
-    if (std::string("\\^$.|?*+()[]{}").find(c) != std::string::npos) escaped += '\\';
-    escaped += c;
-  }
-  return escaped;
-}
-
 // `text` with the placeholders replaced, escaped for a regular expression
 // when `inRegex`.
 std::string Expand(std::string text, const std::string& work, bool inRegex) {
-  const std::string plugin = vantorel_test::PluginModule();
+  const fs::path plugin = vantorel_test::PluginModule();
   const std::pair<std::string, std::string> places[] = {
-      {"{examples}", VANTOREL_EXAMPLES},
-      {"{data}", VANTOREL_SIM_DATA},
-      {"{work}", work},
-      {"{plugin-dir}", fs::path(plugin).parent_path().string()},
-      {"{plugin-file}", fs::path(plugin).filename().string()}};
+      {"{examples}", VANTOREL_EXAMPLES},          {"{data}", VANTOREL_SIM_DATA},
+      {"{work}", work},                           {"{plugin-dir}", plugin.parent_path().string()},
+      {"{plugin-file}", plugin.filename().string()}};
   for (const auto& [name, value] : places) {
+    const std::string shown =
+        inRegex ? std::regex_replace(value, std::regex(R"([\\^$.|?*+()\[\]{}])"), R"(\$&)")
+                : value;
     for (std::size_t at; (at = text.find(name)) != std::string::npos;) {
-      text.replace(at, name.size(), inRegex ? RegexEscaped(value) : value);
+      text.replace(at, name.size(), shown);
     }
   }
   std::smatch repeat;
@@ -121,90 +106,11 @@ std::string Expand(std::string text, const std::string& work, bool inRegex) {
 std::string Unescaped(const std::string& text) {
   std::string bytes;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text.compare(i, 2, "\\x") == 0 && i + 3 < text.size()) {
-      bytes += static_cast<char>(std::stoi(text.substr(i + 2, 2), nullptr, 16));
-      i += 3;
-    } else {
-      bytes += text[i];
-    }
+    const bool escape = text.compare(i, 2, "\\x") == 0 && i + 3 < text.size();
+    bytes += escape ? static_cast<char>(std::stoi(text.substr(i + 2, 2), nullptr, 16)) : text[i];
+    if (escape) i += 3;
   }
   return bytes;
-}
-
-// A case, its placeholders replaced.
-struct Case {
-  std::vector<std::string> requires;
-  std::vector<std::string> args{"vantorel-sim"};
-  std::string dir;
-  std::string input;
-  bool outputFails = false;
-  std::vector<std::string> folders;
-  std::vector<std::pair<std::string, std::string>> files;   // path, content
-  std::vector<std::pair<std::string, std::string>> seeds;   // path, the file it starts as
-  std::vector<std::pair<std::string, std::string>> writes;  // path, the file it ends as
-  std::vector<std::pair<std::string, std::string>> made;    // path, its measures or "none"
-  int status = 0;
-  std::optional<std::string> output;  // what standard output must be
-  std::vector<std::string> outputMatches;  // or what it must match
-  std::string error;  // a regular expression; empty: nothing on standard error
-};
-
-std::pair<std::string, std::string> TwoWords(const std::string& value) {
-  std::istringstream words(value);
-  std::pair<std::string, std::string> two;
-  words >> two.first >> two.second;
-  return two;
-}
-
-Case Parse(const std::string& text, const std::string& work) {
-  Case c;
-  std::istringstream lines(text);
-  for (std::string line; std::getline(lines, line);) {
-    if (line.empty() || line[0] == '#') continue;
-    if (line[0] == '|') {
-      c.files.back().second += Unescaped(Expand(line.substr(line.size() > 1 ? 2 : 1), work,
-                                                false)) + "\n";
-      continue;
-    }
-    const std::size_t colon = line.find(": ");
-    const std::string key = line.substr(0, colon);
-    const std::string raw = colon == std::string::npos ? "" : line.substr(colon + 2);
-    const std::string value = Expand(raw, work, false);
-    std::istringstream words(value);
-    if (key == "requires") {
-      for (std::string word; words >> word;) c.requires.push_back(word);
-    } else if (key == "args") {
-      for (std::string word; words >> word;) c.args.push_back(Unescaped(word));
-    } else if (key == "dir") {
-      c.dir = value;
-    } else if (key == "stdin") {
-      c.input = ReadFile(value);
-    } else if (key == "stdout-fails") {
-      c.outputFails = true;
-    } else if (key == "folder") {
-      c.folders.push_back(value);
-    } else if (key == "file") {
-      c.files.emplace_back(value, "");
-    } else if (key == "seed" || key == "keeps") {
-      c.seeds.push_back(TwoWords(value));
-      if (key == "keeps") c.writes.push_back(TwoWords(value));
-    } else if (key == "written") {
-      c.writes.push_back(TwoWords(value));
-    } else if (key == "picture" || key == "animation") {
-      c.made.push_back(TwoWords(value));
-    } else if (key == "status") {
-      c.status = std::stoi(value);
-    } else if (key == "stdout") {
-      c.output = ReadFile(value);
-    } else if (key == "stdout-matches") {
-      c.outputMatches.push_back(Expand(raw, work, true));
-    } else if (key == "stderr") {
-      c.error = Expand(raw, work, true);
-    } else {
-      ADD_FAILURE() << "unknown key " << key;
-    }
-  }
-  return c;
 }
 
 bool Holds(const std::string& requirement) {
@@ -225,7 +131,6 @@ bool Holds(const std::string& requirement) {
 // Cairo), "WxHxFRAMES" for a WebP (libwebp's demuxer), "none" for no file.
 std::string Measures(const std::string& path) {
   if (!fs::exists(path)) return "none";
-  const std::string bytes = ReadFile(path);
 #ifdef VANTOREL_HAVE_CAIRO
   if (fs::path(path).extension() == ".png") {
     cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
@@ -236,11 +141,11 @@ std::string Measures(const std::string& path) {
   }
 #endif
 #ifdef VANTOREL_HAVE_WEBP
+  const std::string bytes = ReadFile(path);
   const WebPData data{reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
   if (WebPDemuxer* demux = WebPDemux(&data)) {
     std::string size;
-    for (WebPFormatFeature feature : {WEBP_FF_CANVAS_WIDTH, WEBP_FF_CANVAS_HEIGHT,
-                                      WEBP_FF_FRAME_COUNT}) {
+    for (auto feature : {WEBP_FF_CANVAS_WIDTH, WEBP_FF_CANVAS_HEIGHT, WEBP_FF_FRAME_COUNT}) {
       size += (size.empty() ? "" : "x") + std::to_string(WebPDemuxGetI(demux, feature));
     }
     WebPDemuxDelete(demux);
@@ -264,44 +169,92 @@ class InFolder {
 
 class ProgramTest : public ::testing::TestWithParam<CaseSource> {};
 
+// Reads the case line by line, making what the run starts with as it goes
+// and keeping what to check once it has run.
 TEST_P(ProgramTest, Case) {
   const std::string work = vantorel_test::TempPath("work");
   fs::remove_all(work);
   fs::create_directories(work);
-  const Case c = Parse(GetParam().text, work);
-  for (const std::string& requirement : c.requires) {
-    if (!Holds(requirement)) GTEST_SKIP() << "not in this build: " << requirement;
-  }
-  for (const std::string& folder : c.folders) fs::create_directories(folder);
-  for (const auto& [path, content] : c.files) vantorel_test::WriteFile(path, content);
-  for (const auto& [path, from] : c.seeds) vantorel_test::WriteFile(path, ReadFile(from));
-
-  MemoryStreams streams(c.input, c.outputFails);
+  std::vector<std::string> args{"vantorel-sim"};
+  std::string dir, stdoutFile, stderrPattern;
+  std::vector<std::string> stdoutPatterns;
   int status = 0;
-  {
-    const InFolder in(c.dir);
-    status = RunProgram(c.args, streams);
+  MemoryStreams streams;
+  std::vector<std::pair<std::string, std::string>> files;  // path, lines
+  std::vector<std::function<void()>> checks;
+  std::istringstream lines(GetParam().text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    if (line[0] == '|') {
+      files.back().second += Unescaped(Expand(line.substr(std::min<std::size_t>(2, line.size())),
+                                              work, false)) + "\n";
+      continue;
+    }
+    const std::size_t colon = line.find(": ");
+    ASSERT_NE(colon, std::string::npos) << line;
+    const std::string key = line.substr(0, colon);
+    const std::string value = Expand(line.substr(colon + 2), work, false);
+    std::string first, second;
+    std::istringstream(value) >> first >> second;
+    std::istringstream words(value);
+    if (key == "requires") {
+      for (std::string word; words >> word;) {
+        if (!Holds(word)) GTEST_SKIP() << "not in this build: " << word;
+      }
+    } else if (key == "args") {
+      for (std::string word; words >> word;) args.push_back(Unescaped(word));
+    } else if (key == "dir") {
+      dir = value;
+    } else if (key == "stdin") {
+      streams.input_ = vantorel_test::TextInput(ReadFile(value));
+    } else if (key == "stdout-fails") {
+      streams.outputFails = true;
+    } else if (key == "folder") {
+      fs::create_directories(value);
+    } else if (key == "file") {
+      files.emplace_back(value, "");
+    } else if (key == "seed" || key == "keeps") {
+      vantorel_test::WriteFile(first, ReadFile(second));
+      if (key == "keeps") checks.push_back([=] { EXPECT_EQ(ReadFile(first), ReadFile(second)); });
+    } else if (key == "written") {
+      checks.push_back([=] { EXPECT_EQ(ReadFile(first), ReadFile(second)) << first; });
+    } else if (key == "picture" || key == "animation") {
+      checks.push_back([=] { EXPECT_EQ(Measures(first), second) << first; });
+    } else if (key == "status") {
+      status = std::stoi(value);
+    } else if (key == "stdout") {
+      stdoutFile = value;
+    } else if (key == "stdout-matches") {
+      stdoutPatterns.push_back(Expand(line.substr(colon + 2), work, true));
+    } else if (key == "stderr") {
+      stderrPattern = Expand(line.substr(colon + 2), work, true);
+    } else {
+      FAIL() << "unknown key " << key;
+    }
   }
+  for (const auto& [path, content] : files) vantorel_test::WriteFile(path, content);
 
-  EXPECT_EQ(status, c.status) << streams.err;
-  if (c.output || c.outputMatches.empty()) {
-    EXPECT_EQ(streams.out, c.output.value_or(""));
+  {
+    const InFolder in(dir);
+    EXPECT_EQ(RunProgram(args, streams), status) << streams.err;
   }
-  for (const std::string& pattern : c.outputMatches) {
+  if (!stdoutFile.empty() || stdoutPatterns.empty()) {
+    EXPECT_EQ(streams.out, stdoutFile.empty() ? "" : ReadFile(stdoutFile));
+  }
+  for (const std::string& pattern : stdoutPatterns) {
     EXPECT_TRUE(std::regex_search(streams.out, std::regex(pattern))) << pattern;
   }
-  if (c.error.empty()) {
+  if (stderrPattern.empty()) {
     EXPECT_EQ(streams.err, "");
   } else {
     // One message, one line.
-    ASSERT_FALSE(streams.err.empty());
-    EXPECT_EQ(streams.err.find('\n'), streams.err.size() - 1) << streams.err;
-    EXPECT_TRUE(std::regex_search(streams.err.substr(0, streams.err.size() - 1),
-                                  std::regex(c.error)))
-        << streams.err << "does not match " << c.error;
+    const std::string& err = streams.err;
+    EXPECT_TRUE(!err.empty() && err.find('\n') == err.size() - 1) << err;
+    EXPECT_TRUE(std::regex_search(streams.err.substr(0, streams.err.find('\n')),
+                                  std::regex(stderrPattern)))
+        << streams.err << "does not match " << stderrPattern;
   }
-  for (const auto& [path, expected] : c.writes) EXPECT_EQ(ReadFile(path), ReadFile(expected));
-  for (const auto& [path, measures] : c.made) EXPECT_EQ(Measures(path), measures) << path;
+  for (const auto& check : checks) check();
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ProgramTest, ::testing::ValuesIn(AllCases()),
