@@ -46,7 +46,8 @@ const char kUsageAfterGrammar[] =
     "(nothing runs); 1 for any other failure.\n";
 
 // One entry of the script language: how its lines are written, and what
-// they do. The grammar reads the commands in the same order.
+// they do; in the order of the grammar's command words (Grammar.cpp), the
+// console variable's line last.
 struct Entry {
   const char* synopsis;
   const char* effect;
