@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <utility>
+#include <variant>
 #include <vector>
 
+#include "Grammar.h"
 #include "Harness.h"
-#include "simhost/Host.h"
 #include "ScriptPlayer.h"
-#include "ScriptReader.h"
 #include "Transcript.h"
+#include "simhost/Host.h"
 
 namespace vantorel_fuzz {
 
@@ -49,27 +51,34 @@ std::string PlayScript(const std::uint8_t* data, std::size_t size, const std::st
            std::to_string(lines.size()) + " lines";
   };
 
-  std::vector<vantorel_sim::Command> commands;
-  vantorel_sim::ScriptError bad;
-  if (!vantorel_sim::ReadScript(text, &commands, &bad)) {
-    if (bad.line < 1 || static_cast<std::size_t>(bad.line) > lines.size()) {
-      return failure("a bad line reported outside the script", bad.line);
+  using vantorel_sim::CommandReader;
+  vantorel_sim::LineReader reader(text);
+  CommandReader commandReader(reader);
+  std::vector<std::pair<int, vantorel_sim::Command>> commands;  // with their lines' numbers
+  vantorel_sim::Command command;
+  CommandReader::Outcome outcome;
+  while ((outcome = commandReader.Next(&command)) == CommandReader::Outcome::kCommand) {
+    const int line = commandReader.line();
+    if ((!commands.empty() && line <= commands.back().first) ||
+        static_cast<std::size_t>(line) > lines.size()) {
+      return failure("a command numbered out of order or outside the script", line);
     }
-    if (bad.message.empty()) return failure("a bad line without a message", bad.line);
+    commands.emplace_back(line, std::move(command));
+  }
+  if (outcome != CommandReader::Outcome::kEnd) {
+    const int line = commandReader.line();
+    if (line < 1 || static_cast<std::size_t>(line) > lines.size()) {
+      return failure("a bad line reported outside the script", line);
+    }
+    if (commandReader.status().message().empty()) {
+      return failure("a bad line without a message", line);
+    }
     // The line named is what stopped the script: read alone, it is bad too.
     std::optional<vantorel_sim::Command> alone;
-    std::string message;
-    if (vantorel_sim::ReadLine(lines[static_cast<std::size_t>(bad.line) - 1], bad.line, &alone, &message)) {
-      return failure("a bad line that reads well alone", bad.line);
+    if (vantorel_sim::ReadCommand(lines[static_cast<std::size_t>(line) - 1], &alone).ok()) {
+      return failure("a bad line that reads well alone", line);
     }
     return std::string();
-  }
-  int previous = 0;
-  for (const vantorel_sim::Command& command : commands) {
-    if (command.line <= previous || static_cast<std::size_t>(command.line) > lines.size()) {
-      return failure("a command numbered out of order or outside the script", command.line);
-    }
-    previous = command.line;
   }
 
   vantorel_sim::Transcript nowhere(nullptr);
@@ -79,19 +88,19 @@ std::string PlayScript(const std::uint8_t* data, std::size_t size, const std::st
   if (!loaded.ok()) return "the plugin module did not load: " + loaded.message();
 
   std::int32_t framesLeft = kFrameBudget;
-  for (vantorel_sim::Command command : commands) {
-    if (command.kind == vantorel_sim::CommandKind::kFrame) {
-      command.frames = std::min(command.frames, framesLeft);
-      framesLeft -= command.frames;
+  for (auto& [line, each] : commands) {
+    if (auto* frame = std::get_if<vantorel_sim::command::Frame>(&each)) {
+      frame->count = std::min(frame->count, framesLeft);
+      framesLeft -= frame->count;
     }
-    std::string message;
-    const vantorel_sim::ScriptPlayer::Result result = player.Play(command, &message);
-    if (result == vantorel_sim::ScriptPlayer::Result::kBadLine) {
-      if (message.empty()) return failure("a bad line without a message", command.line);
+    const vantorel_sim::ScriptPlayer::Result result = player.Play(each);
+    const std::string& message = result.status.message();
+    if (result.outcome == vantorel_sim::ScriptPlayer::Outcome::kBadLine) {
+      if (message.empty()) return failure("a bad line without a message", line);
       break;  // where vantorel-sim stops
     }
-    if (result == vantorel_sim::ScriptPlayer::Result::kFailed) {
-      return failure("a command failed: " + message, command.line);
+    if (result.outcome == vantorel_sim::ScriptPlayer::Outcome::kFailed) {
+      return failure("a command failed: " + message, line);
     }
   }
   return std::string();

@@ -16,8 +16,22 @@ namespace vantorel_sim {
 
 namespace {
 
+using files::Status;
+
 std::string Size(Vector2 canvas) {
   return std::to_string(canvas.X) + " x " + std::to_string(canvas.Y);
+}
+
+Status TooLarge(Vector2 canvas) {
+  return Status::Error("an animation of a " + Size(canvas) + " canvas is too large (at most " +
+                       std::to_string(kMaxAnimationSide) + " pixels a side and " +
+                       std::to_string(kMaxPicturePixels) + " pixels in all)");
+}
+
+Status BadLength(long long number, float seconds) {
+  return Status::Error("frame " + std::to_string(number) + " would last " +
+                       files::FormatFloat(seconds) +
+                       " s (motion's dt), and an animation's frames last from 1 ms to 60 s");
 }
 
 }  // namespace
@@ -35,58 +49,54 @@ void FrameClock::Tick(float seconds) {
   ++count_;
 }
 
-bool CheckAnimationCanvas(Vector2 canvas, std::string* error) {
-  std::string tooLarge;
-  if (canvas.X <= kMaxAnimationSide && canvas.Y <= kMaxAnimationSide &&
-      CheckPictureSize(canvas, &tooLarge)) {
-    return true;
-  }
-  *error = "an animation of a " + Size(canvas) + " canvas is too large (at most " +
-           std::to_string(kMaxAnimationSide) + " pixels a side and " +
-           std::to_string(kMaxPicturePixels) + " pixels in all)";
-  return false;
-}
-
-bool CheckFrameLength(long long number, float seconds, std::string* error) {
-  if (seconds >= kShortestFrameSeconds && seconds <= kLongestFrameSeconds) return true;
-  *error = "frame " + std::to_string(number) + " would last " + files::FormatFloat(seconds) +
-           " s (motion's dt), and an animation's frames last from 1 ms to 60 s";
-  return false;
+FrameFaults CheckFrame(long long number, Vector2 first, Vector2 canvas, float seconds) {
+  FrameFaults faults;
+  faults.tooMany = number > kMaxAnimationFrames;
+  faults.resized = canvas.X != first.X || canvas.Y != first.Y;
+  // The frames after the first are of its size, or resized.
+  faults.tooLarge = number == 1 && !(canvas.X <= kMaxAnimationSide &&
+                                     canvas.Y <= kMaxAnimationSide &&
+                                     CheckPictureSize(canvas).ok());
+  faults.badLength = !(seconds >= kShortestFrameSeconds && seconds <= kLongestFrameSeconds);
+  return faults;
 }
 
 void AnimationPlan::AddFrame(Vector2 canvas, float seconds) {
   ++frames_;
-  if (frames_ == 1) {
-    canvas_ = canvas;
-  } else if (resizedFrame_ == 0 && (canvas.X != canvas_.X || canvas.Y != canvas_.Y)) {
+  if (frames_ == 1) canvas_ = canvas;
+  const FrameFaults faults = CheckFrame(frames_, canvas_, canvas, seconds);
+  tooMany_ = tooMany_ || faults.tooMany;
+  tooLarge_ = tooLarge_ || faults.tooLarge;
+  if (faults.resized && resizedFrame_ == 0) {
     resizedFrame_ = frames_;
     resized_ = canvas;
   }
-  std::string ignored;
-  if (badLengthFrame_ == 0 && !CheckFrameLength(frames_, seconds, &ignored)) {
+  if (faults.badLength && badLengthFrame_ == 0) {
     badLengthFrame_ = frames_;
     badLength_ = seconds;
   }
 }
 
-bool AnimationPlan::Check(Vector2 endCanvas, float endSeconds, std::string* error) const {
+Status AnimationPlan::Check(Vector2 endCanvas, float endSeconds) const {
   if (frames_ == 0) {
     // The one frame of the match as it stands.
-    return CheckAnimationCanvas(endCanvas, error) && CheckFrameLength(1, endSeconds, error);
+    const FrameFaults end = CheckFrame(1, endCanvas, endCanvas, endSeconds);
+    if (end.tooLarge) return TooLarge(endCanvas);
+    if (end.badLength) return BadLength(1, endSeconds);
+    return Status::Ok();
   }
-  if (frames_ > kMaxAnimationFrames) {
-    *error = "an animation holds at most " + std::to_string(kMaxAnimationFrames) +
-             " frames, and this run draws " + std::to_string(frames_);
-    return false;
+  if (tooMany_) {
+    return Status::Error("an animation holds at most " + std::to_string(kMaxAnimationFrames) +
+                         " frames, and this run draws " + std::to_string(frames_));
   }
   if (resizedFrame_ != 0) {
-    *error = "an animation keeps one canvas size, and this run's changes: frame 1 is " +
-             Size(canvas_) + ", frame " + std::to_string(resizedFrame_) + " is " +
-             Size(resized_);
-    return false;
+    return Status::Error("an animation keeps one canvas size, and this run's changes: frame 1 is " +
+                         Size(canvas_) + ", frame " + std::to_string(resizedFrame_) + " is " +
+                         Size(resized_));
   }
-  if (badLengthFrame_ != 0) return CheckFrameLength(badLengthFrame_, badLength_, error);
-  return CheckAnimationCanvas(canvas_, error);
+  if (badLengthFrame_ != 0) return BadLength(badLengthFrame_, badLength_);
+  if (tooLarge_) return TooLarge(canvas_);
+  return Status::Ok();
 }
 
 AnimationWriter::AnimationWriter(std::string path) : path_(std::move(path)) {}
@@ -97,29 +107,23 @@ void AnimationWriter::Fail(const std::string& reason) {
 
 #ifndef VANTOREL_ANIMATIONS
 
-bool AnimationsSupported(std::string* missing) {
+std::string MissingForAnimations() {
 #ifndef VANTOREL_HAVE_WEBP
-  if (missing != nullptr) *missing = "libwebp";
+  return "libwebp";
 #else
-  if (missing != nullptr) *missing = "Cairo";
+  return "Cairo";
 #endif
-  return false;
 }
 
 namespace {
 
 std::string Unsupported() {
-  std::string missing;
-  AnimationsSupported(&missing);
-  return "this build cannot write animations (built without " + missing + ")";
+  return "this build cannot write animations (built without " + MissingForAnimations() + ")";
 }
 
 }  // namespace
 
-bool CheckAnimationsSupported(std::string* error) {
-  *error = Unsupported() + ": --animation refused";
-  return false;
-}
+Status CheckAnimationsSupported() { return Status::Error(Unsupported() + ": --animation refused"); }
 
 struct AnimationWriter::Encoder {};
 
@@ -127,10 +131,9 @@ AnimationWriter::~AnimationWriter() = default;
 
 void AnimationWriter::AddFrame(const Scene&, float) { Fail(Unsupported()); }
 
-bool AnimationWriter::Finish(std::string*, std::string* error) {
+Status AnimationWriter::Finish(std::string*) {
   AddFrame(Scene(), 0.0f);
-  *error = error_;
-  return false;
+  return Status::Error(error_);
 }
 
 #else  // VANTOREL_ANIMATIONS
@@ -152,11 +155,28 @@ void CopyPixels(const FramePainter& painter, WebPPicture* picture) {
   }
 }
 
+// Why the writer refuses frame `number` of size `canvas`, lasting
+// `seconds`, after the frames before it of size `first`.
+Status Refusal(long long number, Vector2 first, Vector2 canvas, float seconds) {
+  const FrameFaults faults = CheckFrame(number, first, canvas, seconds);
+  if (faults.tooLarge) return TooLarge(canvas);
+  if (faults.tooMany) {
+    return Status::Error("an animation holds at most " + std::to_string(kMaxAnimationFrames) +
+                         " frames");
+  }
+  if (faults.resized) {
+    return Status::Error("the canvas changed from " + Size(first) + " to " + Size(canvas) +
+                         " at frame " + std::to_string(number));
+  }
+  if (faults.badLength) return BadLength(number, seconds);
+  return Status::Ok();
+}
+
 }  // namespace
 
-bool AnimationsSupported(std::string*) { return true; }
+std::string MissingForAnimations() { return std::string(); }
 
-bool CheckAnimationsSupported(std::string*) { return true; }
+Status CheckAnimationsSupported() { return Status::Ok(); }
 
 struct AnimationWriter::Encoder {
   explicit Encoder(Vector2 size) : canvas(size), painter(size) { WebPPictureInit(&picture); }
@@ -175,11 +195,6 @@ struct AnimationWriter::Encoder {
 AnimationWriter::~AnimationWriter() = default;
 
 bool AnimationWriter::Start(Vector2 canvas) {
-  std::string reason;
-  if (!CheckAnimationCanvas(canvas, &reason)) {
-    Fail(reason);
-    return false;
-  }
   auto encoder = std::make_unique<Encoder>(canvas);
   WebPAnimEncoderOptions options;
   WebPPicture& picture = encoder->picture;
@@ -202,20 +217,13 @@ bool AnimationWriter::Start(Vector2 canvas) {
 }
 
 void AnimationWriter::AddFrame(const Scene& scene, float seconds) {
-  if (!error_.empty() || (encoder_ == nullptr && !Start(scene.canvas))) return;
-  std::string reason;
-  if (frames_ == kMaxAnimationFrames) {
-    Fail("an animation holds at most " + std::to_string(kMaxAnimationFrames) + " frames");
-    return;
-  }
-  if (scene.canvas.X != encoder_->canvas.X || scene.canvas.Y != encoder_->canvas.Y) {
-    Fail("the canvas changed from " + Size(encoder_->canvas) + " to " + Size(scene.canvas) +
-         " at frame " + std::to_string(frames_ + 1));
-    return;
-  }
-  if (!CheckFrameLength(frames_ + 1, seconds, &reason) ||
-      !encoder_->painter.Paint(scene, &reason)) {
-    Fail(reason);
+  if (!error_.empty()) return;
+  const Vector2 first = encoder_ != nullptr ? encoder_->canvas : scene.canvas;
+  Status status = Refusal(frames_ + 1, first, scene.canvas, seconds);
+  if (status.ok() && encoder_ == nullptr && !Start(scene.canvas)) return;
+  if (status.ok()) status = encoder_->painter.Paint(scene);
+  if (!status.ok()) {
+    Fail(status.message());
     return;
   }
   CopyPixels(encoder_->painter, &encoder_->picture);
@@ -228,7 +236,7 @@ void AnimationWriter::AddFrame(const Scene& scene, float seconds) {
   ++frames_;
 }
 
-bool AnimationWriter::Finish(std::string* webp, std::string* error) {
+Status AnimationWriter::Finish(std::string* webp) {
   if (frames_ == 0) Fail("no frame to write");
   WebPData data;
   WebPDataInit(&data);
@@ -243,13 +251,9 @@ bool AnimationWriter::Finish(std::string* webp, std::string* error) {
   // The painter goes with the encoder, and Cairo's font caches with it.
   encoder_.reset();
   const bool made = error_.empty();
-  if (made) {
-    webp->assign(reinterpret_cast<const char*>(data.bytes), data.size);
-  } else {
-    *error = error_;
-  }
+  if (made) webp->assign(reinterpret_cast<const char*>(data.bytes), data.size);
   WebPDataClear(&data);
-  return made;
+  return made ? Status::Ok() : Status::Error(error_);
 }
 
 #endif  // VANTOREL_ANIMATIONS

@@ -11,6 +11,7 @@
 
 #include "Picture.h"
 #include "Vector.h"
+#include "files/Status.h"
 
 namespace vantorel_sim {
 
@@ -26,12 +27,11 @@ constexpr float kLongestFrameSeconds = 60.0f;
 // WebP's limit on either side of its canvas.
 constexpr std::int32_t kMaxAnimationSide = 16383;
 
-// Whether this build can write animations. When it cannot, `missing` (if
-// not null) names what it was built without: libwebp, or else Cairo.
-bool AnimationsSupported(std::string* missing = nullptr);
-// Refuses --animation in a build that cannot write animations: false, with
-// `error` saying why.
-bool CheckAnimationsSupported(std::string* error);
+// What this build was built without that animations need: "libwebp", or
+// else "Cairo"; empty when it can write them.
+std::string MissingForAnimations();
+// Refuses --animation in a build that cannot write animations.
+files::Status CheckAnimationsSupported();
 
 // Whole-millisecond timestamps of consecutive frames of given lengths,
 // worked out from the running total so that rounding never adds up: in a
@@ -51,36 +51,47 @@ class FrameClock {
   long long count_ = 0;    // frames of length_ so far
 };
 
+// The rules an animation's frames keep, as one frame breaks them: at most
+// kMaxAnimationFrames frames, all of the first one's canvas size, a size
+// WebP can hold, each lasting from kShortestFrameSeconds to
+// kLongestFrameSeconds. The rehearsal's plan and the writer each say in
+// their own words which rule a frame broke, the first they look at.
+struct FrameFaults {
+  bool tooMany = false;    // past kMaxAnimationFrames
+  bool resized = false;    // not of the first frame's canvas size
+  bool tooLarge = false;   // the first frame's canvas is too large
+  bool badLength = false;  // too short or too long
+  bool any() const { return tooMany || resized || tooLarge || badLength; }
+};
+
+// The one check of those rules, which the rehearsal and the writer both
+// make: frame `number` (from 1) of size `canvas`, lasting `seconds`, in an
+// animation whose first frame is of size `first`.
+FrameFaults CheckFrame(long long number, Vector2 first, Vector2 canvas, float seconds);
+
 // What a rehearsal of the script learns about the frames the run will
 // draw, so that an animation that could not be written is refused before
-// the first line runs: more frames than kMaxAnimationFrames, a canvas that
-// is too large or changes size, a frame shorter than a millisecond or
-// longer than a minute.
+// the first line runs.
 class AnimationPlan {
  public:
   void AddFrame(Vector2 canvas, float seconds);
   long long frames() const { return frames_; }
 
-  // Whether the animation can be written; when not, `error` says why. A
-  // run that draws no frame is written as one frame of the match as it
-  // stands at the end: `endCanvas` and `endSeconds` describe that frame.
-  bool Check(Vector2 endCanvas, float endSeconds, std::string* error) const;
+  // Whether the animation can be written. A run that draws no frame is
+  // written as one frame of the match as it stands at the end: `endCanvas`
+  // and `endSeconds` describe that frame.
+  files::Status Check(Vector2 endCanvas, float endSeconds) const;
 
  private:
   long long frames_ = 0;
   Vector2 canvas_;              // the first frame's
+  bool tooMany_ = false;
+  bool tooLarge_ = false;       // whether canvas_ is too large
   long long resizedFrame_ = 0;  // the first frame of another size; 0: none
   Vector2 resized_;
   long long badLengthFrame_ = 0;  // the first frame of a length out of bounds; 0: none
   float badLength_ = 0.0f;
 };
-
-// Whether a canvas of this size can be painted and stored as an
-// animation; when not, `error` says why.
-bool CheckAnimationCanvas(Vector2 canvas, std::string* error);
-// Whether frame `number` (from 1) may last `seconds`; when not, `error`
-// says why.
-bool CheckFrameLength(long long number, float seconds, std::string* error);
 
 // Makes the animation of one run. Frames are painted and encoded one at a
 // time as they come, so that no more than one frame's pixels are held;
@@ -96,16 +107,15 @@ class AnimationWriter {
   AnimationWriter& operator=(const AnimationWriter&) = delete;
 
   // Paints `scene` and encodes it as the next frame, lasting `seconds`.
-  // The first frame sets the animation's canvas size. The limits of
-  // AnimationPlan hold here too. After a failure nothing more is added,
-  // and Finish reports the failure.
+  // The first frame sets the animation's canvas size. The frames keep the
+  // rules of CheckFrame. After a failure nothing more is added, and Finish
+  // reports the failure.
   void AddFrame(const Scene& scene, float seconds);
   long long frames() const { return frames_; }
 
-  // Ends the animation: the whole WebP file in `webp`. False with `error`
-  // set when any frame failed, or no frame was added. Called once, after
-  // the last frame.
-  bool Finish(std::string* webp, std::string* error);
+  // Ends the animation: the whole WebP file in `webp`. Fails when any
+  // frame failed, or no frame was added. Called once, after the last frame.
+  files::Status Finish(std::string* webp);
 
  private:
   bool Start(Vector2 canvas);  // with the first frame

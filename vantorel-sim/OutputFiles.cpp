@@ -29,9 +29,8 @@ files::Status CheckOutput(const std::string& path, const std::string& what) {
 
 files::Status PictureOutput(const Scene& scene, const std::string& path, Output* output) {
   *output = Output{path, "the picture", std::string()};
-  std::string reason;
-  if (PaintPicture(scene, &output->content, &reason)) return files::Status::Ok();
-  return Refuse(output->what, path, reason);
+  const files::Status painted = PaintPicture(scene, &output->content);
+  return painted.ok() ? painted : Refuse(output->what, path, painted.message());
 }
 
 files::Status SaveOutputs(simhost::Console& console, const std::string& configPath,

@@ -35,17 +35,17 @@ Scene CaptureScene(simhost::Host& host) {
   return scene;
 }
 
-bool CheckPictureSize(Vector2 canvas, std::string* error) {
+files::Status CheckPictureSize(Vector2 canvas) {
   const std::int64_t width = canvas.X;
   const std::int64_t height = canvas.Y;
   if (width <= kMaxPictureSide && height <= kMaxPictureSide &&
       width * height <= kMaxPicturePixels) {
-    return true;
+    return files::Status::Ok();
   }
-  *error = "a picture of a " + std::to_string(width) + " x " + std::to_string(height) +
-           " canvas is too large (at most " + std::to_string(kMaxPictureSide) +
-           " pixels a side and " + std::to_string(kMaxPicturePixels) + " pixels in all)";
-  return false;
+  return files::Status::Error(
+      "a picture of a " + std::to_string(width) + " x " + std::to_string(height) +
+      " canvas is too large (at most " + std::to_string(kMaxPictureSide) +
+      " pixels a side and " + std::to_string(kMaxPicturePixels) + " pixels in all)");
 }
 
 #ifndef VANTOREL_HAVE_CAIRO
@@ -58,10 +58,7 @@ const char kNoCairo[] = "this build of vantorel-sim cannot write pictures (built
 
 bool PicturesSupported() { return false; }
 
-bool PaintPicture(const Scene&, std::string*, std::string* reason) {
-  *reason = kNoCairo;
-  return false;
-}
+files::Status PaintPicture(const Scene&, std::string*) { return files::Status::Error(kNoCairo); }
 
 struct FramePainter::Image {};
 
@@ -69,17 +66,11 @@ FramePainter::FramePainter(Vector2) {}
 
 FramePainter::~FramePainter() = default;
 
-bool FramePainter::Paint(const Scene&, std::string* reason) {
-  *reason = kNoCairo;
-  return false;
-}
+files::Status FramePainter::Paint(const Scene&) { return files::Status::Error(kNoCairo); }
 
 const std::uint32_t* FramePainter::Row(std::int32_t) const { return nullptr; }
 
-bool FramePainter::WritePng(std::string*, std::string* reason) const {
-  *reason = kNoCairo;
-  return false;
-}
+files::Status FramePainter::WritePng(std::string*) const { return files::Status::Error(kNoCairo); }
 
 #else
 
@@ -248,15 +239,14 @@ FramePainter::~FramePainter() {
   if (--livePainters == 0) ReleaseFontCaches();
 }
 
-bool FramePainter::Paint(const Scene& scene, std::string* reason) {
+files::Status FramePainter::Paint(const Scene& scene) {
   cairo_t* cr = cairo_create(image_->surface);
   PaintScene(cr, scene);
   const cairo_status_t status = cairo_status(cr);
   cairo_destroy(cr);
   cairo_surface_flush(image_->surface);
-  if (status == CAIRO_STATUS_SUCCESS) return true;
-  *reason = std::string("cannot paint it: ") + cairo_status_to_string(status);
-  return false;
+  if (status == CAIRO_STATUS_SUCCESS) return files::Status::Ok();
+  return files::Status::Error(std::string("cannot paint it: ") + cairo_status_to_string(status));
 }
 
 const std::uint32_t* FramePainter::Row(std::int32_t y) const {
@@ -267,18 +257,19 @@ const std::uint32_t* FramePainter::Row(std::int32_t y) const {
 
 bool PicturesSupported() { return true; }
 
-bool FramePainter::WritePng(std::string* png, std::string* reason) const {
+files::Status FramePainter::WritePng(std::string* png) const {
   png->clear();
   const cairo_status_t status = cairo_surface_write_to_png_stream(image_->surface, Append, png);
-  if (status == CAIRO_STATUS_SUCCESS) return true;
-  *reason = cairo_status_to_string(status);  // GCOVR_EXCL_LINE: out of memory
-  return false;                              // GCOVR_EXCL_LINE: out of memory
+  if (status == CAIRO_STATUS_SUCCESS) return files::Status::Ok();
+  return files::Status::Error(cairo_status_to_string(status));  // GCOVR_EXCL_LINE: out of memory
 }
 
-bool PaintPicture(const Scene& scene, std::string* png, std::string* reason) {
-  if (!CheckPictureSize(scene.canvas, reason)) return false;
+files::Status PaintPicture(const Scene& scene, std::string* png) {
+  files::Status status = CheckPictureSize(scene.canvas);
+  if (!status.ok()) return status;
   FramePainter painter(scene.canvas);
-  return painter.Paint(scene, reason) && painter.WritePng(png, reason);
+  status = painter.Paint(scene);
+  return status.ok() ? painter.WritePng(png) : status;
 }
 
 #endif  // VANTOREL_HAVE_CAIRO

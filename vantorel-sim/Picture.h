@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "simhost/Host.h"
 #include "Vector.h"
+#include "files/Status.h"
+#include "simhost/Host.h"
 
 namespace vantorel_sim {
 
@@ -40,12 +41,12 @@ constexpr std::int64_t kMaxPicturePixels = std::int64_t{1} << 25;
 
 // Whether a picture of a canvas this size may be painted; pictures are held
 // whole in memory, so a canvas of absurd size is refused up front.
-bool CheckPictureSize(Vector2 canvas, std::string* error);
+files::Status CheckPictureSize(Vector2 canvas);
 
 // Paints `scene` as a PNG of the canvas's size, whole in `png`: the host's
-// marks for cars and ball under the plugin's lines. On failure `reason`
-// says why. The file is written by OutputFiles.h.
-bool PaintPicture(const Scene& scene, std::string* png, std::string* reason);
+// marks for cars and ball under the plugin's lines. The file is written by
+// OutputFiles.h.
+files::Status PaintPicture(const Scene& scene, std::string* png);
 
 // Paints scenes of one canvas size, one after another, into one image it
 // holds in memory, exactly as PaintPicture paints them: the frames of an
@@ -60,14 +61,14 @@ class FramePainter {
   FramePainter(const FramePainter&) = delete;
   FramePainter& operator=(const FramePainter&) = delete;
 
-  // Paints `scene`, which must be of the painter's canvas size. On failure
-  // `reason` says why; a build without Cairo always fails.
-  bool Paint(const Scene& scene, std::string* reason);
+  // Paints `scene`, which must be of the painter's canvas size. A build
+  // without Cairo always fails.
+  files::Status Paint(const Scene& scene);
   // Row `y` of the last painting: one 32-bit word per pixel, 0xXXRRGGBB,
   // the top byte unused.
   const std::uint32_t* Row(std::int32_t y) const;
   // The last painting as a PNG, whole in `png`.
-  bool WritePng(std::string* png, std::string* reason) const;
+  files::Status WritePng(std::string* png) const;
 
  private:
   struct Image;

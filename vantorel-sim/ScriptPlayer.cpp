@@ -1,6 +1,7 @@
 #include "ScriptPlayer.h"
 
 #include <mutex>
+#include <utility>
 
 #include "files/Text.h"
 
@@ -8,15 +9,14 @@ namespace vantorel_sim {
 
 namespace {
 
+using Result = ScriptPlayer::Result;
+using Outcome = ScriptPlayer::Outcome;
+
 constexpr Vector kBallAtRest{0.0f, 0.0f, 93.0f};
 
-simhost::GameMode ToGameMode(ScriptGameMode mode) {
-  switch (mode) {
-    case ScriptGameMode::kOnline: return simhost::GameMode::kOnline;
-    case ScriptGameMode::kNone: return simhost::GameMode::kNone;
-    case ScriptGameMode::kHosted: break;
-  }
-  return simhost::GameMode::kHosted;
+Result Played() { return Result(); }
+Result BadLine(std::string message) {
+  return Result{Outcome::kBadLine, files::Status::Error(std::move(message))};
 }
 
 void ApplyCarFields(const CarFields& fields, simhost::SimCar* car) {
@@ -27,15 +27,6 @@ void ApplyCarFields(const CarFields& fields, simhost::SimCar* car) {
   if (fields.rotation) car->rotation = *fields.rotation;
   if (fields.boost) car->boostComponent.amount = *fields.boost;
   if (fields.screen) car->screenPoint = *fields.screen;
-  if (fields.clearScreen) car->screenPoint.reset();
-  if (fields.noPlayerInfo) car->hasPlayerInfo = false;
-  if (fields.noBoostComponent) car->hasBoostComponent = false;
-}
-
-void ApplyViewFields(const ViewFields& fields, simhost::SimActor* actor) {
-  if (fields.location) actor->location = *fields.location;
-  if (fields.velocity) actor->velocity = *fields.velocity;
-  if (fields.rotation) actor->rotation = *fields.rotation;
 }
 
 }  // namespace
@@ -47,78 +38,86 @@ ScriptPlayer::ScriptPlayer(simhost::Host& host, Transcript& transcript, std::str
   host_.match().ball.location = kBallAtRest;
 }
 
-ScriptPlayer::Result ScriptPlayer::Play(const Command& command, std::string* message) {
-  switch (command.kind) {
-    case CommandKind::kCar: return AddCar(command, message);
-    case CommandKind::kSet: return ChangeCar(command, message);
-    case CommandKind::kLocal: return SetLocal(command, message);
-    case CommandKind::kPluginLoad: return LoadPlugin(message);
-    case CommandKind::kPluginUnload: host_.UnloadPlugin(); break;
-    case CommandKind::kVariable: return SetVariable(command, message);
-    case CommandKind::kPress: return Press(command, message);
-    case CommandKind::kFrame: DrawFrames(command.frames); break;
-    case CommandKind::kMotion:
-      motionStep_ = command.motionOn ? std::optional<float>(command.motionStep) : std::nullopt;
-      break;
-    case CommandKind::kShowCars: ShowCars(); break;
-    case CommandKind::kShowVariables: ShowVariables(); break;
-    default: ChangeMatch(command); break;
-  }
-  return Result::kPlayed;
+Result ScriptPlayer::Play(const Command& command) {
+  return std::visit([this](const auto& each) { return Apply(each); }, command);
 }
 
-// The commands that only set a field of the match: game, server, canvas,
-// camera, ball, nullcar.
-void ScriptPlayer::ChangeMatch(const Command& command) {
-  simhost::Match& match = host_.match();
-  std::lock_guard<std::mutex> guard(match.lock());
-  switch (command.kind) {
-    case CommandKind::kGame: match.mode = ToGameMode(command.mode); break;
-    case CommandKind::kServer: match.serverNull = command.null; break;
-    case CommandKind::kCanvas: match.canvasSize = command.canvas; break;
-    case CommandKind::kCamera:
-      match.hasCamera = !command.null;
-      ApplyViewFields(command.view, &match.camera);
-      if (command.view.fieldOfView) match.camera.fieldOfView = *command.view.fieldOfView;
-      break;
-    case CommandKind::kBall:
-      match.hasBall = !command.null;
-      ApplyViewFields(command.view, &match.ball);
-      break;
-    case CommandKind::kNullCar: match.AddNullCar(); break;
-    default: break;
-  }
-}
-
-ScriptPlayer::Result ScriptPlayer::AddCar(const Command& command, std::string* message) {
-  simhost::Match& match = host_.match();
-  if (match.FindCar(command.name) != nullptr) {
-    *message = "there is a car named " + files::Shown(command.name) + " already";
-    return Result::kBadLine;
-  }
-  std::lock_guard<std::mutex> guard(match.lock());
-  simhost::SimCar& car = match.AddCar(command.name);
-  ApplyCarFields(command.car, &car);
-  if (command.car.local) MakeLocal(&car);
-  return Result::kPlayed;
-}
-
-ScriptPlayer::Result ScriptPlayer::ChangeCar(const Command& command, std::string* message) {
-  simhost::SimCar* car = nullptr;
-  if (FindCar(command.name, &car, message) != Result::kPlayed) return Result::kBadLine;
+Result ScriptPlayer::Apply(const command::Game& game) {
   std::lock_guard<std::mutex> guard(host_.match().lock());
-  ApplyCarFields(command.car, car);
-  return Result::kPlayed;
+  host_.match().mode = game.mode;
+  return Played();
 }
 
-ScriptPlayer::Result ScriptPlayer::SetLocal(const Command& command, std::string* message) {
+Result ScriptPlayer::Apply(const command::Server& server) {
+  std::lock_guard<std::mutex> guard(host_.match().lock());
+  host_.match().serverNull = server.null;
+  return Played();
+}
+
+Result ScriptPlayer::Apply(const command::Canvas& canvas) {
+  std::lock_guard<std::mutex> guard(host_.match().lock());
+  host_.match().canvasSize = canvas.size;
+  return Played();
+}
+
+Result ScriptPlayer::Apply(const command::Camera& camera) {
+  simhost::Match& match = host_.match();
+  std::lock_guard<std::mutex> guard(match.lock());
+  match.hasCamera = !camera.null;
+  if (camera.location) match.camera.location = *camera.location;
+  if (camera.rotation) match.camera.rotation = *camera.rotation;
+  if (camera.fieldOfView) match.camera.fieldOfView = *camera.fieldOfView;
+  return Played();
+}
+
+Result ScriptPlayer::Apply(const command::Ball& ball) {
+  simhost::Match& match = host_.match();
+  std::lock_guard<std::mutex> guard(match.lock());
+  match.hasBall = !ball.null;
+  if (ball.location) match.ball.location = *ball.location;
+  if (ball.velocity) match.ball.velocity = *ball.velocity;
+  return Played();
+}
+
+Result ScriptPlayer::Apply(const command::Car& car) {
+  simhost::Match& match = host_.match();
+  if (match.FindCar(car.name) != nullptr) {
+    return BadLine("there is a car named " + files::Shown(car.name) + " already");
+  }
+  std::lock_guard<std::mutex> guard(match.lock());
+  simhost::SimCar& added = match.AddCar(car.name);
+  ApplyCarFields(car.fields, &added);
+  if (car.noPlayerInfo) added.hasPlayerInfo = false;
+  if (car.noBoostComponent) added.hasBoostComponent = false;
+  if (car.local) MakeLocal(&added);
+  return Played();
+}
+
+Result ScriptPlayer::Apply(const command::Set& set) {
   simhost::SimCar* car = nullptr;
-  if (!command.name.empty() && FindCar(command.name, &car, message) != Result::kPlayed) {
-    return Result::kBadLine;
+  const Result found = FindCar(set.name, &car);
+  if (found.outcome != Outcome::kPlayed) return found;
+  std::lock_guard<std::mutex> guard(host_.match().lock());
+  ApplyCarFields(set.fields, car);
+  if (set.clearScreen) car->screenPoint.reset();
+  return Played();
+}
+
+Result ScriptPlayer::Apply(const command::NullCar&) {
+  std::lock_guard<std::mutex> guard(host_.match().lock());
+  host_.match().AddNullCar();
+  return Played();
+}
+
+Result ScriptPlayer::Apply(const command::Local& local) {
+  simhost::SimCar* car = nullptr;
+  if (local.name) {
+    const Result found = FindCar(*local.name, &car);
+    if (found.outcome != Outcome::kPlayed) return found;
   }
   std::lock_guard<std::mutex> guard(host_.match().lock());
   MakeLocal(car);
-  return Result::kPlayed;
+  return Played();
 }
 
 void ScriptPlayer::MakeLocal(simhost::SimCar* car) {
@@ -127,74 +126,83 @@ void ScriptPlayer::MakeLocal(simhost::SimCar* car) {
   match.localController.car = car;
 }
 
-ScriptPlayer::Result ScriptPlayer::LoadPlugin(std::string* message) {
+Result ScriptPlayer::Apply(const command::PluginLoad&) {
   if (host_.pluginLoaded()) {
     // A second onLoad would hook and draw a second time: one press would
     // swap twice.
     transcript_.OnHostMessage("plugin load refused: the plugin is already loaded");
-    return Result::kPlayed;
+    return Played();
   }
-  const files::Status loaded = host_.LoadPlugin(pluginPath_);
-  if (loaded.ok()) return Result::kPlayed;
-  *message = loaded.message();
-  return Result::kFailed;
+  files::Status loaded = host_.LoadPlugin(pluginPath_);
+  if (loaded.ok()) return Played();
+  return Result{Outcome::kFailed, std::move(loaded)};
 }
 
-ScriptPlayer::Result ScriptPlayer::SetVariable(const Command& command, std::string* message) {
-  simhost::Variable* variable = host_.console().Find(command.name);
-  if (variable == nullptr) {
-    *message = "unknown command or console variable " + files::Shown(command.name);
-    return Result::kBadLine;
+Result ScriptPlayer::Apply(const command::PluginUnload&) {
+  host_.UnloadPlugin();
+  return Played();
+}
+
+Result ScriptPlayer::Apply(const command::Variable& variable) {
+  simhost::Variable* registered = host_.console().Find(variable.name);
+  if (registered == nullptr) {
+    return BadLine("unknown command or console variable " + files::Shown(variable.name));
   }
-  if (command.valueCount != 1) {
-    *message = "console variable " + files::Shown(command.name) +
-               " takes exactly one value; the line gives " +
-               (command.valueCount == 0 ? std::string("none")
-                                        : std::to_string(command.valueCount));
-    return Result::kBadLine;
+  const std::size_t count = variable.values.size();
+  if (count != 1) {
+    return BadLine("console variable " + files::Shown(variable.name) +
+                   " takes exactly one value; the line gives " +
+                   (count == 0 ? std::string("none") : std::to_string(count)));
   }
   // A value the console refuses is the host's to report, not a bad line.
-  host_.console().Set(*variable, command.value);
-  return Result::kPlayed;
+  host_.console().Set(*registered, variable.values[0]);
+  return Played();
 }
 
-ScriptPlayer::Result ScriptPlayer::Press(const Command& command, std::string* message) {
+Result ScriptPlayer::Apply(const command::Press& press) {
   simhost::SimCar* car = host_.match().localCar;
-  if (!command.name.empty() && FindCar(command.name, &car, message) != Result::kPlayed) {
-    return Result::kBadLine;
+  if (press.name) {
+    const Result found = FindCar(*press.name, &car);
+    if (found.outcome != Outcome::kPlayed) return found;
   }
   transcript_.Press(car != nullptr ? &car->owner : nullptr);
   host_.Press(car);
-  return Result::kPlayed;
+  return Played();
 }
 
-void ScriptPlayer::DrawFrames(std::int32_t count) {
-  for (std::int32_t i = 0; i < count; ++i) {
+Result ScriptPlayer::Apply(const command::Frame& frame) {
+  for (std::int32_t i = 0; i < frame.count; ++i) {
     if (motionStep_) host_.match().Advance(*motionStep_);
     transcript_.Frame(++framesDrawn_);
     host_.Frame();
     if (eachFrameObserver_) eachFrameObserver_(frameSeconds());
   }
-  if (count > 0 && frameObserver_) frameObserver_();
+  if (frame.count > 0 && frameObserver_) frameObserver_();
+  return Played();
 }
 
-void ScriptPlayer::ShowCars() {
+Result ScriptPlayer::Apply(const command::Motion& motion) {
+  motionStep_ = motion.step;
+  return Played();
+}
+
+Result ScriptPlayer::Apply(const command::ShowCars&) {
   const auto& cars = host_.match().cars();
   for (std::size_t i = 0; i < cars.size(); ++i) transcript_.Car(i, cars[i].get());
+  return Played();
 }
 
-void ScriptPlayer::ShowVariables() {
+Result ScriptPlayer::Apply(const command::ShowVariables&) {
   for (const auto& variable : host_.console().variables()) {
     transcript_.Variable(variable->name, variable->value);
   }
+  return Played();
 }
 
-ScriptPlayer::Result ScriptPlayer::FindCar(const std::string& name, simhost::SimCar** car,
-                                           std::string* message) {
+Result ScriptPlayer::FindCar(const std::string& name, simhost::SimCar** car) {
   *car = host_.match().FindCar(name);
-  if (*car != nullptr) return Result::kPlayed;
-  *message = "no car named " + files::Shown(name);
-  return Result::kBadLine;
+  if (*car != nullptr) return Played();
+  return BadLine("no car named " + files::Shown(name));
 }
 
 }  // namespace vantorel_sim

@@ -4,9 +4,10 @@
 #include <optional>
 #include <string>
 
-#include "simhost/Host.h"
-#include "ScriptReader.h"
+#include "Command.h"
 #include "Transcript.h"
+#include "files/Status.h"
+#include "simhost/Host.h"
 
 namespace vantorel_sim {
 
@@ -14,24 +15,28 @@ namespace vantorel_sim {
 // them in the transcript. Keeps what the match model does not: whether
 // motion is on, and the count of frames drawn. Checks what only the state
 // of the match can tell: that a car name is new or known, that a console
-// variable is registered and given one value. A `plugin load` while the plugin is loaded is
-// refused with a [host] line, as a host does: a second onLoad would hook
-// and draw twice. Borrows the host and the transcript, which must outlive
-// it.
+// variable is registered and given one value. A `plugin load` while the
+// plugin is loaded is refused with a [host] line, as a host does: a second
+// onLoad would hook and draw twice. Borrows the host and the transcript,
+// which must outlive it.
 class ScriptPlayer {
  public:
-  enum class Result {
+  enum class Outcome {
     kPlayed,   // the command ran
     kBadLine,  // the command names a car or variable that is not there, or gives
                // a variable no value or several; nothing ran
     kFailed,   // the host refused the command (the plugin module would not load)
   };
+  // What playing a command came to, and why when it did not run.
+  struct Result {
+    Outcome outcome = Outcome::kPlayed;
+    files::Status status;
+  };
 
   // Sets up the host's match as a script starts it: the ball at 0,0,93.
   ScriptPlayer(simhost::Host& host, Transcript& transcript, std::string pluginPath);
 
-  // Plays `command`; on anything but kPlayed, `message` says why.
-  Result Play(const Command& command, std::string* message);
+  Result Play(const Command& command);
 
   // Called after each `frame` command that drew a frame, while the match
   // still looks as its last frame saw it.
@@ -47,19 +52,27 @@ class ScriptPlayer {
   float frameSeconds() const { return motionStep_ ? *motionStep_ : kFrameSeconds; }
 
  private:
-  Result AddCar(const Command& command, std::string* message);
-  Result ChangeCar(const Command& command, std::string* message);
-  Result SetLocal(const Command& command, std::string* message);
-  Result LoadPlugin(std::string* message);
-  Result SetVariable(const Command& command, std::string* message);
-  Result Press(const Command& command, std::string* message);
-  void DrawFrames(std::int32_t count);
-  void ShowCars();
-  void ShowVariables();
-  void ChangeMatch(const Command& command);
+  // Apply plays one kind of command.
+  Result Apply(const command::Game& game);
+  Result Apply(const command::Server& server);
+  Result Apply(const command::Canvas& canvas);
+  Result Apply(const command::Camera& camera);
+  Result Apply(const command::Ball& ball);
+  Result Apply(const command::Car& car);
+  Result Apply(const command::Set& set);
+  Result Apply(const command::NullCar&);
+  Result Apply(const command::Local& local);
+  Result Apply(const command::PluginLoad&);
+  Result Apply(const command::PluginUnload&);
+  Result Apply(const command::Variable& variable);
+  Result Apply(const command::Press& press);
+  Result Apply(const command::Frame& frame);
+  Result Apply(const command::Motion& motion);
+  Result Apply(const command::ShowCars&);
+  Result Apply(const command::ShowVariables&);
 
   // Finds the car a command names; a bad line when there is none.
-  Result FindCar(const std::string& name, simhost::SimCar** car, std::string* message);
+  Result FindCar(const std::string& name, simhost::SimCar** car);
   void MakeLocal(simhost::SimCar* car);
 
   simhost::Host& host_;

@@ -62,9 +62,7 @@ void Transcript::Variable(const std::string& name, const std::string& value) {
 }
 
 void Transcript::Line(const std::string& text) {
-  if (out_ == nullptr) return;
-  std::fputs(text.c_str(), out_);
-  std::fputc('\n', out_);
+  if (out_ != nullptr) out_->Line(text);
 }
 
 }  // namespace vantorel_sim

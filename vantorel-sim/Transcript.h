@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdio>
 #include <string>
 
 #include "simhost/HostListener.h"
@@ -8,14 +7,22 @@
 
 namespace vantorel_sim {
 
+// Where the transcript's lines go: standard output, or a test's memory.
+class LineSink {
+ public:
+  virtual ~LineSink() = default;
+  // One whole line, without its line break.
+  virtual void Line(const std::string& text) = 0;
+};
+
 // vantorel-sim's standard output: one line per event, in the order things
 // happen. As the host's listener it prints the plugin's log, the host's own
-// messages and the plugin's drawing; the script player adds the rest. Writes
-// to a stream it does not own; a null stream swallows everything, for a
+// messages and the plugin's drawing; the script player adds the rest.
+// Writes to a sink it does not own; a null sink swallows everything, for a
 // rehearsal of the script.
 class Transcript : public simhost::HostListener {
  public:
-  explicit Transcript(std::FILE* out) : out_(out) {}
+  explicit Transcript(LineSink* out) : out_(out) {}
 
   void OnLog(const std::string& text) override;
   void OnHostMessage(const std::string& text) override;
@@ -33,7 +40,7 @@ class Transcript : public simhost::HostListener {
  private:
   void Line(const std::string& text);
 
-  std::FILE* out_;
+  LineSink* out_;
 };
 
 }  // namespace vantorel_sim

@@ -1,89 +1,101 @@
 #pragma once
 
-// A ScriptPlayer on a host of its own, its transcript in a file the test
-// reads back. Header-only, for the test programs that link vantorel_sim.
+// A ScriptPlayer on a host of its own, its transcript kept in memory.
+// Header-only, for the test programs that link vantorel_sim.
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
+#include <cstring>
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "Paths.h"
+#include "Grammar.h"
 #include "ScriptPlayer.h"
-#include "ScriptReader.h"
-#include "StatusAssertions.h"
-#include "files/Files.h"
+#include "Transcript.h"
 #include "simhost/Host.h"
 
 namespace vantorel_test {
 
-// One script line read alone, as line 1; a line that does not read fails
+// One script line read alone; a line that does not read as a command fails
 // the test.
-inline vantorel_sim::Command ReadCommand(const std::string& line) {
+inline vantorel_sim::Command CommandOf(const std::string& line) {
   std::optional<vantorel_sim::Command> command;
-  std::string message;
-  EXPECT_TRUE(vantorel_sim::ReadLine(line, 1, &command, &message)) << line << ": " << message;
+  const files::Status status = vantorel_sim::ReadCommand(line, &command);
+  EXPECT_TRUE(status.ok() && command) << line << ": " << status.message();
   return command.value_or(vantorel_sim::Command());
 }
 
-// A transcript written to a file of the test's own, read back as text.
-class CapturedTranscript {
+// Every command of a script's `text`, in order; a bad line fails the test.
+inline std::vector<vantorel_sim::Command> CommandsOf(const std::string& text) {
+  vantorel_sim::LineReader lines(text);
+  vantorel_sim::CommandReader reader(lines);
+  std::vector<vantorel_sim::Command> commands;
+  vantorel_sim::Command command;
+  while (reader.Next(&command) == vantorel_sim::CommandReader::Outcome::kCommand) {
+    commands.push_back(command);
+  }
+  EXPECT_TRUE(reader.status().ok()) << reader.line() << ": " << reader.status().message();
+  return commands;
+}
+
+// Text handed to a reader in chunks, as a stream hands its bytes, counting
+// how many were taken.
+class TextInput : public vantorel_sim::ScriptInput {
  public:
-  CapturedTranscript() : path_(TempPath("txt")), file_(files::OpenFile(path_, "w+b")) {}
-  ~CapturedTranscript() {
-    if (file_ != nullptr) std::fclose(file_);
-    std::remove(path_.c_str());
+  explicit TextInput(std::string text) : text_(std::move(text)) {}
+  files::Status Read(char* buffer, std::size_t size, std::size_t* count) override {
+    *count = std::min(size, text_.size() - taken_);
+    std::memcpy(buffer, text_.data() + taken_, *count);
+    taken_ += *count;
+    return files::Status::Ok();
   }
-
-  std::FILE* file() { return file_; }
-
-  // Everything written since the last call. The transcript keeps writing to
-  // the same stream, so the stream stays open and is read from where the
-  // last call stopped.
-  std::string Take() {
-    std::string text;
-    std::fflush(file_);
-    std::fseek(file_, taken_, SEEK_SET);
-    EXPECT_TRUE(Succeeded(files::ReadAll(file_, &text)));
-    taken_ += static_cast<long>(text.size());
-    std::fseek(file_, 0, SEEK_END);
-    return text;
-  }
+  std::size_t taken() const { return taken_; }
 
  private:
-  std::string path_;
-  std::FILE* file_ = nullptr;
-  long taken_ = 0;
+  std::string text_;
+  std::size_t taken_ = 0;
+};
+
+// A transcript's lines, kept until a test takes them.
+class CapturedLines : public vantorel_sim::LineSink {
+ public:
+  void Line(const std::string& text) override { text_ += text + "\n"; }
+  // Everything written since the last call.
+  std::string Take() { return std::exchange(text_, std::string()); }
+
+ private:
+  std::string text_;
 };
 
 // A player loading `pluginModule` on `plugin load`.
 class ScriptPlayerFixture : public ::testing::Test {
  protected:
-  using Result = vantorel_sim::ScriptPlayer::Result;
+  using Outcome = vantorel_sim::ScriptPlayer::Outcome;
 
   explicit ScriptPlayerFixture(const std::string& pluginModule)
-      : transcript_(captured_.file()),
-        host_(transcript_),
-        player_(host_, transcript_, pluginModule) {}
+      : transcript_(&captured_), host_(transcript_), player_(host_, transcript_, pluginModule) {}
 
   // Plays one line; `message_` says why when it is not played.
-  Result Play(const std::string& line) {
-    message_.clear();
-    return player_.Play(ReadCommand(line), &message_);
+  Outcome Play(const std::string& line) {
+    const vantorel_sim::ScriptPlayer::Result result = player_.Play(CommandOf(line));
+    message_ = result.status.message();
+    return result.outcome;
   }
 
   // Plays lines that must all be played.
   void PlayAll(std::initializer_list<const char*> lines) {
     for (const char* line : lines) {
-      ASSERT_EQ(Play(line), Result::kPlayed) << line << ": " << message_;
+      ASSERT_EQ(Play(line), Outcome::kPlayed) << line << ": " << message_;
     }
   }
 
   simhost::Match& match() { return host_.match(); }
 
-  CapturedTranscript captured_;
+  CapturedLines captured_;
   vantorel_sim::Transcript transcript_;
   simhost::Host host_;
   vantorel_sim::ScriptPlayer player_;

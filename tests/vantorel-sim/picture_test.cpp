@@ -24,15 +24,15 @@ using vantorel_test::ColorCall;
 using vantorel_test::LineCall;
 
 TEST(PictureTest, RefusesCanvasesTooLargeToHold) {
-  std::string error;
-  EXPECT_TRUE(CheckPictureSize(Vector2{1920, 1080}, &error));
-  EXPECT_TRUE(CheckPictureSize(Vector2{7680, 4320}, &error));
-  EXPECT_TRUE(CheckPictureSize(Vector2{16384, 1}, &error));
-  EXPECT_FALSE(CheckPictureSize(Vector2{16385, 1}, &error));
-  EXPECT_FALSE(CheckPictureSize(Vector2{1, 16385}, &error));
-  EXPECT_FALSE(CheckPictureSize(Vector2{16384, 16384}, &error));
-  EXPECT_FALSE(CheckPictureSize(Vector2{std::numeric_limits<std::int32_t>::max(), 1080}, &error));
-  EXPECT_NE(error.find("2147483647 x 1080"), std::string::npos) << error;
+  EXPECT_TRUE(CheckPictureSize(Vector2{1920, 1080}).ok());
+  EXPECT_TRUE(CheckPictureSize(Vector2{7680, 4320}).ok());
+  EXPECT_TRUE(CheckPictureSize(Vector2{16384, 1}).ok());
+  EXPECT_FALSE(CheckPictureSize(Vector2{16385, 1}).ok());
+  EXPECT_FALSE(CheckPictureSize(Vector2{1, 16385}).ok());
+  EXPECT_FALSE(CheckPictureSize(Vector2{16384, 16384}).ok());
+  const files::Status huge =
+      CheckPictureSize(Vector2{std::numeric_limits<std::int32_t>::max(), 1080});
+  EXPECT_NE(huge.message().find("2147483647 x 1080"), std::string::npos) << huge.message();
 }
 
 TEST(PictureTest, CapturesWhereTheCanvasPutsCarsAndBall) {
@@ -143,8 +143,8 @@ TEST(PictureTest, PaintsMarksAndLinesWhereTheyWereDrawn) {
                    LineCall(Vector2{100, std::numeric_limits<std::int32_t>::min()},
                             Vector2{100, std::numeric_limits<std::int32_t>::max()}, 1.0f)};
   std::string png;
-  std::string error;
-  ASSERT_TRUE(PaintPicture(scene, &png, &error)) << error;
+  const files::Status painted = PaintPicture(scene, &png);
+  ASSERT_TRUE(painted.ok()) << painted.message();
 
   const PngImage image(png);
   ASSERT_TRUE(image.ok());
@@ -179,9 +179,8 @@ TEST(PictureTest, RefusesACanvasTooLargeToPaint) {
   Scene scene;
   scene.canvas = Vector2{100000, 10};
   std::string png;
-  std::string error;
-  EXPECT_FALSE(PaintPicture(scene, &png, &error));
-  EXPECT_NE(error.find("too large"), std::string::npos) << error;
+  const files::Status painted = PaintPicture(scene, &png);
+  EXPECT_NE(painted.message().find("too large"), std::string::npos) << painted.message();
 }
 
 std::uint32_t Rgb(std::uint32_t word) { return word & 0xFFFFFFu; }
@@ -190,8 +189,8 @@ std::uint32_t Rgb(std::uint32_t word) { return word & 0xFFFFFFu; }
 // the same scene.
 void ExpectSameAsPicture(const FramePainter& painter, const Scene& scene) {
   std::string png;
-  std::string error;
-  ASSERT_TRUE(PaintPicture(scene, &png, &error)) << error;
+  const files::Status painted = PaintPicture(scene, &png);
+  ASSERT_TRUE(painted.ok()) << painted.message();
   const PngImage image(png);
   ASSERT_TRUE(image.ok());
   ASSERT_EQ(image.width(), scene.canvas.X);
@@ -208,8 +207,8 @@ void ExpectSameAsPicture(const FramePainter& painter, const Scene& scene) {
 TEST(FramePainterTest, PaintsExactlyAsThePictureDoes) {
   const Scene scene = TwoCars();
   FramePainter painter(scene.canvas);
-  std::string error;
-  ASSERT_TRUE(painter.Paint(scene, &error)) << error;
+  const files::Status painted = painter.Paint(scene);
+  ASSERT_TRUE(painted.ok()) << painted.message();
   ExpectSameAsPicture(painter, scene);
   // The yellow line crosses (35, 45): exactly opaque yellow there.
   EXPECT_EQ(Rgb(painter.Row(45)[35]), 0xFFFF00u);
@@ -221,20 +220,18 @@ TEST(PictureTest, WithoutCairoRefusesPictures) {
   EXPECT_FALSE(PicturesSupported());
   Scene scene;
   scene.canvas = Vector2{10, 10};
-  std::string error;
   std::string png;
-  EXPECT_FALSE(PaintPicture(scene, &png, &error));
-  EXPECT_NE(error.find("Cairo"), std::string::npos) << error;
+  const files::Status painted = PaintPicture(scene, &png);
+  EXPECT_NE(painted.message().find("Cairo"), std::string::npos) << painted.message();
 }
 
 TEST(FramePainterTest, WithoutCairoPaintsNothing) {
   FramePainter painter(Vector2{160, 90});
-  std::string error;
-  EXPECT_FALSE(painter.Paint(TwoCars(), &error));
-  EXPECT_NE(error.find("Cairo"), std::string::npos) << error;
+  const files::Status painted = painter.Paint(TwoCars());
+  EXPECT_NE(painted.message().find("Cairo"), std::string::npos) << painted.message();
   EXPECT_EQ(painter.Row(0), nullptr);
   std::string png;
-  EXPECT_FALSE(painter.WritePng(&png, &error));
+  EXPECT_FALSE(painter.WritePng(&png).ok());
 }
 
 #endif

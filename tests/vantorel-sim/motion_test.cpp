@@ -9,39 +9,38 @@
 
 #include "CarState.h"
 #include "Paths.h"
+#include "Grammar.h"
 #include "ScriptPlayerFixture.h"
-#include "ScriptReader.h"
 
 namespace vantorel_sim {
 namespace {
 
 using vantorel_test::FromBits;
-using vantorel_test::ReadCommand;
+using vantorel_test::CommandOf;
 using vantorel_test::SameBits;
 
 std::string ErrorOf(const std::string& line) {
   std::optional<Command> command;
-  std::string message;
-  EXPECT_FALSE(ReadLine(line, 1, &command, &message)) << line;
-  return message;
+  const files::Status status = ReadCommand(line, &command);
+  EXPECT_FALSE(status.ok()) << line;
+  return status.message();
+}
+
+// The step of a motion line: none for `motion off`.
+std::optional<float> StepOf(const std::string& line) {
+  const Command command = CommandOf(line);
+  EXPECT_TRUE(std::holds_alternative<command::Motion>(command)) << line;
+  return std::holds_alternative<command::Motion>(command) ? std::get<command::Motion>(command).step
+                                                         : std::nullopt;
 }
 
 TEST(MotionReaderTest, ReadsMotionOnAndOff) {
-  const Command on = ReadCommand("motion on");
-  EXPECT_EQ(on.kind, CommandKind::kMotion);
-  EXPECT_TRUE(on.motionOn);
-  EXPECT_TRUE(SameBits(on.motionStep, FromBits(0x3c888889)));  // 1/60 as a float
-
-  const Command step = ReadCommand("motion on dt=0.1");
-  EXPECT_TRUE(step.motionOn);
-  EXPECT_TRUE(SameBits(step.motionStep, 0.1f));
+  EXPECT_TRUE(SameBits(StepOf("motion on").value(), FromBits(0x3c888889)));  // 1/60 as a float
+  EXPECT_TRUE(SameBits(StepOf("motion on dt=0.1").value(), 0.1f));
   // Time may stand still or run backwards: any finite step is a step.
-  EXPECT_TRUE(SameBits(ReadCommand("motion on dt=-0.5").motionStep, -0.5f));
-  EXPECT_TRUE(SameBits(ReadCommand("motion on  dt=0").motionStep, 0.0f));
-
-  const Command off = ReadCommand("motion off");
-  EXPECT_EQ(off.kind, CommandKind::kMotion);
-  EXPECT_FALSE(off.motionOn);
+  EXPECT_TRUE(SameBits(StepOf("motion on dt=-0.5").value(), -0.5f));
+  EXPECT_TRUE(SameBits(StepOf("motion on  dt=0").value(), 0.0f));
+  EXPECT_FALSE(StepOf("motion off").has_value());
 }
 
 TEST(MotionReaderTest, RefusesWhatIsNoMotion) {
@@ -56,11 +55,11 @@ TEST(MotionReaderTest, RefusesWhatIsNoMotion) {
 }
 
 TEST(MotionReaderTest, TheBallTakesAVelocityAndTheCameraNone) {
-  const Command ball = ReadCommand("ball vel=1.5,-2,3e2 loc=4,5,6");
-  ASSERT_TRUE(ball.view.velocity.has_value());
-  EXPECT_TRUE(SameBits(*ball.view.velocity, Vector{1.5f, -2.0f, 300.0f}));
-  EXPECT_TRUE(SameBits(*ball.view.location, Vector{4.0f, 5.0f, 6.0f}));
-  EXPECT_FALSE(ReadCommand("ball loc=1,2,3").view.velocity.has_value());
+  const auto ball = std::get<command::Ball>(CommandOf("ball vel=1.5,-2,3e2 loc=4,5,6"));
+  ASSERT_TRUE(ball.velocity.has_value());
+  EXPECT_TRUE(SameBits(*ball.velocity, Vector{1.5f, -2.0f, 300.0f}));
+  EXPECT_TRUE(SameBits(*ball.location, Vector{4.0f, 5.0f, 6.0f}));
+  EXPECT_FALSE(std::get<command::Ball>(CommandOf("ball loc=1,2,3")).velocity.has_value());
   EXPECT_EQ(ErrorOf("camera vel=1,2,3"), "unknown option \"vel\" for camera");
   EXPECT_EQ(ErrorOf("ball rot=1,2,3"), "unknown option \"rot\" for ball");
 }

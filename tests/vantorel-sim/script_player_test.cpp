@@ -11,7 +11,7 @@
 namespace vantorel_sim {
 namespace {
 
-using vantorel_test::ReadCommand;
+using vantorel_test::CommandOf;
 
 // No module lies at the player's path: a test that loads a plugin brings a
 // player of its own.
@@ -87,20 +87,20 @@ TEST_F(ScriptPlayerTest, CameraAndBallKeepTheirFieldsAcrossNull) {
 
 TEST_F(ScriptPlayerTest, RefusesCarsThatAreOrAreNotThere) {
   PlayAll({"car Ava", "nullcar"});
-  EXPECT_EQ(Play("car Ava team=1"), ScriptPlayer::Result::kBadLine);
+  EXPECT_EQ(Play("car Ava team=1"), Outcome::kBadLine);
   EXPECT_NE(message_.find("\"Ava\" already"), std::string::npos) << message_;
   EXPECT_EQ(match().cars().size(), 2u);
   EXPECT_EQ(car(0).playerInfo.team, 0);
 
   for (const char* line : {"set Zed boost=1", "local Zed", "press Zed"}) {
-    EXPECT_EQ(Play(line), ScriptPlayer::Result::kBadLine) << line;
+    EXPECT_EQ(Play(line), Outcome::kBadLine) << line;
     EXPECT_NE(message_.find("no car named \"Zed\""), std::string::npos) << message_;
   }
   EXPECT_EQ(captured_.Take(), "");  // the refused press printed nothing
 }
 
 TEST_F(ScriptPlayerTest, SetsRegisteredVariablesOnly) {
-  EXPECT_EQ(Play("volume 3"), ScriptPlayer::Result::kBadLine);
+  EXPECT_EQ(Play("volume 3"), Outcome::kBadLine);
   EXPECT_NE(message_.find("\"volume\""), std::string::npos) << message_;
 
   simhost::Variable& volume =
@@ -110,7 +110,7 @@ TEST_F(ScriptPlayerTest, SetsRegisteredVariablesOnly) {
   EXPECT_EQ(captured_.Take(), "");
 
   // A value the console refuses is the host's message, not a bad line.
-  EXPECT_EQ(Play("volume loud"), ScriptPlayer::Result::kPlayed);
+  EXPECT_EQ(Play("volume loud"), Outcome::kPlayed);
   EXPECT_EQ(volume.value, "3");
   const std::string output = captured_.Take();
   EXPECT_EQ(output.rfind("[host] ", 0), 0u) << output;
@@ -124,22 +124,22 @@ TEST_F(ScriptPlayerTest, SetsRegisteredVariablesOnly) {
 TEST_F(ScriptPlayerTest, AVariableTakesExactlyOneValue) {
   simhost::Variable& volume =
       host_.console().Register("volume", "1", "Loudness", true, false, 0.0f, false, 0.0f, false);
-  EXPECT_EQ(Play("volume"), ScriptPlayer::Result::kBadLine);
+  EXPECT_EQ(Play("volume"), Outcome::kBadLine);
   EXPECT_EQ(message_, "console variable \"volume\" takes exactly one value; the line gives none");
-  EXPECT_EQ(Play("volume 2 3"), ScriptPlayer::Result::kBadLine);
+  EXPECT_EQ(Play("volume 2 3"), Outcome::kBadLine);
   EXPECT_EQ(message_, "console variable \"volume\" takes exactly one value; the line gives 2");
   EXPECT_EQ(volume.value, "1");
-  EXPECT_EQ(Play("jump"), ScriptPlayer::Result::kBadLine);
+  EXPECT_EQ(Play("jump"), Outcome::kBadLine);
   EXPECT_EQ(message_, "unknown command or console variable \"jump\"");
   EXPECT_EQ(captured_.Take(), "");
 }
 
 TEST_F(ScriptPlayerTest, EchoesNamesCutShort) {
   const std::string name(60000, 'n');
-  EXPECT_EQ(Play("set " + name + " boost=1"), ScriptPlayer::Result::kBadLine);
+  EXPECT_EQ(Play("set " + name + " boost=1"), Outcome::kBadLine);
   EXPECT_LT(message_.size(), 200u);
   EXPECT_NE(message_.find("(60000 bytes)"), std::string::npos) << message_;
-  EXPECT_EQ(Play(name + " 1"), ScriptPlayer::Result::kBadLine);
+  EXPECT_EQ(Play(name + " 1"), Outcome::kBadLine);
   EXPECT_LT(message_.size(), 200u);
 }
 
@@ -171,29 +171,28 @@ TEST_F(ScriptPlayerTest, ShowsTheCarList) {
 // swap twice.
 TEST_F(ScriptPlayerTest, RefusesToLoadALoadedPlugin) {
   ScriptPlayer player(host_, transcript_, vantorel_test::TestPluginModule());
-  std::string message;
-  ASSERT_EQ(player.Play(ReadCommand("plugin load"), &message), ScriptPlayer::Result::kPlayed)
-      << message;
+  const ScriptPlayer::Result loaded = player.Play(CommandOf("plugin load"));
+  ASSERT_EQ(loaded.outcome, Outcome::kPlayed) << loaded.status.message();
   captured_.Take();
-  EXPECT_EQ(player.Play(ReadCommand("plugin load"), &message), ScriptPlayer::Result::kPlayed);
+  EXPECT_EQ(player.Play(CommandOf("plugin load")).outcome, Outcome::kPlayed);
   EXPECT_EQ(captured_.Take(), "[host] plugin load refused: the plugin is already loaded\n");
   EXPECT_EQ(host_.hookCount(), 1u);
   EXPECT_EQ(host_.drawableCount(), 1u);
   EXPECT_EQ(static_cast<TestPlugin*>(host_.plugin())->loads, 1);
 
   // Unloaded, it loads again.
-  player.Play(ReadCommand("plugin unload"), &message);
-  ASSERT_EQ(player.Play(ReadCommand("plugin load"), &message), ScriptPlayer::Result::kPlayed);
+  player.Play(CommandOf("plugin unload"));
+  ASSERT_EQ(player.Play(CommandOf("plugin load")).outcome, Outcome::kPlayed);
   EXPECT_EQ(host_.hookCount(), 1u);
   EXPECT_EQ(captured_.Take().find("[host]"), std::string::npos);
 }
 
 TEST_F(ScriptPlayerTest, ReportsAModuleThatWillNotLoad) {
-  EXPECT_EQ(Play("plugin load"), ScriptPlayer::Result::kFailed);
+  EXPECT_EQ(Play("plugin load"), Outcome::kFailed);
   EXPECT_NE(message_.find("no-such-module"), std::string::npos) << message_;
   EXPECT_FALSE(host_.pluginLoaded());
   // Unloading without a module does nothing.
-  EXPECT_EQ(Play("plugin unload"), ScriptPlayer::Result::kPlayed);
+  EXPECT_EQ(Play("plugin unload"), Outcome::kPlayed);
 }
 
 }  // namespace

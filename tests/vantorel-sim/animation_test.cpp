@@ -19,9 +19,8 @@
 #include <webp/demux.h>
 
 #include "ScriptPlayer.h"
-#include "ScriptReader.h"
+#include "ScriptPlayerFixture.h"
 #include "Transcript.h"
-#include "files/Files.h"
 #endif
 
 namespace vantorel_sim {
@@ -71,40 +70,61 @@ TEST(FrameClockTest, AChangeOfLengthGoesOnFromTheTotal) {
 
 // --- the limits, and the plan the rehearsal makes
 
+constexpr float kSixtieth = 1.0f / 60.0f;
+
+FrameFaults FirstFrame(Vector2 canvas, float seconds) {
+  return CheckFrame(1, canvas, canvas, seconds);
+}
+
 TEST(AnimationPlanTest, CanvasesWebPCanHold) {
-  std::string error;
-  EXPECT_TRUE(CheckAnimationCanvas(Vector2{960, 540}, &error));
-  EXPECT_TRUE(CheckAnimationCanvas(Vector2{16383, 1}, &error));
+  EXPECT_FALSE(FirstFrame(Vector2{960, 540}, kSixtieth).any());
+  EXPECT_FALSE(FirstFrame(Vector2{16383, 1}, kSixtieth).any());
   // A picture may be 16384 wide; a WebP may not.
-  EXPECT_FALSE(CheckAnimationCanvas(Vector2{16384, 1}, &error));
-  EXPECT_EQ(error,
+  EXPECT_TRUE(FirstFrame(Vector2{16384, 1}, kSixtieth).tooLarge);
+  EXPECT_TRUE(FirstFrame(Vector2{8192, 8192}, kSixtieth).tooLarge);  // too many pixels
+  AnimationPlan plan;
+  plan.AddFrame(Vector2{16384, 1}, kSixtieth);
+  EXPECT_EQ(plan.Check(Vector2{16384, 1}, kSixtieth).message(),
             "an animation of a 16384 x 1 canvas is too large (at most 16383 pixels a side and "
             "33554432 pixels in all)");
-  EXPECT_FALSE(CheckAnimationCanvas(Vector2{8192, 8192}, &error));  // too many pixels
 }
 
 TEST(AnimationPlanTest, FramesLastFromAMillisecondToAMinute) {
-  std::string error;
-  for (float seconds : {0.001f, 1.0f / 60.0f, 60.0f}) {
-    EXPECT_TRUE(CheckFrameLength(1, seconds, &error)) << seconds;
+  for (float seconds : {0.001f, kSixtieth, 60.0f}) {
+    EXPECT_FALSE(FirstFrame(Vector2{64, 36}, seconds).any()) << seconds;
   }
   for (float seconds : {0.0009f, 0.0f, -0.04f, 60.01f}) {
-    EXPECT_FALSE(CheckFrameLength(7, seconds, &error)) << seconds;
+    EXPECT_TRUE(FirstFrame(Vector2{64, 36}, seconds).badLength) << seconds;
   }
-  EXPECT_EQ(error,
+  AnimationPlan plan;
+  for (int k = 1; k <= 6; ++k) plan.AddFrame(Vector2{64, 36}, kSixtieth);
+  plan.AddFrame(Vector2{64, 36}, 60.01f);
+  plan.AddFrame(Vector2{64, 36}, 0.0f);  // the first bad frame is the one told
+  EXPECT_EQ(plan.Check(Vector2{64, 36}, kSixtieth).message(),
             "frame 7 would last 60.0099983 s (motion's dt), and an animation's frames last from "
             "1 ms to 60 s");
+}
+
+// Frames after the first keep its size, which alone is measured; frames
+// past the most an animation holds are too many.
+TEST(AnimationPlanTest, LaterFramesKeepTheFirstSizeAndCount) {
+  const Vector2 first{64, 36};
+  EXPECT_FALSE(CheckFrame(kMaxAnimationFrames, first, first, kSixtieth).any());
+  EXPECT_TRUE(CheckFrame(kMaxAnimationFrames + 1, first, first, kSixtieth).tooMany);
+  const FrameFaults resized = CheckFrame(2, first, Vector2{20000, 36}, kSixtieth);
+  EXPECT_TRUE(resized.resized);
+  EXPECT_FALSE(resized.tooLarge);
 }
 
 // Without a frame the animation is one frame of the match at the end,
 // which the end's canvas and frame time must allow.
 TEST(AnimationPlanTest, WithoutFramesChecksTheMatchAtTheEnd) {
   const AnimationPlan plan;
-  std::string error;
-  EXPECT_TRUE(plan.Check(Vector2{960, 540}, 1.0f / 60.0f, &error)) << error;
-  EXPECT_FALSE(plan.Check(Vector2{20000, 540}, 1.0f / 60.0f, &error));
-  EXPECT_FALSE(plan.Check(Vector2{960, 540}, 0.0f, &error));
-  EXPECT_EQ(error.rfind("frame 1 would last 0 s", 0), 0u) << error;
+  const files::Status fits = plan.Check(Vector2{960, 540}, kSixtieth);
+  EXPECT_TRUE(fits.ok()) << fits.message();
+  EXPECT_FALSE(plan.Check(Vector2{20000, 540}, kSixtieth).ok());
+  const files::Status still = plan.Check(Vector2{960, 540}, 0.0f);
+  EXPECT_EQ(still.message().rfind("frame 1 would last 0 s", 0), 0u) << still.message();
 }
 
 #if defined(VANTOREL_HAVE_WEBP) && defined(VANTOREL_HAVE_CAIRO)
@@ -156,8 +176,8 @@ Decoded Decode(const std::string& bytes) {
 // How many pixels of `frame` differ from `scene` as FramePainter paints it.
 int Differences(const DecodedFrame& frame, const Scene& scene) {
   FramePainter painter(scene.canvas);
-  std::string error;
-  EXPECT_TRUE(painter.Paint(scene, &error)) << error;
+  const files::Status painted = painter.Paint(scene);
+  EXPECT_TRUE(painted.ok()) << painted.message();
   int differing = 0;
   for (std::int32_t y = 0; y < scene.canvas.Y; ++y) {
     for (std::int32_t x = 0; x < scene.canvas.X; ++x) {
@@ -192,8 +212,13 @@ Scene Moving(int k) {
 
 class AnimationWriterTest : public ::testing::Test {
  protected:
-  // Ends `writer`'s animation into webp_; false when it fails.
-  bool Finish(AnimationWriter& writer) { return writer.Finish(&webp_, &error_); }
+  // Ends `writer`'s animation into webp_; false, with error_ set, when it
+  // fails.
+  bool Finish(AnimationWriter& writer) {
+    const files::Status status = writer.Finish(&webp_);
+    error_ = status.message();
+    return status.ok();
+  }
 
   std::string path_ = TempPath("animation.webp");
   std::string webp_;
@@ -274,13 +299,11 @@ TEST_F(AnimationWriterTest, StopsAtTheMostFramesAnAnimationHolds) {
 // drawn: the yellow of the marker is in exactly the frames whose
 // transcript draws it, and every frame is the scene it was.
 TEST(AnimationScriptTest, TheMarkerIsInTheFramesTheTranscriptDrawsItIn) {
-  const std::string transcriptPath = TempPath("transcript.txt");
+  vantorel_test::CapturedLines lines;
   std::string webp;
   std::vector<Scene> scenes;
   {
-    std::FILE* out = files::OpenFile(transcriptPath, "wb");
-    ASSERT_NE(out, nullptr);
-    Transcript transcript(out);
+    Transcript transcript(&lines);
     simhost::Host host(transcript);
     ScriptPlayer player(host, transcript, vantorel_test::PluginModule());
     AnimationWriter writer(TempPath("script.webp"));
@@ -288,39 +311,33 @@ TEST(AnimationScriptTest, TheMarkerIsInTheFramesTheTranscriptDrawsItIn) {
       scenes.push_back(CaptureScene(host));
       writer.AddFrame(scenes.back(), seconds);
     });
-    std::vector<Command> commands;
-    ScriptError bad;
-    ASSERT_TRUE(ReadScript(
-        "canvas 320 180\n"
-        "camera loc=0,0,3000 rot=-16384,0,0 fov=90\n"
-        "ball loc=0,0,93 vel=0,2000,0\n"
-        "car Ava team=0 loc=-800,-1500,17 local\n"
-        "car Bo team=0 loc=500,-1000,17 vel=0,900,0\n"
-        "car Dee team=1 loc=0,1000,17 vel=0,-900,0\n"
-        "plugin load\n"
-        "motion on dt=0.05\n"
-        "frame 3\n"
-        "vantorel_render_enable 1\n"
-        "frame 4\n"
-        "vantorel_render_next 0\n"
-        "frame 2\n"
-        "vantorel_render_next 1\n"
-        "motion on dt=0.02\n"
-        "frame 3\n",
-        &commands, &bad))
-        << bad.message;
-    for (const Command& command : commands) {
-      std::string message;
-      ASSERT_EQ(player.Play(command, &message), ScriptPlayer::Result::kPlayed) << message;
+    for (const Command& command : vantorel_test::CommandsOf(
+             "canvas 320 180\n"
+             "camera loc=0,0,3000 rot=-16384,0,0 fov=90\n"
+             "ball loc=0,0,93 vel=0,2000,0\n"
+             "car Ava team=0 loc=-800,-1500,17 local\n"
+             "car Bo team=0 loc=500,-1000,17 vel=0,900,0\n"
+             "car Dee team=1 loc=0,1000,17 vel=0,-900,0\n"
+             "plugin load\n"
+             "motion on dt=0.05\n"
+             "frame 3\n"
+             "vantorel_render_enable 1\n"
+             "frame 4\n"
+             "vantorel_render_next 0\n"
+             "frame 2\n"
+             "vantorel_render_next 1\n"
+             "motion on dt=0.02\n"
+             "frame 3\n")) {
+      const ScriptPlayer::Result result = player.Play(command);
+      ASSERT_EQ(result.outcome, ScriptPlayer::Outcome::kPlayed) << result.status.message();
     }
-    std::string error;
-    ASSERT_TRUE(writer.Finish(&webp, &error)) << error;
-    std::fclose(out);
+    const files::Status finished = writer.Finish(&webp);
+    ASSERT_TRUE(finished.ok()) << finished.message();
   }
 
   // Which frames the transcript draws the marker in.
   std::vector<bool> marked;
-  std::istringstream transcriptLines(vantorel_test::ReadFile(transcriptPath));
+  std::istringstream transcriptLines(lines.Take());
   for (std::string line; std::getline(transcriptLines, line);) {
     if (line.rfind("[frame] ", 0) == 0) marked.push_back(false);
     if (line == "[draw] color 255 255 0 255") marked.back() = true;
@@ -341,29 +358,25 @@ TEST(AnimationScriptTest, TheMarkerIsInTheFramesTheTranscriptDrawsItIn) {
     EXPECT_EQ(YellowPixels(decoded.frames[k]) > 0, marked[k]) << "frame " << k + 1;
     EXPECT_EQ(Differences(decoded.frames[k], scenes[k]), 0) << "frame " << k + 1;
   }
-  std::remove(transcriptPath.c_str());
 }
 
 #else
 
 TEST(AnimationWriterTest, WithoutLibwebpRefusesAnimations) {
-  std::string missing;
-  EXPECT_FALSE(AnimationsSupported(&missing));
+  const std::string missing = MissingForAnimations();
   EXPECT_FALSE(missing.empty());
-  std::string refusal;
-  EXPECT_FALSE(CheckAnimationsSupported(&refusal));
-  EXPECT_EQ(refusal, "this build cannot write animations (built without " + missing +
-                         "): --animation refused");
+  EXPECT_EQ(CheckAnimationsSupported().message(),
+            "this build cannot write animations (built without " + missing +
+                "): --animation refused");
   AnimationWriter writer(TempPath("never.webp"));
   Scene scene;
   scene.canvas = Vector2{10, 10};
   writer.AddFrame(scene, 0.04f);
   std::string webp;
-  std::string error;
-  EXPECT_FALSE(writer.Finish(&webp, &error));
-  EXPECT_NE(error.find("cannot write animations (built without " + missing + ")"),
+  const files::Status finished = writer.Finish(&webp);
+  EXPECT_NE(finished.message().find("cannot write animations (built without " + missing + ")"),
             std::string::npos)
-      << error;
+      << finished.message();
 }
 
 #endif
