@@ -20,18 +20,13 @@ using Words = std::vector<std::string>;
 
 Status Bad(std::string message) { return Status::Error(std::move(message)); }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+using files::IsBlank;
 
 // A name is printed on lines of its own: a control character in one would
 // cut the line short (NUL) or steer the terminal (ESC).
-bool IsControlCharacter(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte < 0x20 || byte == 0x7f;
-}
-
 Status CheckName(const std::string& name, const char* what) {
   for (const char c : name) {
-    if (IsControlCharacter(c)) {
+    if (files::IsControl(static_cast<unsigned char>(c))) {
       return Bad(std::string(what) + " " + Shown(name) + " holds a control character");
     }
   }

@@ -2,9 +2,9 @@
 
 #include <optional>
 
-#include "Blanks.h"
 #include "files/FileLock.h"
 #include "files/Files.h"
+#include "files/Text.h"
 
 namespace simhost {
 
@@ -14,14 +14,14 @@ enum class LineKind { kSetting, kIgnored, kBad };
 
 // Reads one line (without its line end) into `name` and `value`.
 LineKind ParseLine(const std::string& text, std::string* name, std::string* value) {
-  const std::string line = Trim(text);
+  const std::string line = files::Trim(text);
   if (line.empty() || line[0] == '#' || line.compare(0, 2, "//") == 0) return LineKind::kIgnored;
 
   std::size_t i = 0;
-  while (i < line.size() && !IsBlank(line[i]) && line[i] != '"') ++i;
-  if (i == 0 || i == line.size() || !IsBlank(line[i])) return LineKind::kBad;
+  while (i < line.size() && !files::IsWhiteSpace(line[i]) && line[i] != '"') ++i;
+  if (i == 0 || i == line.size() || !files::IsWhiteSpace(line[i])) return LineKind::kBad;
   *name = line.substr(0, i);
-  while (i < line.size() && IsBlank(line[i])) ++i;
+  while (i < line.size() && files::IsWhiteSpace(line[i])) ++i;
   if (i == line.size() || line[i] != '"') return LineKind::kBad;
   ++i;
   value->clear();

@@ -30,7 +30,6 @@
 #include <limits>
 #include <type_traits>
 
-#include "Blanks.h"
 #include "files/Text.h"
 
 namespace simhost {
@@ -142,7 +141,7 @@ Variable& Console::Register(const std::string& name, const std::string& defaultV
 
   float number = 0.0f;
   const char* reason = nullptr;
-  if (ParseNumber(Trim(defaultValue), &number, &reason)) {
+  if (ParseNumber(files::Trim(defaultValue), &number, &reason)) {
     variable->numeric = true;
     variable->number = Clamp(*variable, number);
     if (variable->number != number) variable->value = files::FormatFloat(variable->number);
@@ -153,7 +152,7 @@ Variable& Console::Register(const std::string& name, const std::string& defaultV
   if (const ConfigFile::Setting* saved = config_.Find(name)) {
     Assign(result, saved->value,
            configPath_ + ":" + std::to_string(saved->line) + ": saved value " +
-               files::Shown(Trim(saved->value)) + " for " + name + " not taken: ",
+               files::Shown(files::Trim(saved->value)) + " for " + name + " not taken: ",
            " (value stays " + files::Shown(result.value) + ")");
   }
   return result;
@@ -167,7 +166,8 @@ Variable* Console::Find(const std::string& name) {
 }
 
 bool Console::Set(Variable& variable, const std::string& text) {
-  if (!Assign(variable, text, variable.name + ": refused " + files::Shown(Trim(text)) + ": ",
+  const std::string shown = files::Shown(files::Trim(text));
+  if (!Assign(variable, text, variable.name + ": refused " + shown + ": ",
               " (value stays " + files::Shown(variable.value) + ")")) {
     return false;
   }
@@ -177,7 +177,7 @@ bool Console::Set(Variable& variable, const std::string& text) {
 
 bool Console::Assign(Variable& variable, const std::string& text, const std::string& refusal,
                      const std::string& refusalEnd) {
-  const std::string trimmed = Trim(text);
+  const std::string trimmed = files::Trim(text);
   float number = 0.0f;
   const char* reason = nullptr;
   if (!ParseNumber(trimmed, &number, &reason)) {
