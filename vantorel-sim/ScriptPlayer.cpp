@@ -1,7 +1,5 @@
 #include "ScriptPlayer.h"
 
-#include <mutex>
-
 #include "simhost/Format.h"
 
 namespace vantorel_sim {
@@ -43,8 +41,7 @@ void ApplyViewFields(const ViewFields& fields, simhost::SimActor* actor) {
 ScriptPlayer::ScriptPlayer(simhost::Host& host, Transcript& transcript, std::string pluginPath)
     : host_(host), transcript_(transcript), pluginPath_(std::move(pluginPath)) {
   // A script's match starts with the ball resting on the centre spot.
-  std::lock_guard<std::mutex> guard(host_.match().lock());
-  host_.match().ball.location = kBallAtRest;
+  host_.match().Edit()->ball.location = kBallAtRest;
 }
 
 ScriptPlayer::Result ScriptPlayer::Play(const Command& command, std::string* message) {
@@ -70,43 +67,41 @@ ScriptPlayer::Result ScriptPlayer::Play(const Command& command, std::string* mes
 // The commands that only set a field of the match: game, server, canvas,
 // camera, ball, nullcar.
 void ScriptPlayer::ChangeMatch(const Command& command) {
-  simhost::Match& match = host_.match();
-  std::lock_guard<std::mutex> guard(match.lock());
+  const auto match = host_.match().Edit();
   switch (command.kind) {
-    case CommandKind::kGame: match.mode = ToGameMode(command.mode); break;
-    case CommandKind::kServer: match.serverNull = command.null; break;
-    case CommandKind::kCanvas: match.canvasSize = command.canvas; break;
+    case CommandKind::kGame: match->mode = ToGameMode(command.mode); break;
+    case CommandKind::kServer: match->serverNull = command.null; break;
+    case CommandKind::kCanvas: match->canvasSize = command.canvas; break;
     case CommandKind::kCamera:
-      match.hasCamera = !command.null;
-      ApplyViewFields(command.view, &match.camera);
-      if (command.view.fieldOfView) match.camera.fieldOfView = *command.view.fieldOfView;
+      match->hasCamera = !command.null;
+      ApplyViewFields(command.view, &match->camera);
+      if (command.view.fieldOfView) match->camera.fieldOfView = *command.view.fieldOfView;
       break;
     case CommandKind::kBall:
-      match.hasBall = !command.null;
-      ApplyViewFields(command.view, &match.ball);
+      match->hasBall = !command.null;
+      ApplyViewFields(command.view, &match->ball);
       break;
-    case CommandKind::kNullCar: match.AddNullCar(); break;
+    case CommandKind::kNullCar: match->AddNullCar(); break;
     default: break;
   }
 }
 
 ScriptPlayer::Result ScriptPlayer::AddCar(const Command& command, std::string* message) {
-  simhost::Match& match = host_.match();
-  if (match.FindCar(command.name) != nullptr) {
+  const auto match = host_.match().Edit();
+  if (match->FindCar(command.name) != nullptr) {
     *message = "there is a car named " + simhost::Shown(command.name) + " already";
     return Result::kBadLine;
   }
-  std::lock_guard<std::mutex> guard(match.lock());
-  simhost::SimCar& car = match.AddCar(command.name);
+  simhost::SimCar& car = match->AddCar(command.name);
   ApplyCarFields(command.car, &car);
-  if (command.car.local) MakeLocal(&car);
+  if (command.car.local) MakeLocal(*match, &car);
   return Result::kPlayed;
 }
 
 ScriptPlayer::Result ScriptPlayer::ChangeCar(const Command& command, std::string* message) {
   simhost::SimCar* car = nullptr;
   if (FindCar(command.name, &car, message) != Result::kPlayed) return Result::kBadLine;
-  std::lock_guard<std::mutex> guard(host_.match().lock());
+  const auto match = host_.match().Edit();
   ApplyCarFields(command.car, car);
   return Result::kPlayed;
 }
@@ -116,13 +111,11 @@ ScriptPlayer::Result ScriptPlayer::SetLocal(const Command& command, std::string*
   if (!command.name.empty() && FindCar(command.name, &car, message) != Result::kPlayed) {
     return Result::kBadLine;
   }
-  std::lock_guard<std::mutex> guard(host_.match().lock());
-  MakeLocal(car);
+  MakeLocal(*host_.match().Edit(), car);
   return Result::kPlayed;
 }
 
-void ScriptPlayer::MakeLocal(simhost::SimCar* car) {
-  simhost::Match& match = host_.match();
+void ScriptPlayer::MakeLocal(simhost::MatchState& match, simhost::SimCar* car) {
   match.localCar = car;
   match.localController.car = car;
 }
@@ -159,7 +152,7 @@ ScriptPlayer::Result ScriptPlayer::SetVariable(const Command& command, std::stri
 }
 
 ScriptPlayer::Result ScriptPlayer::Press(const Command& command, std::string* message) {
-  simhost::SimCar* car = host_.match().localCar;
+  simhost::SimCar* car = host_.match().Read()->localCar;
   if (!command.name.empty() && FindCar(command.name, &car, message) != Result::kPlayed) {
     return Result::kBadLine;
   }
@@ -179,7 +172,8 @@ void ScriptPlayer::DrawFrames(std::int32_t count) {
 }
 
 void ScriptPlayer::ShowCars() {
-  const auto& cars = host_.match().cars();
+  const auto match = host_.match().Read();
+  const auto& cars = match->cars();
   for (std::size_t i = 0; i < cars.size(); ++i) transcript_.Car(i, cars[i].get());
 }
 
@@ -191,7 +185,7 @@ void ScriptPlayer::ShowVariables() {
 
 ScriptPlayer::Result ScriptPlayer::FindCar(const std::string& name, simhost::SimCar** car,
                                            std::string* message) {
-  *car = host_.match().FindCar(name);
+  *car = host_.match().Read()->FindCar(name);
   if (*car != nullptr) return Result::kPlayed;
   *message = "no car named " + simhost::Shown(name);
   return Result::kBadLine;

@@ -60,7 +60,8 @@ class ScriptPlayer {
 
   // Finds the car a command names; a bad line when there is none.
   Result FindCar(const std::string& name, simhost::SimCar** car, std::string* message);
-  void MakeLocal(simhost::SimCar* car);
+  // Makes `car` the local player's, in the state an access holds.
+  void MakeLocal(simhost::MatchState& match, simhost::SimCar* car);
 
   simhost::Host& host_;
   Transcript& transcript_;

@@ -209,7 +209,7 @@ PlayOutcome PlayAll(simhost::Host& host, Transcript& transcript, const ProgramOp
   PlayOutcome outcome;
   ScriptPlayer player(host, transcript, options.plugin);
   player.SetFrameObserver([&] {
-    outcome.pictureCanvas = host.match().canvasSize;
+    outcome.pictureCanvas = host.match().Read()->canvasSize;
     if (keepFrames) outcome.lastFrame = CaptureScene(host);
   });
   player.SetEachFrameObserver(std::move(eachFrame));
@@ -236,7 +236,7 @@ PlayOutcome PlayAll(simhost::Host& host, Transcript& transcript, const ProgramOp
       return outcome;
     }
   }
-  if (player.framesDrawn() == 0) outcome.pictureCanvas = host.match().canvasSize;
+  if (player.framesDrawn() == 0) outcome.pictureCanvas = host.match().Read()->canvasSize;
   outcome.frames = player.framesDrawn();
   outcome.frameSeconds = player.frameSeconds();
   return outcome;
@@ -258,7 +258,7 @@ int Rehearse(const ProgramOptions& options, const std::string& file, ScriptReade
     simhost::Host host(silent);
     std::function<void(float)> tally;
     if (!options.animation.empty()) {
-      tally = [&](float seconds) { plan.AddFrame(host.match().canvasSize, seconds); };
+      tally = [&](float seconds) { plan.AddFrame(host.match().Read()->canvasSize, seconds); };
     }
     outcome = PlayAll(host, silent, options, file, reader, false, std::move(tally));
   }

@@ -53,7 +53,8 @@ TEST_F(LifecycleStress, LoadUnloadAndDeleteCyclesGiveEverythingBack) {
     ASSERT_EQ(MostBindings(host_.console()), 1u);
     ASSERT_TRUE(*plugin().enabled);
 
-    host_.Press(match().localCar);
+    simhost::SimCar* local = match().Read()->localCar;
+    host_.Press(local);
     host_.Frame();
     host_.UnloadPlugin();
 

@@ -50,13 +50,15 @@ class HostFixture : public ::testing::Test {
   // test.
   void Set(const std::string& name, const std::string& value);
 
+  // Adds a car to the match. The test writes the car's fields directly, on
+  // its own thread, while no press or frame runs.
   simhost::SimCar& AddCar(const std::string& owner, int team, Vector location = {},
                           Rotator rotation = {});
   // Adds the local player's car.
   simhost::SimCar& AddLocal(const std::string& owner, int team, Vector location = {},
                             Rotator rotation = {}) {
     simhost::SimCar& car = AddCar(owner, team, location, rotation);
-    match().localCar = &car;
+    match().Edit()->localCar = &car;
     return car;
   }
 
@@ -66,7 +68,10 @@ class HostFixture : public ::testing::Test {
     host_.Press(car);
     return listener_.logs;
   }
-  Lines Press() { return Press(match().localCar); }
+  Lines Press() {
+    simhost::SimCar* local = match().Read()->localCar;  // let go before the press
+    return Press(local);
+  }
 
   // Draws one frame and returns its drawing calls as text (see Describe);
   // its log lines stay in logs().
