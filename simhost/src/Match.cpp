@@ -25,6 +25,23 @@ SimCar& MatchState::AddCar(const std::string& owner) {
 
 void MatchState::AddNullCar() { cars_.push_back(nullptr); }
 
+std::unique_ptr<SimCar> MatchState::RemoveCar(std::size_t index) {
+  if (index >= cars_.size() || !cars_[index]) return nullptr;
+  std::unique_ptr<SimCar> removed = std::move(cars_[index]);
+  const auto first = firstByOwner_.find(removed->owner);
+  if (first != firstByOwner_.end() && first->second == removed.get()) {
+    // Only a later car can share the name: an earlier one would be first.
+    firstByOwner_.erase(first);
+    for (std::size_t i = index + 1; i < cars_.size(); ++i) {
+      if (cars_[i] && cars_[i]->owner == removed->owner) {
+        firstByOwner_.emplace(removed->owner, cars_[i].get());
+        break;
+      }
+    }
+  }
+  return removed;
+}
+
 SimCar* MatchState::FindCar(const std::string& owner) const {
   const auto found = firstByOwner_.find(owner);
   return found != firstByOwner_.end() ? found->second : nullptr;

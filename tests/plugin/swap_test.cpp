@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "CarState.h"
 #include "HostFixture.h"
@@ -243,8 +242,7 @@ TEST_F(SwapTest, CarGoneAfterTheSearchKeepsTheNewIndex) {
   std::unique_ptr<simhost::SimCar> gone;
   listener_.onLog = [&](const std::string& line) {
     if (line != "Next Car 1 Found") return;
-    auto& cars = const_cast<std::vector<std::unique_ptr<simhost::SimCar>>&>(match().Read()->cars());
-    gone = std::move(cars[1]);
+    gone = match().Edit()->RemoveCar(1);
   };
 
   Lines expected = ChoseMate();

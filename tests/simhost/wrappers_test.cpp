@@ -206,6 +206,15 @@ TEST(Wrappers, CarListWithNullEntries) {
   SimCar& second = match.Edit()->AddCar("A");
   EXPECT_EQ(match.Read()->FindCar("A"), &a);
   EXPECT_NE(&second, &a);
+  // A car that leaves keeps its slot, null, and its name passes to the next.
+  const std::unique_ptr<SimCar> gone = match.Edit()->RemoveCar(0);
+  EXPECT_EQ(gone.get(), &a);
+  EXPECT_EQ(cars.Count(), 4);
+  EXPECT_TRUE(cars.Get(0).IsNull());
+  EXPECT_EQ(match.Read()->FindCar("A"), &second);
+  EXPECT_EQ(match.Edit()->RemoveCar(0), nullptr);
+  EXPECT_NE(match.Edit()->RemoveCar(3), nullptr);
+  EXPECT_EQ(match.Read()->FindCar("A"), nullptr);
 }
 
 TEST(Wrappers, ServerGivesLocalCarAndBall) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -99,6 +100,12 @@ class HOST_API MatchState {
   // Appends a car (never null) or a null entry to the car list.
   SimCar& AddCar(const std::string& owner);
   void AddNullCar();
+  // The car at `index` leaves the match. Its entry turns null rather than
+  // closing up, so that an index a plugin found earlier names no other car,
+  // and FindCar goes on to the next car of that owner name. Returns the
+  // car, for the caller to keep while a wrapper may still point at it; null
+  // for an index past the end or a null entry.
+  std::unique_ptr<SimCar> RemoveCar(std::size_t index);
   // The first car of that owner name, or null; as quick with a hundred
   // thousand cars as with two. Knows each car by the owner name it was
   // added with.
