@@ -184,8 +184,7 @@ class MatchRun {
   }
 
   simhost::Match& match() { return host_.match(); }
-  // The car list as it stands; the run is the match's one thread, so the
-  // list may be used after the access is gone.
+  // The car list, used after the access is gone: the run is the match's one thread.
   const std::vector<std::unique_ptr<SimCar>>& cars() { return match().Read()->cars(); }
   std::int32_t index() const { return plugin_->lastSwapIndex.load(); }
 

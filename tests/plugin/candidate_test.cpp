@@ -177,11 +177,11 @@ TEST_F(SequentialWalkTest, NullCarAfterFirstTeamMateIsNotReached) {
 
   EXPECT_EQ(Press(), PressLog("sequential car",
                               {"Inspecting car: 1", "Car Valid", "Next Car 1 Found"}));
-  EXPECT_EQ(match().Read()->localCar->location.X, 4);
+  EXPECT_EQ(localCar()->location.X, 4);
 
   // Silent in a frame too: the marker over the next team-mate, none other.
   match().Edit()->FindCar("mate")->screenPoint = Vector2{300, 500};
-  match().Edit()->localCar->screenPoint = Vector2{600, 500};
+  localCar()->screenPoint = Vector2{600, 500};
   plugin().lastSwapIndex = 0;
   EXPECT_EQ(MarkedCar(), "mate");
   EXPECT_TRUE(logs().empty()) << logs().front();
@@ -308,7 +308,7 @@ TEST_F(BestCarTest, TieKeepsTheLowerIndex) {
   EXPECT_EQ(lines[8].rfind("Car Valid. Ang: ", 0), 0u) << lines[8];
   EXPECT_EQ(lines[8], lines[5]);
   EXPECT_EQ(lastSwapIndex(), 2);
-  EXPECT_EQ(match().Read()->localCar->location.Y, -700);
+  EXPECT_EQ(localCar()->location.Y, -700);
 }
 
 // A player whose car is not in the game's car list.

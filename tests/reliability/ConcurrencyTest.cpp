@@ -74,11 +74,9 @@ class Concurrency : public HostFixture, public ::testing::WithParamInterface<boo
       car.boostComponent.amount = 10.0f * f;
       if (kCars[i].screen) car.screenPoint = ScreenPointOf(i);
     }
-    {
-      const auto match = host_.match().Edit();
-      match->localCar = match->cars()[kLocal].get();
-      match->localController.car = match->localCar;
-    }
+    simhost::SimCar* const local = match().Read()->cars()[kLocal].get();
+    match().Edit()->localCar = local;
+    match().Edit()->localController.car = local;
 
     ASSERT_NO_FATAL_FAILURE(Load());
     Set("vantorel_enable", "1");
@@ -115,7 +113,7 @@ class Concurrency : public HostFixture, public ::testing::WithParamInterface<boo
 
 TEST_P(Concurrency, PressesAndFramesOnTwoThreads) {
   std::atomic<bool> go{false};
-  simhost::SimCar* const me = host_.match().Read()->localCar;
+  simhost::SimCar* const me = localCar();
 
   // The presser is the only writer of lastSwapIndex: each press must store
   // the successor of the index it stored before, whatever the frames do.

@@ -53,8 +53,7 @@ TEST_F(LifecycleStress, LoadUnloadAndDeleteCyclesGiveEverythingBack) {
     ASSERT_EQ(MostBindings(host_.console()), 1u);
     ASSERT_TRUE(*plugin().enabled);
 
-    simhost::SimCar* local = match().Read()->localCar;
-    host_.Press(local);
+    host_.Press(localCar());
     host_.Frame();
     host_.UnloadPlugin();
 

@@ -19,8 +19,7 @@ class ScriptPlayerTest : public vantorel_test::ScriptPlayerFixture {
  protected:
   ScriptPlayerTest() : ScriptPlayerFixture(vantorel_test::TempPath("no-such-module")) {}
 
-  // Each takes the match's access and lets it go before returning, so that
-  // one expression may call both.
+  // Each lets go of the match's access before returning: one expression may call both.
   simhost::SimCar& car(std::size_t index) { return *match().Read()->cars().at(index); }
   simhost::SimCar* localCar() { return match().Read()->localCar; }
 };
