@@ -65,9 +65,8 @@ void BM_Frame(benchmark::State& state, Mode mode, int cars, bool floor) {
 // The same pair with the host's wrapper calls each taking the match's lock,
 // as they do when other threads may use the match: what the locks cost.
 void BM_LockedHost(benchmark::State& state, bool floor) {
-  FrameScene scene(Mode::kBestCar, 8);
+  FrameScene scene(Mode::kBestCar, 8, simhost::Locking::kLocked);
   if (!scene.ok()) return state.SkipWithError(scene.error().c_str());
-  scene.host().match().singleThreaded = false;
   if (floor) InstallFloor(scene);
   MeasureFrames(state, scene);
 }

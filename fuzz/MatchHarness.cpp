@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <limits>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -185,7 +184,8 @@ class MatchRun {
   }
 
   simhost::Match& match() { return host_.match(); }
-  const std::vector<std::unique_ptr<SimCar>>& cars() { return match().cars(); }
+  // The car list, used after the access is gone: the run is the match's one thread.
+  const std::vector<std::unique_ptr<SimCar>>& cars() { return match().Read()->cars(); }
   std::int32_t index() const { return plugin_->lastSwapIndex.load(); }
 
   // A car of the list chosen by the input; null for an empty list.
@@ -222,12 +222,14 @@ class MatchRun {
   // --- building and changing the match
 
   void AddCar() {
-    if (cars().size() >= kMostCars) return;
+    const auto state = match().Edit();
+    const std::size_t count = state->cars().size();
+    if (count >= kMostCars) return;
     if (in_.ConsumeIntegralInRange(0, 7) == 0) {
-      match().AddNullCar();
+      state->AddNullCar();
       return;
     }
-    SimCar& car = match().AddCar("car" + std::to_string(cars().size()));
+    SimCar& car = state->AddCar("car" + std::to_string(count));
     car.playerInfo.team = in_.ConsumeIntegralInRange(0, 3) == 0
                               ? in_.ConsumeIntegral<std::uint8_t>()
                               : static_cast<std::uint8_t>(in_.ConsumeIntegralInRange(0, 1));
@@ -244,8 +246,9 @@ class MatchRun {
   void ChangeLocal() {
     const int pick = in_.ConsumeIntegralInRange(-1, static_cast<int>(cars().size()) - 1);
     SimCar* car = pick < 0 ? nullptr : cars()[static_cast<std::size_t>(pick)].get();
-    match().localCar = car;
-    match().localController.car = car;
+    const auto state = match().Edit();
+    state->localCar = car;
+    state->localController.car = car;
   }
 
   void ChangeCar() {
@@ -266,23 +269,23 @@ class MatchRun {
   }
 
   void ChangeMatch() {
-    simhost::Match& m = match();
+    const auto m = match().Edit();
     switch (in_.ConsumeIntegralInRange(0, 6)) {
-      case 0: m.mode = static_cast<simhost::GameMode>(in_.ConsumeIntegralInRange(0, 2)); break;
-      case 1: m.serverNull = in_.ConsumeIntegralInRange(0, 3) == 0; break;
+      case 0: m->mode = static_cast<simhost::GameMode>(in_.ConsumeIntegralInRange(0, 2)); break;
+      case 1: m->serverNull = in_.ConsumeIntegralInRange(0, 3) == 0; break;
       case 2:
-        m.hasBall = in_.ConsumeIntegralInRange(0, 5) != 0;
-        m.ball.location = ConsumeVector(in_);
+        m->hasBall = in_.ConsumeIntegralInRange(0, 5) != 0;
+        m->ball.location = ConsumeVector(in_);
         break;
       case 3:
-        m.hasCamera = in_.ConsumeIntegralInRange(0, 5) != 0;
-        m.camera.location = ConsumeVector(in_);
+        m->hasCamera = in_.ConsumeIntegralInRange(0, 5) != 0;
+        m->camera.location = ConsumeVector(in_);
         break;
       case 4:
-        m.camera.rotation = ConsumeRotator(in_);
-        m.camera.fieldOfView = ConsumeFloat(in_);
+        m->camera.rotation = ConsumeRotator(in_);
+        m->camera.fieldOfView = ConsumeFloat(in_);
         break;
-      default: m.canvasSize = ConsumePoint(in_); break;
+      default: m->canvasSize = ConsumePoint(in_); break;
     }
   }
 
@@ -332,11 +335,11 @@ class MatchRun {
   // drawn.
   std::vector<Tip> MarkerTips() {
     std::vector<Tip> tips;
-    std::lock_guard<std::mutex> guard(match().lock());
+    const auto state = match().Read();
     const std::int64_t up = 2 * std::int64_t{*plugin_->renderIconHeight};
-    for (const auto& car : cars()) {
+    for (const auto& car : state->cars()) {
       const Vector2 point =
-          car ? simhost::ProjectOnCanvas(match(), car->location) : simhost::kOffCanvas;
+          car ? simhost::ProjectOnCanvas(*state, car->location) : simhost::kOffCanvas;
       tips.emplace_back(point.X, point.Y - up);
     }
     return tips;
@@ -347,12 +350,12 @@ class MatchRun {
   // choose the car under it.
   void Press(const std::optional<Vector2>& marker = std::nullopt) {
     ++step_;
-    SimCar* presser = match().localCar;
+    SimCar* presser = match().Read()->localCar;
     if (!cars().empty() && in_.ConsumeIntegralInRange(0, 3) == 0) presser = PickCar();
     const Snapshot before = TakeSnapshot();
     const std::int32_t indexBefore = index();
     const bool enabled = *plugin_->enabled;
-    const bool marked = marker && presser != nullptr && presser == match().localCar;
+    const bool marked = marker && presser != nullptr && presser == match().Read()->localCar;
     const std::vector<Tip> tips = marked ? MarkerTips() : std::vector<Tip>();
 
     recorder_.Clear();
@@ -363,17 +366,17 @@ class MatchRun {
     } else if (!presser) {
       if (logs != Lines{"Swap pressed but null car"}) Fail("null car: ", logs[0]);
       ExpectNothingChanged(before, indexBefore, "a press without a car");
-    } else if (!enabled || match().mode != simhost::GameMode::kHosted) {
+    } else if (!enabled || match().Read()->mode != simhost::GameMode::kHosted) {
       if (logs != Lines{"Swap pressed but mod disabled. Owner: " + presser->owner}) {
         Fail("refused press: ", logs[0]);
       }
       ExpectNothingChanged(before, indexBefore, "a refused press");
     } else if (logs[0] != "Swap pressed. Owner: " + presser->owner) {
       Fail("press: ", logs[0]);
-    } else if (Contains(logs, "Bad car2 index in SwapCar") || match().serverNull) {
+    } else if (Contains(logs, "Bad car2 index in SwapCar") || match().Read()->serverNull) {
       // The candidate lay outside the list: -1 after a failure, or 0 for an
       // empty list. Anything else is a candidate that should not exist.
-      if (!match().serverNull && !ContainsFailureLine(logs) && !before.empty()) {
+      if (!match().Read()->serverNull && !ContainsFailureLine(logs) && !before.empty()) {
         Fail("a candidate outside the list of ", before.size(), " without a failure");
       }
       if (marked) Fail("the last frame marked a car, and the press found none");
@@ -476,8 +479,8 @@ class MatchRun {
     for (auto& car : expected) {
       if (car) car->location = Moved(car->location, car->velocity, dt);
     }
-    simhost::SimBall ball = match().ball;
-    if (match().hasBall) ball.location = Moved(ball.location, ball.velocity, dt);
+    simhost::SimBall ball = match().Read()->ball;
+    if (match().Read()->hasBall) ball.location = Moved(ball.location, ball.velocity, dt);
     match().Advance(dt);
     Snapshot after = TakeSnapshot();
     for (std::size_t i = 0; i < after.size(); ++i) {
@@ -489,8 +492,9 @@ class MatchRun {
     }
     const int wrong = FirstDifference(expected, after);
     if (wrong >= 0) Fail("motion moved car ", wrong, " wrongly");
-    if (!SameLocation(match().ball.location, ball.location) ||
-        !vantorel_test::SameBits(match().ball.velocity, ball.velocity)) {
+    const simhost::SimBall moved = match().Read()->ball;
+    if (!SameLocation(moved.location, ball.location) ||
+        !vantorel_test::SameBits(moved.velocity, ball.velocity)) {
       Fail("motion moved the ball wrongly");
     }
     Frame();
@@ -522,7 +526,7 @@ class MatchRun {
         !SamePoint(drawn[3].end, drawn[1].start)) {
       Fail("the three lines are no triangle");
     }
-    const Vector2 canvas = match().canvasSize;
+    const Vector2 canvas = match().Read()->canvasSize;
     if (tip.X < 0 || tip.X > canvas.X || tip.Y < 0 || tip.Y > canvas.Y) {
       Fail("the tip ", tip.X, ",", tip.Y, " lies off the canvas ", canvas.X, "x", canvas.Y);
     }

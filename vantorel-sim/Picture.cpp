@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <mutex>
 #include <new>
 
 #include "simhost/Projection.h"
@@ -18,19 +17,18 @@
 namespace vantorel_sim {
 
 Scene CaptureScene(simhost::Host& host) {
-  simhost::Match& match = host.match();
-  std::lock_guard<std::mutex> guard(match.lock());
+  const auto match = host.match().Read();
   Scene scene;
-  scene.canvas = match.canvasSize;
-  const simhost::CanvasProjection projection(match);
-  scene.cars.reserve(match.cars().size());
-  for (const auto& car : match.cars()) {
+  scene.canvas = match->canvasSize;
+  const simhost::CanvasProjection projection(*match);
+  scene.cars.reserve(match->cars().size());
+  for (const auto& car : match->cars()) {
     if (!car) continue;
     const Vector2 point = projection.Project(car->location);
     scene.cars.push_back(Scene::CarMark{point, car->playerInfo.team, car->owner});
   }
-  scene.hasBall = match.hasBall;
-  if (scene.hasBall) scene.ball = projection.Project(match.ball.location);
+  scene.hasBall = match->hasBall;
+  if (scene.hasBall) scene.ball = projection.Project(match->ball.location);
   scene.drawing = host.lastFrame();
   return scene;
 }

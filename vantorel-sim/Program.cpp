@@ -185,7 +185,7 @@ int Run::Rehearse(LineReader& lines, std::string* script) {
     simhost::Host host(silent);
     std::function<void(float)> tally;
     if (!options_.animation.empty()) {
-      tally = [&](float seconds) { plan.AddFrame(host.match().canvasSize, seconds); };
+      tally = [&](float seconds) { plan.AddFrame(host.match().Read()->canvasSize, seconds); };
     }
     outcome = PlayAll(host, silent, lines, false, std::move(tally));
   }
@@ -257,14 +257,14 @@ PlayOutcome Run::PlayAll(simhost::Host& host, Transcript& transcript, LineReader
   PlayOutcome outcome;
   ScriptPlayer player(host, transcript, options_.plugin);
   player.SetFrameObserver([&] {
-    outcome.pictureCanvas = host.match().canvasSize;
+    outcome.pictureCanvas = host.match().Read()->canvasSize;
     if (keepFrames) outcome.lastFrame = CaptureScene(host);
   });
   player.SetEachFrameObserver(std::move(eachFrame));
   CommandReader commands(lines);
   outcome.exitCode = PlayCommands(commands, player);
   if (outcome.exitCode != kExitSuccess) return outcome;
-  if (player.framesDrawn() == 0) outcome.pictureCanvas = host.match().canvasSize;
+  if (player.framesDrawn() == 0) outcome.pictureCanvas = host.match().Read()->canvasSize;
   outcome.frames = player.framesDrawn();
   outcome.frameSeconds = player.frameSeconds();
   return outcome;

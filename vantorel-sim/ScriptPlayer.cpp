@@ -1,6 +1,5 @@
 #include "ScriptPlayer.h"
 
-#include <mutex>
 #include <utility>
 
 #include "files/Text.h"
@@ -34,8 +33,7 @@ void ApplyCarFields(const CarFields& fields, simhost::SimCar* car) {
 ScriptPlayer::ScriptPlayer(simhost::Host& host, Transcript& transcript, std::string pluginPath)
     : host_(host), transcript_(transcript), pluginPath_(std::move(pluginPath)) {
   // A script's match starts with the ball resting on the centre spot.
-  std::lock_guard<std::mutex> guard(host_.match().lock());
-  host_.match().ball.location = kBallAtRest;
+  host_.match().Edit()->ball.location = kBallAtRest;
 }
 
 Result ScriptPlayer::Play(const Command& command) {
@@ -43,53 +41,47 @@ Result ScriptPlayer::Play(const Command& command) {
 }
 
 Result ScriptPlayer::Apply(const command::Game& game) {
-  std::lock_guard<std::mutex> guard(host_.match().lock());
-  host_.match().mode = game.mode;
+  host_.match().Edit()->mode = game.mode;
   return Played();
 }
 
 Result ScriptPlayer::Apply(const command::Server& server) {
-  std::lock_guard<std::mutex> guard(host_.match().lock());
-  host_.match().serverNull = server.null;
+  host_.match().Edit()->serverNull = server.null;
   return Played();
 }
 
 Result ScriptPlayer::Apply(const command::Canvas& canvas) {
-  std::lock_guard<std::mutex> guard(host_.match().lock());
-  host_.match().canvasSize = canvas.size;
+  host_.match().Edit()->canvasSize = canvas.size;
   return Played();
 }
 
 Result ScriptPlayer::Apply(const command::Camera& camera) {
-  simhost::Match& match = host_.match();
-  std::lock_guard<std::mutex> guard(match.lock());
-  match.hasCamera = !camera.null;
-  if (camera.location) match.camera.location = *camera.location;
-  if (camera.rotation) match.camera.rotation = *camera.rotation;
-  if (camera.fieldOfView) match.camera.fieldOfView = *camera.fieldOfView;
+  const auto match = host_.match().Edit();
+  match->hasCamera = !camera.null;
+  if (camera.location) match->camera.location = *camera.location;
+  if (camera.rotation) match->camera.rotation = *camera.rotation;
+  if (camera.fieldOfView) match->camera.fieldOfView = *camera.fieldOfView;
   return Played();
 }
 
 Result ScriptPlayer::Apply(const command::Ball& ball) {
-  simhost::Match& match = host_.match();
-  std::lock_guard<std::mutex> guard(match.lock());
-  match.hasBall = !ball.null;
-  if (ball.location) match.ball.location = *ball.location;
-  if (ball.velocity) match.ball.velocity = *ball.velocity;
+  const auto match = host_.match().Edit();
+  match->hasBall = !ball.null;
+  if (ball.location) match->ball.location = *ball.location;
+  if (ball.velocity) match->ball.velocity = *ball.velocity;
   return Played();
 }
 
 Result ScriptPlayer::Apply(const command::Car& car) {
-  simhost::Match& match = host_.match();
-  if (match.FindCar(car.name) != nullptr) {
+  const auto match = host_.match().Edit();
+  if (match->FindCar(car.name) != nullptr) {
     return BadLine("there is a car named " + files::Shown(car.name) + " already");
   }
-  std::lock_guard<std::mutex> guard(match.lock());
-  simhost::SimCar& added = match.AddCar(car.name);
+  simhost::SimCar& added = match->AddCar(car.name);
   ApplyCarFields(car.fields, &added);
   if (car.noPlayerInfo) added.hasPlayerInfo = false;
   if (car.noBoostComponent) added.hasBoostComponent = false;
-  if (car.local) MakeLocal(&added);
+  if (car.local) MakeLocal(*match, &added);
   return Played();
 }
 
@@ -97,15 +89,14 @@ Result ScriptPlayer::Apply(const command::Set& set) {
   simhost::SimCar* car = nullptr;
   const Result found = FindCar(set.name, &car);
   if (found.outcome != Outcome::kPlayed) return found;
-  std::lock_guard<std::mutex> guard(host_.match().lock());
+  const auto match = host_.match().Edit();
   ApplyCarFields(set.fields, car);
   if (set.clearScreen) car->screenPoint.reset();
   return Played();
 }
 
 Result ScriptPlayer::Apply(const command::NullCar&) {
-  std::lock_guard<std::mutex> guard(host_.match().lock());
-  host_.match().AddNullCar();
+  host_.match().Edit()->AddNullCar();
   return Played();
 }
 
@@ -115,13 +106,11 @@ Result ScriptPlayer::Apply(const command::Local& local) {
     const Result found = FindCar(*local.name, &car);
     if (found.outcome != Outcome::kPlayed) return found;
   }
-  std::lock_guard<std::mutex> guard(host_.match().lock());
-  MakeLocal(car);
+  MakeLocal(*host_.match().Edit(), car);
   return Played();
 }
 
-void ScriptPlayer::MakeLocal(simhost::SimCar* car) {
-  simhost::Match& match = host_.match();
+void ScriptPlayer::MakeLocal(simhost::MatchState& match, simhost::SimCar* car) {
   match.localCar = car;
   match.localController.car = car;
 }
@@ -160,7 +149,7 @@ Result ScriptPlayer::Apply(const command::Variable& variable) {
 }
 
 Result ScriptPlayer::Apply(const command::Press& press) {
-  simhost::SimCar* car = host_.match().localCar;
+  simhost::SimCar* car = host_.match().Read()->localCar;
   if (press.name) {
     const Result found = FindCar(*press.name, &car);
     if (found.outcome != Outcome::kPlayed) return found;
@@ -187,7 +176,8 @@ Result ScriptPlayer::Apply(const command::Motion& motion) {
 }
 
 Result ScriptPlayer::Apply(const command::ShowCars&) {
-  const auto& cars = host_.match().cars();
+  const auto match = host_.match().Read();
+  const auto& cars = match->cars();
   for (std::size_t i = 0; i < cars.size(); ++i) transcript_.Car(i, cars[i].get());
   return Played();
 }
@@ -200,7 +190,7 @@ Result ScriptPlayer::Apply(const command::ShowVariables&) {
 }
 
 Result ScriptPlayer::FindCar(const std::string& name, simhost::SimCar** car) {
-  *car = host_.match().FindCar(name);
+  *car = host_.match().Read()->FindCar(name);
   if (*car != nullptr) return Played();
   return BadLine("no car named " + files::Shown(name));
 }

@@ -73,7 +73,8 @@ class ScriptPlayer {
 
   // Finds the car a command names; a bad line when there is none.
   Result FindCar(const std::string& name, simhost::SimCar** car);
-  void MakeLocal(simhost::SimCar* car);
+  // Makes `car` (null: none) the local player's, in the match being edited.
+  void MakeLocal(simhost::MatchState& match, simhost::SimCar* car);
 
   simhost::Host& host_;
   Transcript& transcript_;

@@ -33,8 +33,8 @@ struct Host::Impl {
   std::vector<std::shared_ptr<Callbacks::Drawable>> drawSnapshot;
 };
 
-Host::Host(HostListener& listener)
-    : listener_(listener), console_(listener), impl_(std::make_unique<Impl>()) {
+Host::Host(HostListener& listener, Locking locking)
+    : listener_(listener), match_(locking), console_(listener), impl_(std::make_unique<Impl>()) {
   impl_->canvas.match = &match_;
   impl_->canvas.frame = &lastFrame_;
   impl_->canvas.listener = &listener_;

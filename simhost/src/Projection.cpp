@@ -50,7 +50,7 @@ Vector2 ProjectThroughCamera(const SimCamera& camera, Vector2 canvasSize, Vector
   return Vector2{static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)};
 }
 
-Vector2 ProjectOnCanvas(const Match& match, Vector location) {
+Vector2 ProjectOnCanvas(const MatchState& match, Vector location) {
   for (const auto& car : match.cars()) {
     if (car && car->screenPoint &&
         std::memcmp(&car->location, &location, sizeof(Vector)) == 0) {
@@ -61,7 +61,7 @@ Vector2 ProjectOnCanvas(const Match& match, Vector location) {
   return ProjectThroughCamera(match.camera, match.canvasSize, location);
 }
 
-CanvasProjection::CanvasProjection(const Match& match)
+CanvasProjection::CanvasProjection(const MatchState& match)
     : hasCamera_(match.hasCamera), camera_(match.camera), canvasSize_(match.canvasSize) {
   for (const auto& car : match.cars()) {
     // emplace keeps the first car in list order that stands there.

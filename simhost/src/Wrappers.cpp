@@ -11,8 +11,9 @@
 //   CVarWrapper                          HostSession::CVarHandle
 // Null wrappers hold 0: their getters give zero values (255 for a team
 // number, an empty owner name, null wrappers) and their setters do nothing.
-// A call that reads or writes match state holds the match's lock for its
-// duration, and no longer.
+// A call that reads or writes match state does it through an access to the
+// match (Match::Read or Match::Edit), held for the call's duration and no
+// longer: it takes the match's lock as the match's policy says.
 
 #include <cstring>
 #include <limits>
@@ -47,35 +48,17 @@ using simhost::SimActor;
 
 namespace {
 
-// Holds the lock of an object's match, when it belongs to one that other
-// threads may use.
-class MatchLock {
- public:
-  explicit MatchLock(const Match* match)
-      : match_(match && !match->singleThreaded ? match : nullptr) {
-    if (match_) match_->lock().lock();
-  }
-  ~MatchLock() {
-    if (match_) match_->lock().unlock();
-  }
-  MatchLock(const MatchLock&) = delete;
-  MatchLock& operator=(const MatchLock&) = delete;
-
- private:
-  const Match* match_;
-};
-
 SimActor* Actor(std::uintptr_t address) { return ObjectAt<SimActor>(address); }
 
 std::uintptr_t ActorAddress(const SimActor* actor) { return AddressOf(actor); }
 
-// One quantity of an actor, read or written under its match's lock; a null
-// wrapper reads zero and writes nothing.
+// One quantity of an actor, read or written through its match's access; a
+// null wrapper reads zero and writes nothing.
 template <typename T>
 T ReadActor(std::uintptr_t address, T SimActor::*field) {
   if (!address) return T{};
   const SimActor* actor = Actor(address);
-  MatchLock lock(actor->match);
+  const auto access = actor->match->Read();
   return actor->*field;
 }
 
@@ -83,7 +66,7 @@ template <typename T>
 void WriteActor(std::uintptr_t address, T SimActor::*field, T value) {
   if (!address) return;
   SimActor* actor = Actor(address);
-  MatchLock lock(actor->match);
+  const auto access = actor->match->Edit();
   actor->*field = value;
 }
 
@@ -113,7 +96,7 @@ Vector ActorWrapper::GetAngularVelocity() const {
 void ActorWrapper::SetAngularVelocity(Vector angularVelocity, bool addToCurrent) {
   if (!memory_address) return;
   SimActor* actor = Actor(memory_address);
-  MatchLock lock(actor->match);
+  const auto access = actor->match->Edit();
   // As the game does: with the flag, the spin given comes on top of the
   // spin the actor has, each component a 32-bit float sum.
   Vector& spin = actor->angularVelocity;
@@ -138,49 +121,49 @@ void ActorWrapper::SetRotation(Rotator rotation) {
 float BoostWrapper::GetCurrentBoostAmount() const {
   if (!memory_address) return 0.0f;
   const auto* boost = static_cast<const simhost::SimBoost*>(Actor(memory_address));
-  MatchLock lock(boost->match);
+  const auto access = boost->match->Read();
   return boost->amount;
 }
 
 void BoostWrapper::SetBoostAmount(float amount) {
   if (!memory_address) return;
   auto* boost = static_cast<simhost::SimBoost*>(Actor(memory_address));
-  MatchLock lock(boost->match);
+  const auto access = boost->match->Edit();
   boost->amount = amount;
 }
 
 std::uint8_t PlayerReplicationInfoWrapper::GetTeamNum() const {
   if (!memory_address) return 255;
   const auto* info = ObjectAt<simhost::SimPlayerInfo>(memory_address);
-  MatchLock lock(info->match);
+  const auto access = info->match->Read();
   return info->team;
 }
 
 BoostWrapper VehicleWrapper::GetBoostComponent() const {
   if (!memory_address) return BoostWrapper();
   auto* car = static_cast<simhost::SimCar*>(Actor(memory_address));
-  MatchLock lock(car->match);
+  const auto access = car->match->Read();
   return BoostWrapper(car->hasBoostComponent ? ActorAddress(&car->boostComponent) : 0);
 }
 
 PriWrapper VehicleWrapper::GetPRI() const {
   if (!memory_address) return PriWrapper();
   auto* car = static_cast<simhost::SimCar*>(Actor(memory_address));
-  MatchLock lock(car->match);
+  const auto access = car->match->Read();
   return PriWrapper(car->hasPlayerInfo ? AddressOf(&car->playerInfo) : 0);
 }
 
 std::string CarWrapper::GetOwnerName() const {
   if (!memory_address) return std::string();
   const auto* car = static_cast<const simhost::SimCar*>(Actor(memory_address));
-  MatchLock lock(car->match);
+  const auto access = car->match->Read();
   return car->owner;
 }
 
 CarWrapper PlayerControllerWrapper::GetCar() const {
   if (!memory_address) return CarWrapper();
   const auto* controller = ObjectAt<simhost::SimController>(memory_address);
-  MatchLock lock(controller->match);
+  const auto access = controller->match->Read();
   return CarWrapper(ActorAddress(controller->car));
 }
 
@@ -189,20 +172,17 @@ CarWrapper PlayerControllerWrapper::GetCar() const {
 
 std::int32_t ArrayWrapper<CarWrapper>::Count() const {
   if (!memory_address) return 0;
-  const Match* match = ObjectAt<Match>(memory_address);
-  MatchLock lock(match);
-  const std::size_t size = match->cars().size();
+  const std::size_t size = ObjectAt<Match>(memory_address)->Read()->cars().size();
   constexpr auto kMost = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
   return static_cast<std::int32_t>(size < kMost ? size : kMost);
 }
 
 CarWrapper ArrayWrapper<CarWrapper>::Get(std::int32_t index) const {
   if (!memory_address || index < 0) return CarWrapper();
-  const Match* match = ObjectAt<Match>(memory_address);
-  MatchLock lock(match);
-  const auto& cars = match->cars();
-  if (static_cast<std::size_t>(index) >= cars.size()) return CarWrapper();
-  return CarWrapper(ActorAddress(cars[static_cast<std::size_t>(index)].get()));
+  const auto at = static_cast<std::size_t>(index);
+  const auto state = ObjectAt<Match>(memory_address)->Read();
+  const auto& cars = state->cars();
+  return CarWrapper(at < cars.size() ? ActorAddress(cars[at].get()) : 0);
 }
 
 ArrayWrapper<CarWrapper> GameEventWrapper::GetCars() const {
@@ -213,18 +193,13 @@ ArrayWrapper<CarWrapper> GameEventWrapper::GetCars() const {
 
 CarWrapper ServerWrapper::GetGameCar() const {
   if (!memory_address) return CarWrapper();
-  const Match* match = Actor(memory_address)->match;
-  if (!match) return CarWrapper();
-  MatchLock lock(match);
-  return CarWrapper(ActorAddress(match->localCar));
+  return CarWrapper(ActorAddress(Actor(memory_address)->match->Read()->localCar));
 }
 
 BallWrapper ServerWrapper::GetBall() const {
   if (!memory_address) return BallWrapper();
-  const Match* match = Actor(memory_address)->match;
-  if (!match) return BallWrapper();
-  MatchLock lock(match);
-  return BallWrapper(match->hasBall ? ActorAddress(&match->ball) : 0);
+  const auto state = Actor(memory_address)->match->Read();
+  return BallWrapper(state->hasBall ? ActorAddress(&state->ball) : 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -235,19 +210,16 @@ namespace {
 // Whether the session's match is in a game of `mode`.
 bool PlaysIn(const HostSession* session, simhost::GameMode mode) {
   if (!session) return false;
-  const Match* match = session->match;
-  MatchLock lock(match);
-  return match->mode == mode;
+  return session->match->Read()->mode == mode;
 }
 
 // The match's server, while its game is of `mode` and the server not made
 // null; a null server otherwise.
 ServerWrapper ServerIn(const HostSession* session, simhost::GameMode mode) {
   if (!session) return ServerWrapper();
-  Match* match = session->match;
-  MatchLock lock(match);
-  const bool present = match->mode == mode && !match->serverNull;
-  return ServerWrapper(present ? ActorAddress(&match->server) : 0);
+  const auto state = session->match->Read();
+  const bool present = state->mode == mode && !state->serverNull;
+  return ServerWrapper(present ? ActorAddress(&state->server) : 0);
 }
 
 }  // namespace
@@ -266,9 +238,8 @@ ServerWrapper GameWrapper::GetOnlineGame() const {
 
 CameraWrapper GameWrapper::GetCamera() const {
   if (!session_) return CameraWrapper();
-  Match* match = session_->match;
-  MatchLock lock(match);
-  return CameraWrapper(match->hasCamera ? ActorAddress(&match->camera) : 0);
+  const auto state = session_->match->Read();
+  return CameraWrapper(state->hasCamera ? ActorAddress(&state->camera) : 0);
 }
 
 void GameWrapper::HookPlayerControllerPost(std::string eventName, CallerHook callback) {
@@ -331,17 +302,13 @@ void CVarWrapper::bindTo(std::shared_ptr<float> slot) { Bind(memory_address, std
 
 Vector2 CanvasWrapper::GetSize() const {
   if (!memory_address) return Vector2{};
-  const auto* canvas = ObjectAt<simhost::SimCanvas>(memory_address);
-  MatchLock lock(canvas->match);
-  return canvas->match->canvasSize;
+  return ObjectAt<simhost::SimCanvas>(memory_address)->match->Read()->canvasSize;
 }
 
 Vector2 CanvasWrapper::Project(Vector location) const {
   if (!memory_address) return Vector2{};
   const auto* canvas = ObjectAt<simhost::SimCanvas>(memory_address);
-  const Match* match = canvas->match;
-  MatchLock lock(match);
-  return simhost::ProjectOnCanvas(*match, location);
+  return simhost::ProjectOnCanvas(*canvas->match->Read(), location);
 }
 
 void CanvasWrapper::SetColor(char red, char green, char blue, char alpha) {

@@ -59,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(AllocationCounter, SeesAllocationsOfThePluginModule) {
   FrameScene scene(Mode::kBestCar, 8);
   ASSERT_TRUE(scene.ok()) << scene.error();
-  scene.host().match().serverNull = true;
+  scene.host().match().Edit()->serverNull = true;
   scene.Frame();
 
   const std::uint64_t before = AllocationCount();
@@ -71,7 +71,7 @@ TEST(AllocationCounter, SeesAllocationsOfThePluginModule) {
 TEST(AllocationCounter, SeesAllocationsOfTheHostLibrary) {
   simhost::Match match;
   const std::uint64_t before = AllocationCount();
-  match.AddCar("a");
+  match.Edit()->AddCar("a");
   EXPECT_GT(AllocationCount() - before, 0u);
 }
 

@@ -23,7 +23,7 @@ class CandidateTest : public PluginFixture {
   void SetUp() override {
     PluginFixture::SetUp();
     Set("vantorel_enable", "1");
-    match().ball.location = Vector{0, 0, 0};
+    match().Edit()->ball.location = Vector{0, 0, 0};
   }
 
   // Draws a frame with the overlay on and returns the owner of the car the
@@ -38,7 +38,7 @@ class CandidateTest : public PluginFixture {
       return call.kind == simhost::DrawCall::Kind::kLine;
     });
     const Vector2 tip = first->end;
-    for (const auto& car : match().cars()) {
+    for (const auto& car : match().Read()->cars()) {
       if (car && car->screenPoint && car->screenPoint->X == tip.X &&
           car->screenPoint->Y - 30 == tip.Y) {
         return car->owner;
@@ -78,24 +78,25 @@ class PressTest : public CandidateTest, public ::testing::WithParamInterface<Pre
 TEST_P(PressTest, LogsItsSearchStoresTheIndexAndSwaps) {
   const PressCase& c = GetParam();
   Set("vantorel_sequential_swap", c.sequential ? "1" : "0");
-  match().hasBall = c.hasBall;
+  match().Edit()->hasBall = c.hasBall;
   std::map<std::string, Vector> expected;
   for (const ListedCar& car : c.cars) {
     if (car.owner == nullptr) {
-      match().AddNullCar();
+      match().Edit()->AddNullCar();
       continue;
     }
     AddCar(car.owner, car.team, car.location);
     expected[car.owner] = car.location;
   }
-  match().localCar = match().FindCar("me");
+  simhost::SimCar* me = match().Read()->FindCar("me");
+  match().Edit()->localCar = me;
   plugin().lastSwapIndex = c.lastSwap;
   if (c.swappedWith != nullptr) std::swap(expected["me"], expected[c.swappedWith]);
 
   EXPECT_EQ(Press(), PressLog(c.sequential ? "sequential car" : "best car", c.search));
   EXPECT_EQ(lastSwapIndex(), c.stored);
   for (const auto& [owner, location] : expected) {
-    EXPECT_TRUE(SameBits(match().FindCar(owner)->location, location)) << owner;
+    EXPECT_TRUE(SameBits(match().Read()->FindCar(owner)->location, location)) << owner;
   }
 }
 
@@ -172,15 +173,15 @@ TEST_F(SequentialWalkTest, NullCarAfterFirstTeamMateIsNotReached) {
   Set("vantorel_sequential_swap", "1");
   AddLocal("me", 0, {1, 2, 3});
   AddCar("mate", 0, {4, 5, 6});
-  match().AddNullCar();
+  match().Edit()->AddNullCar();
 
   EXPECT_EQ(Press(), PressLog("sequential car",
                               {"Inspecting car: 1", "Car Valid", "Next Car 1 Found"}));
-  EXPECT_EQ(match().localCar->location.X, 4);
+  EXPECT_EQ(localCar()->location.X, 4);
 
   // Silent in a frame too: the marker over the next team-mate, none other.
-  match().FindCar("mate")->screenPoint = Vector2{300, 500};
-  match().localCar->screenPoint = Vector2{600, 500};
+  match().Edit()->FindCar("mate")->screenPoint = Vector2{300, 500};
+  localCar()->screenPoint = Vector2{600, 500};
   plugin().lastSwapIndex = 0;
   EXPECT_EQ(MarkedCar(), "mate");
   EXPECT_TRUE(logs().empty()) << logs().front();
@@ -307,7 +308,7 @@ TEST_F(BestCarTest, TieKeepsTheLowerIndex) {
   EXPECT_EQ(lines[8].rfind("Car Valid. Ang: ", 0), 0u) << lines[8];
   EXPECT_EQ(lines[8], lines[5]);
   EXPECT_EQ(lastSwapIndex(), 2);
-  EXPECT_EQ(match().localCar->location.Y, -700);
+  EXPECT_EQ(localCar()->location.Y, -700);
 }
 
 // A player whose car is not in the game's car list.
@@ -320,18 +321,18 @@ class EmptyListTest : public CandidateTest {
     loner_.boostComponent.match = &match();
     loner_.owner = "me";
     loner_.location = Vector{1, 2, 3};
-    match().localCar = &loner_;
+    match().Edit()->localCar = &loner_;
   }
-  void TearDown() override { match().localCar = nullptr; }
+  void TearDown() override { match().Edit()->localCar = nullptr; }
 
   simhost::SimCar loner_;
 };
 
 TEST_F(EmptyListTest, BestCarTestsTheBallFirst) {
-  match().hasBall = false;
+  match().Edit()->hasBall = false;
   EXPECT_EQ(Press(), PressLog("best car", {"Bad ball in FindCandidateSwitchCar Intelligent",
                                            "Bad car2 index in SwapCar"}));
-  match().hasBall = true;
+  match().Edit()->hasBall = true;
   EXPECT_EQ(Press(), PressLog("best car", {"Bad car2 index in SwapCar"}));
   EXPECT_EQ(lastSwapIndex(), 0);
   EXPECT_EQ(loner_.location.Z, 3);

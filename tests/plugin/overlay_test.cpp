@@ -23,7 +23,7 @@ class OverlayTest : public PluginFixture {
   void SetUp() override {
     PluginFixture::SetUp();
     Set("vantorel_render_enable", "1");
-    match().ball.location = Vector{0, 0, 0};
+    match().Edit()->ball.location = Vector{0, 0, 0};
     me_ = &AddLocal("me", 0, {0, 5000, 0});
     mate_ = &AddCar("mate", 0, {-1000, 0, 0});
     AddCar("opp", 1, {-500, 0, 0});
@@ -100,7 +100,7 @@ TEST_F(OverlayTest, OnlyTheTipMustLieOnTheCanvasBoundsIncluded) {
 }
 
 TEST_F(OverlayTest, CanvasSizeIsReadEveryFrame) {
-  match().canvasSize = Vector2{640, 480};
+  match().Edit()->canvasSize = Vector2{640, 480};
   EXPECT_TRUE(FrameAt(641, 100).empty());
   EXPECT_TRUE(FrameAt(100, 511).empty());
   EXPECT_EQ(FrameAt(640, 510), Marker(640, 510));
@@ -125,32 +125,32 @@ TEST_F(OverlayTest, SettingsApplyFromTheNextFrame) {
 
 TEST_F(OverlayTest, RenderOffDrawsNothingInOrOutOfAGame) {
   Set("vantorel_render_enable", "0");
-  match().serverNull = true;  // would be logged if the frame got that far
-  match().hasCamera = false;
+  match().Edit()->serverNull = true;  // would be logged if the frame got that far
+  match().Edit()->hasCamera = false;
   for (simhost::GameMode mode :
        {simhost::GameMode::kHosted, simhost::GameMode::kOnline, simhost::GameMode::kNone}) {
-    match().mode = mode;
+    match().Edit()->mode = mode;
     ExpectBlankFrames(1);
   }
 }
 
 TEST_F(OverlayTest, OutsideAGameDrawsNothing) {
-  match().mode = simhost::GameMode::kNone;
-  match().hasCamera = false;
-  match().hasBall = false;
+  match().Edit()->mode = simhost::GameMode::kNone;
+  match().Edit()->hasCamera = false;
+  match().Edit()->hasBall = false;
   ExpectBlankFrames(1);
 }
 
 TEST_F(OverlayTest, RenderNextOffDrawsNothingWhateverRenderSelected) {
   Set("vantorel_render_next", "0");
-  match().hasBall = false;  // the search would log its failure
+  match().Edit()->hasBall = false;  // the search would log its failure
   for (const char* selected : {"0", "1"}) {
     SCOPED_TRACE(selected);
     Set("vantorel_render_selected", selected);
     ExpectBlankFrames(1);
   }
   Set("vantorel_render_next", "1");
-  match().hasBall = true;
+  match().Edit()->hasBall = true;
   EXPECT_EQ(Frame(), Marker(500, 400));
 }
 
@@ -158,36 +158,36 @@ TEST_F(OverlayTest, RenderNextOffDrawsNothingWhateverRenderSelected) {
 // Failures: a line per frame, nothing drawn
 
 TEST_F(OverlayTest, NullServerLogsEveryFrameAndNeverTheCamera) {
-  match().serverNull = true;
-  match().hasCamera = false;
+  match().Edit()->serverNull = true;
+  match().Edit()->hasCamera = false;
   ExpectBlankFrames(3, {"Bad server in Render"});
-  match().mode = simhost::GameMode::kOnline;
+  match().Edit()->mode = simhost::GameMode::kOnline;
   ExpectBlankFrames(1, {"Bad server in Render"});
 }
 
 TEST_F(OverlayTest, NullCameraLogsEveryFrame) {
-  match().hasCamera = false;
+  match().Edit()->hasCamera = false;
   ExpectBlankFrames(3, {"Bad camera in Render"});
 }
 
 TEST_F(OverlayTest, NoLocalCarDrawsNothing) {
-  match().localCar = nullptr;
+  match().Edit()->localCar = nullptr;
   ExpectBlankFrames(1);
 }
 
 TEST_F(OverlayTest, FailedSearchLogsItsLineOncePerFrame) {
-  match().hasBall = false;
+  match().Edit()->hasBall = false;
   ExpectBlankFrames(3, {"Bad ball in FindCandidateSwitchCar Intelligent"});
 }
 
 TEST_F(OverlayTest, NullCarInTheListFailsTheBestCarSearch) {
-  match().AddNullCar();
+  match().Edit()->AddNullCar();
   ExpectBlankFrames(1, {"Bad carArray in FindCandidateSwitchCar Intelligent"});
 }
 
 TEST_F(OverlayTest, NullCarBeforeTheNextTeamMateFailsTheSequentialWalk) {
   Set("vantorel_sequential_swap", "1");
-  match().AddNullCar();
+  match().Edit()->AddNullCar();
   plugin().lastSwapIndex = 2;  // opp at 2, then the null car at 3
   ExpectBlankFrames(2, {"Bad carArray in FindCandidateSwitchCar Sequential"});
   // From 0 the walk meets the mate first and never reaches it.
@@ -223,7 +223,7 @@ TEST_F(OverlayTest, MarkerFollowsTheSequentialWalk) {
 // In an online game the overlay works from the online game: its cars, its
 // local car and its ball.
 TEST_F(OverlayTest, OnlineGameRanksAgainstItsOwnBall) {
-  match().mode = simhost::GameMode::kOnline;
+  match().Edit()->mode = simhost::GameMode::kOnline;
   simhost::SimCar& beyond = AddCar("beyond", 0, {1000, 0, 0});
   beyond.screenPoint = Vector2{900, 400};
 
@@ -231,9 +231,9 @@ TEST_F(OverlayTest, OnlineGameRanksAgainstItsOwnBall) {
   EXPECT_EQ(FrameAt(500, 400), Marker(500, 400));
   EXPECT_TRUE(logs().empty()) << logs().front();
   // With the ball past both, the nearer one.
-  match().ball.location = Vector{2000, 0, 0};
+  match().Edit()->ball.location = Vector{2000, 0, 0};
   EXPECT_EQ(Frame(), Marker(900, 400));
-  match().hasBall = false;
+  match().Edit()->hasBall = false;
   ExpectBlankFrames(1, {"Bad ball in FindCandidateSwitchCar Intelligent"});
 }
 
@@ -258,7 +258,7 @@ TEST_F(OverlayTest, ExtremePointsCanvasesAndSettings) {
     Set("vantorel_render_iconheight", icon.height);
     Set("vantorel_render_thickness", icon.thickness);
     for (const Vector2& canvas : canvases) {
-      match().canvasSize = canvas;
+      match().Edit()->canvasSize = canvas;
       for (std::int32_t x : coordinates) {
         for (std::int32_t y : coordinates) {
           const std::int64_t tipY = static_cast<std::int64_t>(y) - 2 * icon.h;

@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "CarState.h"
 #include "HostFixture.h"
@@ -184,7 +183,7 @@ TEST_F(SwapTest, DisabledPluginRefusesWithOwnerName) {
 TEST_F(SwapTest, NoHostedGameRefusesAsDisabled) {
   AddPair(1);
   for (simhost::GameMode mode : {simhost::GameMode::kOnline, simhost::GameMode::kNone}) {
-    match().mode = mode;
+    match().Edit()->mode = mode;
     EXPECT_EQ(Press(), (Lines{"Swap pressed but mod disabled. Owner: me"}));
   }
   ExpectNotSwapped();
@@ -195,7 +194,7 @@ TEST_F(SwapTest, ControllerWithoutCarRefusesEnabledOrNot) {
   EXPECT_EQ(Press(nullptr), (Lines{"Swap pressed but null car"}));
   Set("vantorel_enable", "0");
   EXPECT_EQ(Press(nullptr), (Lines{"Swap pressed but null car"}));
-  match().mode = simhost::GameMode::kNone;
+  match().Edit()->mode = simhost::GameMode::kNone;
   EXPECT_EQ(Press(nullptr), (Lines{"Swap pressed but null car"}));
   ExpectNotSwapped();
 }
@@ -214,7 +213,7 @@ TEST_F(SwapTest, EmptyOwnerNameLeavesTheBlank) {
 // The host says a game runs here but hands out no game event for it.
 TEST_F(SwapTest, HostedGameWithoutServerEndsThePress) {
   AddPair(1);
-  match().serverNull = true;
+  match().Edit()->serverNull = true;
   EXPECT_EQ(Press(), (Lines{"Swap pressed. Owner: me", "Bad server in SwapCar"}));
   ExpectNotSwapped();
 
@@ -230,7 +229,7 @@ TEST_F(SwapTest, HostedGameWithoutServerEndsThePress) {
 TEST_F(SwapTest, FailedSearchIsABadIndexAndKeepsTheLastSwap) {
   AddPair(1);
   Set("vantorel_sequential_swap", "0");
-  match().hasBall = false;
+  match().Edit()->hasBall = false;
   EXPECT_EQ(Press(), PressLog("best car", {"Bad ball in FindCandidateSwitchCar Intelligent",
                                            "Bad car2 index in SwapCar"}));
   ExpectNotSwapped();
@@ -243,8 +242,7 @@ TEST_F(SwapTest, CarGoneAfterTheSearchKeepsTheNewIndex) {
   std::unique_ptr<simhost::SimCar> gone;
   listener_.onLog = [&](const std::string& line) {
     if (line != "Next Car 1 Found") return;
-    auto& cars = const_cast<std::vector<std::unique_ptr<simhost::SimCar>>&>(match().cars());
-    gone = std::move(cars[1]);
+    gone = match().Edit()->RemoveCar(1);
   };
 
   Lines expected = ChoseMate();
@@ -276,7 +274,7 @@ TEST_F(SwapTest, FallbackToOwnCarChangesNothing) {
   for (const char* sequential : {"1", "0"}) {
     SCOPED_TRACE(sequential);
     Set("vantorel_sequential_swap", sequential);
-    if (match().cars().empty()) {
+    if (match().Read()->cars().empty()) {
       me_ = &AddLocal("me", 0);
       AddCar("opp", 1, {500, 0, 0});
     }

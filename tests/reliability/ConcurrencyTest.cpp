@@ -74,8 +74,9 @@ class Concurrency : public HostFixture, public ::testing::WithParamInterface<boo
       car.boostComponent.amount = 10.0f * f;
       if (kCars[i].screen) car.screenPoint = ScreenPointOf(i);
     }
-    match().localCar = match().cars()[kLocal].get();
-    match().localController.car = match().localCar;
+    simhost::SimCar* const local = match().Read()->cars()[kLocal].get();
+    match().Edit()->localCar = local;
+    match().Edit()->localController.car = local;
 
     ASSERT_NO_FATAL_FAILURE(Load());
     Set("vantorel_enable", "1");
@@ -112,13 +113,13 @@ class Concurrency : public HostFixture, public ::testing::WithParamInterface<boo
 
 TEST_P(Concurrency, PressesAndFramesOnTwoThreads) {
   std::atomic<bool> go{false};
+  simhost::SimCar* const me = localCar();
 
   // The presser is the only writer of lastSwapIndex: each press must store
   // the successor of the index it stored before, whatever the frames do.
   std::vector<std::int32_t> stored;
   int wrongSteps = 0;
   std::thread presser([&] {
-    simhost::SimCar* me = host_.match().localCar;
     std::int32_t last = 0;
     while (!go.load()) std::this_thread::yield();
     for (int i = 0; i < kPresses; ++i) {
@@ -172,7 +173,7 @@ TEST_P(Concurrency, PressesAndFramesOnTwoThreads) {
   // Alone again, a frame marks exactly the car the next press will take.
   host_.Frame();
   const int next = MarkedCar();
-  host_.Press(host_.match().localCar);
+  host_.Press(me);
   EXPECT_EQ(next, lastSwapIndex());
   if (sequential()) {
     EXPECT_EQ(next, Successor(stored.back()));

@@ -53,7 +53,7 @@ TEST_F(LifecycleStress, LoadUnloadAndDeleteCyclesGiveEverythingBack) {
     ASSERT_EQ(MostBindings(host_.console()), 1u);
     ASSERT_TRUE(*plugin().enabled);
 
-    host_.Press(match().localCar);
+    host_.Press(localCar());
     host_.Frame();
     host_.UnloadPlugin();
 

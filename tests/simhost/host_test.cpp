@@ -180,7 +180,7 @@ TEST_F(HostTest, WrappersOfAnUnloadedSessionRegisterNothing) {
 // Hooks
 
 TEST_F(HostTest, PressRunsThePickupHooksWithTheCarsController) {
-  SimCar& car = host_.match().AddCar("A");
+  SimCar& car = match().Edit()->AddCar("A");
   Load();
   host_.Press(&car);
   EXPECT_EQ(plugin().presses, 1);
@@ -255,7 +255,7 @@ TEST_F(HostTest, DrawableMayUnregisterDuringAFrame) {
 }
 
 TEST_F(HostTest, CanvasSizeAndProjection) {
-  match().canvasSize = Vector2{800, 600};
+  match().Edit()->canvasSize = Vector2{800, 600};
   AddCar("Fixed", 0, {100, 200, 300}).screenPoint = Vector2{11, 22};
   AddCar("Second", 0, {100, 200, 300}).screenPoint = Vector2{33, 44};
   AddCar("Zero", 0, {0.0f, 0, 0}).screenPoint = Vector2{55, 66};
@@ -279,7 +279,7 @@ TEST_F(HostTest, CanvasSizeAndProjection) {
   EXPECT_EQ(ahead.X, 400);
   EXPECT_EQ(ahead.Y, 300);
 
-  match().hasCamera = false;
+  match().Edit()->hasCamera = false;
   game().RegisterDrawable([&](CanvasWrapper canvas) { noCamera = canvas.Project(Vector{1000, 0, 0}); });
   host_.Frame();
   EXPECT_EQ(noCamera.X, simhost::kOffCanvas.X);
@@ -325,30 +325,31 @@ TEST_F(HostTest, GameModes) {
   EXPECT_EQ(g.GetGameEventAsServer().GetGameCar().memory_address, Address(&car));
   EXPECT_EQ(g.GetGameEventAsServer().GetCars().Count(), 1);
 
-  match.mode = simhost::GameMode::kOnline;
+  match.Edit()->mode = simhost::GameMode::kOnline;
   EXPECT_FALSE(g.IsInGame());
   EXPECT_TRUE(g.IsInOnlineGame());
   EXPECT_TRUE(g.GetGameEventAsServer().IsNull());
   EXPECT_FALSE(g.GetOnlineGame().IsNull());
-  EXPECT_EQ(g.GetOnlineGame().GetBall().GetLocation().Z, match.ball.location.Z);
+  const float ballZ = match.Read()->ball.location.Z;  // apart: the wrappers lock too
+  EXPECT_EQ(g.GetOnlineGame().GetBall().GetLocation().Z, ballZ);
 
-  match.mode = simhost::GameMode::kNone;
+  match.Edit()->mode = simhost::GameMode::kNone;
   EXPECT_FALSE(g.IsInGame());
   EXPECT_FALSE(g.IsInOnlineGame());
   EXPECT_TRUE(g.GetGameEventAsServer().IsNull());
   EXPECT_TRUE(g.GetOnlineGame().IsNull());
 
-  match.mode = simhost::GameMode::kHosted;
-  match.serverNull = true;
+  match.Edit()->mode = simhost::GameMode::kHosted;
+  match.Edit()->serverNull = true;
   EXPECT_TRUE(g.IsInGame());
   EXPECT_TRUE(g.GetGameEventAsServer().IsNull());
-  match.mode = simhost::GameMode::kOnline;
+  match.Edit()->mode = simhost::GameMode::kOnline;
   EXPECT_TRUE(g.GetOnlineGame().IsNull());
 
   EXPECT_FALSE(g.GetCamera().IsNull());
-  match.camera.rotation = Rotator{1, 2, 3};
+  match.Edit()->camera.rotation = Rotator{1, 2, 3};
   EXPECT_EQ(g.GetCamera().GetRotation().Yaw, 2);
-  match.hasCamera = false;
+  match.Edit()->hasCamera = false;
   EXPECT_TRUE(g.GetCamera().IsNull());
 }
 

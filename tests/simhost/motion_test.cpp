@@ -30,11 +30,11 @@ Vector Bits(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
 // vel 1234.5,-333.3,2300.
 TEST(MotionTest, MovesCarsThenTheBallByVelocityTimesDt) {
   Match match;
-  SimCar& car = match.AddCar("Ava");
+  SimCar& car = match.Edit()->AddCar("Ava");
   car.location = Vector{0.1f, -3000.0f, 93.0f};
   car.velocity = Vector{900.0f, 1000.0f, -0.3f};
-  match.ball.location = Vector{-600.0f, 800.0f, 93.0f};
-  match.ball.velocity = Vector{1234.5f, -333.3f, 2300.0f};
+  match.Edit()->ball.location = Vector{-600.0f, 800.0f, 93.0f};
+  match.Edit()->ball.velocity = Vector{1234.5f, -333.3f, 2300.0f};
 
   const Vector carAfter[3] = {
       Bits(0x4171999b, 0xc53a7555, 0x42b9fd71),  // 15.1000013, -2983.33325, 92.9950027
@@ -49,7 +49,7 @@ TEST(MotionTest, MovesCarsThenTheBallByVelocityTimesDt) {
   for (int frame = 0; frame < 3; ++frame) {
     match.Advance(kSixtieth);
     EXPECT_TRUE(SameBits(car.location, carAfter[frame])) << "frame " << frame;
-    EXPECT_TRUE(SameBits(match.ball.location, ballAfter[frame])) << "frame " << frame;
+    EXPECT_TRUE(SameBits(match.Read()->ball.location, ballAfter[frame])) << "frame " << frame;
   }
 }
 
@@ -65,8 +65,8 @@ TEST(MotionTest, TheCasesAboveTellTwoRoundingsFromOne) {
 
 TEST(MotionTest, ChangesNothingButLocations) {
   Match match;
-  match.AddNullCar();
-  SimCar& car = match.AddCar("Ava");
+  match.Edit()->AddNullCar();
+  SimCar& car = match.Edit()->AddCar("Ava");
   vantorel_test::CarState state;
   state.location = Vector{1.0f, 2.0f, 3.0f};
   state.velocity = Vector{60.0f, -120.0f, 0.0f};
@@ -74,23 +74,23 @@ TEST(MotionTest, ChangesNothingButLocations) {
   state.rotation = Rotator{100, -200, 300};
   state.boost = 33.0f;
   vantorel_test::SetState(car, state);
-  match.AddNullCar();
-  match.ball.velocity = Vector{0.0f, 0.0f, -60.0f};
+  match.Edit()->AddNullCar();
+  match.Edit()->ball.velocity = Vector{0.0f, 0.0f, -60.0f};
 
   match.Advance(0.5f);
   state.location = Vector{31.0f, -58.0f, 3.0f};
   vantorel_test::ExpectState(car, state);
-  EXPECT_EQ(match.cars()[0], nullptr);
-  EXPECT_EQ(match.cars()[2], nullptr);
-  EXPECT_TRUE(SameBits(match.ball.location, Vector{0.0f, 0.0f, -30.0f}));
-  EXPECT_TRUE(SameBits(match.ball.velocity, Vector{0.0f, 0.0f, -60.0f}));
+  EXPECT_EQ(match.Read()->cars()[0], nullptr);
+  EXPECT_EQ(match.Read()->cars()[2], nullptr);
+  EXPECT_TRUE(SameBits(match.Read()->ball.location, Vector{0.0f, 0.0f, -30.0f}));
+  EXPECT_TRUE(SameBits(match.Read()->ball.velocity, Vector{0.0f, 0.0f, -60.0f}));
 }
 
 // Not-a-number goes in, not-a-number comes out, from either side of the
 // sum; which NaN, when both sides are one, is the compiler's to choose.
 TEST(MotionTest, ANaNStaysANaN) {
   Match match;
-  SimCar& car = match.AddCar("Ava");
+  SimCar& car = match.Edit()->AddCar("Ava");
   car.location = Vector{FromBits(0x7fc00001), 1.0f, FromBits(0xffc00002)};
   car.velocity = Vector{1.0f, FromBits(0x7fc00003), FromBits(0x7fc00004)};
   match.Advance(kSixtieth);
@@ -104,11 +104,11 @@ TEST(MotionTest, ANaNStaysANaN) {
 // it stands where it left.
 TEST(MotionTest, AMatchWithoutABallMovesNone) {
   Match match;
-  match.ball.location = Vector{5.0f, 6.0f, 7.0f};
-  match.ball.velocity = Vector{100.0f, 100.0f, 100.0f};
-  match.hasBall = false;
+  match.Edit()->ball.location = Vector{5.0f, 6.0f, 7.0f};
+  match.Edit()->ball.velocity = Vector{100.0f, 100.0f, 100.0f};
+  match.Edit()->hasBall = false;
   match.Advance(kSixtieth);
-  EXPECT_TRUE(SameBits(match.ball.location, Vector{5.0f, 6.0f, 7.0f}));
+  EXPECT_TRUE(SameBits(match.Read()->ball.location, Vector{5.0f, 6.0f, 7.0f}));
 }
 
 }  // namespace

@@ -114,14 +114,14 @@ TEST(Projection, NonFiniteInputsAndBadFieldsOfViewAreOffCanvas) {
 // first car in list order winning.
 TEST(Projection, TableAnswersAsTheCanvas) {
   simhost::Match match;
-  match.canvasSize = Vector2{800, 600};
+  match.Edit()->canvasSize = Vector2{800, 600};
   const auto add = [&](Vector location, std::optional<Vector2> screen) {
-    simhost::SimCar& car = match.AddCar("car");
+    simhost::SimCar& car = match.Edit()->AddCar("car");
     car.location = location;
     car.screenPoint = screen;
   };
   add({1000, 0, 0}, std::nullopt);      // through the camera
-  match.AddNullCar();
+  match.Edit()->AddNullCar();
   add({1000, 0, 0}, Vector2{11, 22});   // first with a point there
   add({1000, 0, 0}, Vector2{33, 44});
   add({0.0f, 5, 5}, Vector2{55, 66});
@@ -131,16 +131,16 @@ TEST(Projection, TableAnswersAsTheCanvas) {
   const Vector locations[] = {{1000, 0, 0}, {0.0f, 5, 5}, {-0.0f, 5, 5}, {-500, 0, 0},
                               {2000, 100, -50}};
   for (bool camera : {true, false}) {
-    match.hasCamera = camera;
-    const CanvasProjection table(match);
+    match.Edit()->hasCamera = camera;
+    const CanvasProjection table(*match.Read());
     for (const Vector& location : locations) {
-      const Vector2 expected = simhost::ProjectOnCanvas(match, location);
+      const Vector2 expected = simhost::ProjectOnCanvas(*match.Read(), location);
       SCOPED_TRACE(std::to_string(location.X) + (camera ? " camera" : " no camera"));
       ExpectPoint(table.Project(location), expected.X, expected.Y);
     }
   }
-  match.hasCamera = true;
-  const CanvasProjection table(match);
+  match.Edit()->hasCamera = true;
+  const CanvasProjection table(*match.Read());
   ExpectPoint(table.Project({1000, 0, 0}), 11, 22);
   ExpectPoint(table.Project({-0.0f, 5, 5}), 77, 88);
   ExpectPoint(table.Project({2000, 0, 0}), 400, 300);

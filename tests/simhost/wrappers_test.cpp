@@ -114,7 +114,7 @@ TEST(NullWrappers, HostObjectsWithoutSessionAnswerNothing) {
 
 TEST(Wrappers, CarGettersAndSettersReachTheMatch) {
   Match match;
-  SimCar& sim = match.AddCar("Zindar");
+  SimCar& sim = match.Edit()->AddCar("Zindar");
   sim.location = Vector{1, 2, 3};
   sim.velocity = Vector{4, 5, 6};
   sim.angularVelocity = Vector{7, 8, 9};
@@ -151,7 +151,7 @@ TEST(Wrappers, CarGettersAndSettersReachTheMatch) {
 // game: the simulated host must tell the two apart.
 TEST(Wrappers, AngularVelocityIsAddedOnlyWhenAsked) {
   Match match;
-  SimCar& sim = match.AddCar("A");
+  SimCar& sim = match.Edit()->AddCar("A");
   sim.angularVelocity = Vector{1.5f, -0.0f, 16777216.0f};
   CarWrapper car(Address(&sim));
 
@@ -169,7 +169,7 @@ TEST(Wrappers, AngularVelocityIsAddedOnlyWhenAsked) {
 
 TEST(Wrappers, CarWithoutPlayerInfoOrBoost) {
   Match match;
-  SimCar& sim = match.AddCar("Bot");
+  SimCar& sim = match.Edit()->AddCar("Bot");
   sim.hasPlayerInfo = false;
   sim.hasBoostComponent = false;
   CarWrapper car(Address(&sim));
@@ -181,17 +181,17 @@ TEST(Wrappers, CarWithoutPlayerInfoOrBoost) {
 
 TEST(Wrappers, TeamNumberIsTheWholeByte) {
   Match match;
-  SimCar& sim = match.AddCar("A");
+  SimCar& sim = match.Edit()->AddCar("A");
   sim.playerInfo.team = 200;
   EXPECT_EQ(CarWrapper(Address(&sim)).GetPRI().GetTeamNum(), 200);
 }
 
 TEST(Wrappers, CarListWithNullEntries) {
   Match match;
-  SimCar& a = match.AddCar("A");
-  match.AddNullCar();
-  SimCar& b = match.AddCar("B");
-  const ServerWrapper server(Address(&match.server));
+  SimCar& a = match.Edit()->AddCar("A");
+  match.Edit()->AddNullCar();
+  SimCar& b = match.Edit()->AddCar("B");
+  const ServerWrapper server(Address(&match.Read()->server));
   ArrayWrapper<CarWrapper> cars = server.GetCars();
   ASSERT_EQ(cars.Count(), 3);
   EXPECT_EQ(cars.Get(0).memory_address, Address(&a));
@@ -200,30 +200,38 @@ TEST(Wrappers, CarListWithNullEntries) {
   EXPECT_TRUE(cars.Get(3).IsNull());
   EXPECT_TRUE(cars.Get(-1).IsNull());
   EXPECT_TRUE(cars.Get(2147483647).IsNull());
-  EXPECT_EQ(match.FindCar("B"), &b);
-  EXPECT_EQ(match.FindCar("C"), nullptr);
+  EXPECT_EQ(match.Read()->FindCar("B"), &b);
+  EXPECT_EQ(match.Read()->FindCar("C"), nullptr);
   // A second car of one name: the first is still the one found.
-  SimCar& second = match.AddCar("A");
-  EXPECT_EQ(match.FindCar("A"), &a);
+  SimCar& second = match.Edit()->AddCar("A");
+  EXPECT_EQ(match.Read()->FindCar("A"), &a);
   EXPECT_NE(&second, &a);
+  // A car that leaves keeps its slot, null, and its name passes to the next.
+  const std::unique_ptr<SimCar> gone = match.Edit()->RemoveCar(0);
+  EXPECT_EQ(gone.get(), &a);
+  EXPECT_EQ(cars.Count(), 4);
+  EXPECT_TRUE(cars.Get(0).IsNull());
+  EXPECT_EQ(match.Read()->FindCar("A"), &second);
+  EXPECT_NE(match.Edit()->RemoveCar(3), nullptr);
+  EXPECT_EQ(match.Read()->FindCar("A"), nullptr);
 }
 
 TEST(Wrappers, ServerGivesLocalCarAndBall) {
   Match match;
-  SimCar& a = match.AddCar("A");
-  const ServerWrapper server(Address(&match.server));
+  SimCar& a = match.Edit()->AddCar("A");
+  const ServerWrapper server(Address(&match.Read()->server));
   EXPECT_TRUE(server.GetGameCar().IsNull());
-  match.localCar = &a;
+  match.Edit()->localCar = &a;
   EXPECT_EQ(server.GetGameCar().memory_address, Address(&a));
-  match.ball.location = Vector{0, 0, 93};
+  match.Edit()->ball.location = Vector{0, 0, 93};
   EXPECT_EQ(server.GetBall().GetLocation().Z, 93.0f);
-  match.hasBall = false;
+  match.Edit()->hasBall = false;
   EXPECT_TRUE(server.GetBall().IsNull());
 }
 
 TEST(Wrappers, ControllerDrivesItsCar) {
   Match match;
-  SimCar& a = match.AddCar("A");
+  SimCar& a = match.Edit()->AddCar("A");
   simhost::SimController controller{&match, &a};
   EXPECT_EQ(PlayerControllerWrapper(reinterpret_cast<std::uintptr_t>(&controller))
                 .GetCar()

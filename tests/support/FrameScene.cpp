@@ -33,30 +33,9 @@ class Lcg {
 
 const char* ModeName(Mode mode) { return mode == Mode::kBestCar ? "best" : "seq"; }
 
-FrameScene::FrameScene(Mode mode, int cars) : host_(listener_) {
-  simhost::Match& match = host_.match();
-  match.singleThreaded = true;
-  // From 5000 units behind the cars' box, a 90-degree view holds every car:
-  // none is more than 2000 units off the axis, at 5000 to 9000 units ahead.
-  match.camera.location = Vector{-5000.0f, 0.0f, 500.0f};
-  match.camera.rotation = Rotator{};
-  match.camera.fieldOfView = 90.0f;
-  match.ball.location = Vector{2000.0f, 0.0f, 93.0f};
-
-  Lcg random;
-  for (int i = 0; i < cars; ++i) {
-    simhost::SimCar& car = match.AddCar("car" + std::to_string(i));
-    car.location = Vector{random.Between(0.0f, 4000.0f), random.Between(-2000.0f, 2000.0f), 17.0f};
-    car.rotation = Rotator{0, static_cast<std::int32_t>(random.Next() % 65536), 0};
-    const bool localTeam = mode == Mode::kBestCar ? i == 0 || i % 2 == 1 : i <= 1;
-    car.playerInfo.team = localTeam ? 0 : 1;
-  }
-  if (cars > 0) {
-    localCar_ = match.cars().front().get();
-    match.localCar = localCar_;
-    match.localController.car = localCar_;
-  }
-
+FrameScene::FrameScene(Mode mode, int cars, simhost::Locking locking)
+    : host_(listener_, locking) {
+  PlaceMatch(mode, cars);
   const files::Status loaded = host_.LoadPlugin(PluginModule());
   if (!loaded.ok()) {
     error_ = loaded.message().empty() ? std::string("cannot load ") + PluginModule()
@@ -68,6 +47,30 @@ FrameScene::FrameScene(Mode mode, int cars) : host_(listener_) {
     Set(NameOf(&VantorelPlugin::sequentialSwap), "1");
     Set(NameOf(&VantorelPlugin::enabled), "1");
     Press();
+  }
+}
+
+void FrameScene::PlaceMatch(Mode mode, int cars) {
+  const auto match = host_.match().Edit();
+  // From 5000 units behind the cars' box, a 90-degree view holds every car:
+  // none is more than 2000 units off the axis, at 5000 to 9000 units ahead.
+  match->camera.location = Vector{-5000.0f, 0.0f, 500.0f};
+  match->camera.rotation = Rotator{};
+  match->camera.fieldOfView = 90.0f;
+  match->ball.location = Vector{2000.0f, 0.0f, 93.0f};
+
+  Lcg random;
+  for (int i = 0; i < cars; ++i) {
+    simhost::SimCar& car = match->AddCar("car" + std::to_string(i));
+    car.location = Vector{random.Between(0.0f, 4000.0f), random.Between(-2000.0f, 2000.0f), 17.0f};
+    car.rotation = Rotator{0, static_cast<std::int32_t>(random.Next() % 65536), 0};
+    const bool localTeam = mode == Mode::kBestCar ? i == 0 || i % 2 == 1 : i <= 1;
+    car.playerInfo.team = localTeam ? 0 : 1;
+  }
+  if (cars > 0) {
+    localCar_ = match->cars().front().get();
+    match->localCar = localCar_;
+    match->localController.car = localCar_;
   }
 }
 

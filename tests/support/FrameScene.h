@@ -5,6 +5,7 @@
 #include "GameWrapper.h"
 #include "simhost/Host.h"
 #include "simhost/HostListener.h"
+#include "simhost/Match.h"
 
 namespace vantorel_test {
 
@@ -29,16 +30,17 @@ const char* ModeName(Mode mode);
 //   walk then starts at car 2 and visits every car of the list before it
 //   comes back to car 1: N fetches for N cars, the longest walk there is.
 //
-// The match is marked single-threaded, so the host's wrapper calls take no
-// lock: the real host's take none, and a lock in each call would cost more
-// than the plugin's own work between the calls. Everything the host reports
-// goes to a listener that drops it.
+// Unless the caller asks for a locked match, the match takes no lock
+// (Locking::kUnlocked), so the host's wrapper calls take none: the real
+// host's take none, and a lock in each call would cost more than the
+// plugin's own work between the calls. Everything the host reports goes to a
+// listener that drops it.
 //
 // The scene owns its host and that listener. The benchmarks time its frames;
 // tests/alloc counts what they allocate.
 class FrameScene {
  public:
-  FrameScene(Mode mode, int cars);
+  FrameScene(Mode mode, int cars, simhost::Locking locking = simhost::Locking::kUnlocked);
   FrameScene(const FrameScene&) = delete;
   FrameScene& operator=(const FrameScene&) = delete;
 
@@ -67,6 +69,9 @@ class FrameScene {
   simhost::Host& host() { return host_; }
 
  private:
+  // The camera, the ball and the cars as laid out above.
+  void PlaceMatch(Mode mode, int cars);
+
   simhost::HostListener listener_;
   simhost::Host host_;
   simhost::SimCar* localCar_ = nullptr;

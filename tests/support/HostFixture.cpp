@@ -49,7 +49,7 @@ void HostFixture::Set(const std::string& name, const std::string& value) {
 
 simhost::SimCar& HostFixture::AddCar(const std::string& owner, int team, Vector location,
                                      Rotator rotation) {
-  simhost::SimCar& car = match().AddCar(owner);
+  simhost::SimCar& car = match().Edit()->AddCar(owner);
   car.playerInfo.team = static_cast<std::uint8_t>(team);
   car.location = location;
   car.rotation = rotation;

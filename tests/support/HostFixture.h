@@ -42,6 +42,8 @@ class HostFixture : public ::testing::Test {
   // The host's game as the loaded plugin sees it.
   GameWrapper& game() { return *host_.plugin()->gameWrapper; }
   simhost::Match& match() { return host_.match(); }
+  // Lets go of the match's access before returning, so that it may feed a press.
+  simhost::SimCar* localCar() { return match().Read()->localCar; }
   std::int32_t lastSwapIndex() { return plugin().lastSwapIndex.load(); }
   // The value the loaded plugin reads from the slot of setting `name`,
   // whatever the slot's type; a missing slot fails the test.
@@ -51,13 +53,14 @@ class HostFixture : public ::testing::Test {
   // test.
   void Set(const std::string& name, const std::string& value);
 
+  // Adds a car, whose fields the test then writes on its one thread.
   simhost::SimCar& AddCar(const std::string& owner, int team, Vector location = {},
                           Rotator rotation = {});
   // Adds the local player's car.
   simhost::SimCar& AddLocal(const std::string& owner, int team, Vector location = {},
                             Rotator rotation = {}) {
     simhost::SimCar& car = AddCar(owner, team, location, rotation);
-    match().localCar = &car;
+    match().Edit()->localCar = &car;
     return car;
   }
 
@@ -67,7 +70,7 @@ class HostFixture : public ::testing::Test {
     host_.Press(car);
     return listener_.logs;
   }
-  Lines Press() { return Press(match().localCar); }
+  Lines Press() { return Press(localCar()); }
 
   // Draws one frame and returns its drawing calls as text (see Describe);
   // its log lines stay in logs().

@@ -69,14 +69,14 @@ class MotionPlayerTest : public vantorel_test::ScriptPlayerFixture {
  protected:
   MotionPlayerTest() : ScriptPlayerFixture(vantorel_test::PluginModule()) {}
 
-  simhost::SimCar& car(const char* name) { return *match().FindCar(name); }
+  simhost::SimCar& car(const char* name) { return *match().Read()->FindCar(name); }
 };
 
 TEST_F(MotionPlayerTest, WithMotionOffNothingMoves) {
   PlayAll({"car Ava loc=1,2,3 vel=600,-600,60", "ball loc=4,5,6 vel=100,200,300", "frame 3",
            "motion on dt=0.5", "motion off", "frame 2"});
   EXPECT_TRUE(SameBits(car("Ava").location, Vector{1.0f, 2.0f, 3.0f}));
-  EXPECT_TRUE(SameBits(match().ball.location, Vector{4.0f, 5.0f, 6.0f}));
+  EXPECT_TRUE(SameBits(match().Read()->ball.location, Vector{4.0f, 5.0f, 6.0f}));
   EXPECT_TRUE(SameBits(player_.frameSeconds(), kFrameSeconds));
 }
 
@@ -85,7 +85,7 @@ TEST_F(MotionPlayerTest, EachFrameMovesCarsAndTheBall) {
            "ball loc=0,0,93 vel=1,2,3", "motion on dt=0.25", "frame 2", "show cars"});
   EXPECT_TRUE(SameBits(car("Ava").location, Vector{5.0f, -10.0f, 17.0f}));
   EXPECT_TRUE(SameBits(car("Bo").location, Vector{100.0f, 0.0f, 17.25f}));
-  EXPECT_TRUE(SameBits(match().ball.location, Vector{0.5f, 1.0f, 94.5f}));
+  EXPECT_TRUE(SameBits(match().Read()->ball.location, Vector{0.5f, 1.0f, 94.5f}));
   EXPECT_TRUE(SameBits(car("Ava").velocity, Vector{10.0f, -20.0f, 0.0f}));
   // show cars prints the cars where they have gone.
   const std::string output = captured_.Take();
@@ -113,10 +113,10 @@ TEST_F(MotionPlayerTest, TheMarkerIsDrawnWhereTheCarHasGone) {
 TEST_F(MotionPlayerTest, TheBallKeepsItsVelocityAcrossNull) {
   PlayAll({"ball loc=0,0,93 vel=60,0,0", "ball null", "motion on", "frame 6", "ball"});
   // Away, the ball did not move; back, it goes on as it was sent.
-  EXPECT_TRUE(SameBits(match().ball.location, Vector{0.0f, 0.0f, 93.0f}));
-  EXPECT_TRUE(SameBits(match().ball.velocity, Vector{60.0f, 0.0f, 0.0f}));
+  EXPECT_TRUE(SameBits(match().Read()->ball.location, Vector{0.0f, 0.0f, 93.0f}));
+  EXPECT_TRUE(SameBits(match().Read()->ball.velocity, Vector{60.0f, 0.0f, 0.0f}));
   PlayAll({"frame"});
-  EXPECT_TRUE(SameBits(match().ball.location.X, 60.0f * kFrameSeconds));
+  EXPECT_TRUE(SameBits(match().Read()->ball.location.X, 60.0f * kFrameSeconds));
 }
 
 TEST_F(MotionPlayerTest, TellsEachFrameHowLongItLasts) {

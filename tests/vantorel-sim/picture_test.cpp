@@ -39,14 +39,14 @@ TEST(PictureTest, CapturesWhereTheCanvasPutsCarsAndBall) {
   simhost::HostListener quiet;
   simhost::Host host(quiet);
   simhost::Match& match = host.match();
-  simhost::SimCar& ava = match.AddCar("Ava");
+  simhost::SimCar& ava = match.Edit()->AddCar("Ava");
   ava.location = Vector{1000.0f, 0.0f, 0.0f};  // straight ahead of the camera
   ava.playerInfo.team = 1;
-  match.AddNullCar();
-  simhost::SimCar& bo = match.AddCar("Bo");
+  match.Edit()->AddNullCar();
+  simhost::SimCar& bo = match.Edit()->AddCar("Bo");
   bo.location = Vector{5.0f, 5.0f, 5.0f};
   bo.screenPoint = Vector2{7, 8};
-  match.ball.location = Vector{-1000.0f, 0.0f, 0.0f};  // behind the camera
+  match.Edit()->ball.location = Vector{-1000.0f, 0.0f, 0.0f};  // behind the camera
 
   const Scene scene = CaptureScene(host);
   EXPECT_EQ(scene.canvas.X, 1920);
@@ -60,7 +60,7 @@ TEST(PictureTest, CapturesWhereTheCanvasPutsCarsAndBall) {
   EXPECT_TRUE(scene.hasBall);
   EXPECT_LT(scene.ball.X, 0);  // off the canvas
 
-  match.hasBall = false;
+  match.Edit()->hasBall = false;
   EXPECT_FALSE(CaptureScene(host).hasBall);
 }
 

@@ -25,7 +25,9 @@ class PluginModule;
 //
 // Threads: Press/RunHookedFunction and Frame may run on different threads at
 // once (wrapper calls take the match's lock; no host lock is held while a
-// plugin callback runs; frames are serialised among themselves). Loading,
+// plugin callback runs; frames are serialised among themselves), unless the
+// host was made with Locking::kUnlocked, for a program that alone uses it
+// from one thread. Loading,
 // unloading and the console's Register/Set/Bind/LoadConfig/SaveConfig run on
 // one thread, while no press or frame runs. host/GameWrapper.h states what
 // this means for a plugin.
@@ -39,7 +41,8 @@ class PluginModule;
 //   plugin module PATH: getPlugin gave no plugin
 class HOST_API Host {
  public:
-  explicit Host(HostListener& listener);
+  // `locking` is the match's policy (see Locking).
+  explicit Host(HostListener& listener, Locking locking = Locking::kLocked);
   ~Host();  // unloads a loaded plugin
   Host(const Host&) = delete;
   Host& operator=(const Host&) = delete;

@@ -44,16 +44,17 @@ HOST_API Vector2 ProjectThroughCamera(const SimCamera& camera, Vector2 canvasSiz
 // Where the canvas puts `location`, as CanvasWrapper::Project answers: the
 // screen point of the first car in list order that stands exactly there
 // (equal bits) and has one; otherwise through the match's camera, and
-// kOffCanvas when there is none. The caller holds the match's lock.
-HOST_API Vector2 ProjectOnCanvas(const Match& match, Vector location);
+// kOffCanvas when there is none. `match` is the state an access holds
+// (Match::Read).
+HOST_API Vector2 ProjectOnCanvas(const MatchState& match, Vector location);
 
 // ProjectOnCanvas for many locations of one match as it stands: the cars'
 // screen points go into a table once, so that projecting every car of a
 // large match costs time in proportion to the cars, not to their square.
-// Copies what it needs; build it under the match's lock.
+// Copies what it needs from the state an access holds, and keeps no access.
 class HOST_API CanvasProjection {
  public:
-  explicit CanvasProjection(const Match& match);
+  explicit CanvasProjection(const MatchState& match);
 
   // What ProjectOnCanvas(match, location) gave when this was built.
   Vector2 Project(Vector location) const;
