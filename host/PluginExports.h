@@ -15,8 +15,9 @@ using GetPluginFunction = std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>* (
 using DeleteMeFunction = void (*)();
 
 // The record every plugin module exports under the name "exports"; the host
-// reads it before anything else. Its layout is fixed by the host: 64 bytes,
-// pointers 8 bytes wide, each 32-bit integer followed by 4 bytes of padding.
+// reads it before anything else. Its layout is fixed by the host, a 64-bit
+// process: 64 bytes, pointers 8 bytes wide, each 32-bit integer followed by
+// 4 bytes of padding.
 struct PluginInfo {
   std::int32_t interfaceVersion;
   const char* fileName;
@@ -28,7 +29,10 @@ struct PluginInfo {
   DeleteMeFunction deleteMe;
 };
 
-static_assert(sizeof(void*) == 8, "the host is a 64-bit process");
+// Checked where pointers are 8 bytes wide. A 32-bit target (WebAssembly,
+// where the playground links the plugin into its host) has no such host to
+// meet: host and plugin there are built together, from this header.
+#if UINTPTR_MAX > 0xFFFFFFFFu
 static_assert(sizeof(PluginInfo) == 64, "the host reads a 64-byte record");
 static_assert(offsetof(PluginInfo, fileName) == 8, "record layout");
 static_assert(offsetof(PluginInfo, className) == 16, "record layout");
@@ -37,6 +41,7 @@ static_assert(offsetof(PluginInfo, pluginVersion) == 32, "record layout");
 static_assert(offsetof(PluginInfo, pluginType) == 40, "record layout");
 static_assert(offsetof(PluginInfo, getPlugin) == 48, "record layout");
 static_assert(offsetof(PluginInfo, deleteMe) == 56, "record layout");
+#endif
 
 // The names under which the host looks the record up.
 constexpr const char kPluginRecordSymbol[] = "exports";
