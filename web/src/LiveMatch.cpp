@@ -1,0 +1,253 @@
+#include "LiveMatch.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "Facing.h"
+#include "FreePlayScript.h"
+#include "Grammar.h"
+#include "LinkedPlugin.h"
+#include "Picture.h"
+#include "files/Text.h"
+#include "simhost/ConfigFile.h"
+#include "simhost/Projection.h"
+
+namespace vantorel_web {
+
+namespace {
+
+using files::FormatFloat;
+
+constexpr char kConfigPath[] = "/vantorel.cfg";
+constexpr float kStepSeconds = 1.0f / 60.0f;
+// How far ahead of a car its facing point stands.
+constexpr float kFacingReach = 320.0f;
+
+bool IsDrawing(const std::string& line) {
+  return line.compare(0, 7, "[frame]") == 0 || line.compare(0, 6, "[draw]") == 0;
+}
+
+std::string VectorText(const Vector& v) {
+  return FormatFloat(v.X) + "," + FormatFloat(v.Y) + "," + FormatFloat(v.Z);
+}
+
+std::string RotatorText(const Rotator& r) {
+  return std::to_string(r.Pitch) + "," + std::to_string(r.Yaw) + "," + std::to_string(r.Roll);
+}
+
+std::string Json(const std::string& text) {
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      quoted += '\\';
+      quoted += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+      quoted += escaped;
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "\"";
+}
+
+const char* KindOf(const simhost::Variable& variable) {
+  if (variable.bindings.empty()) return "text";
+  static const char* const kKinds[] = {"bool", "int", "float"};
+  return kKinds[variable.bindings.front().slot.index()];
+}
+
+std::uint32_t Bits(float value) {
+  std::uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+// A fixed sequence for the places of added cars.
+std::uint32_t Scrambled(std::uint32_t n) {
+  n ^= n >> 16;
+  n *= 0x7feb352dU;
+  n ^= n >> 15;
+  n *= 0x846ca68bU;
+  return n ^ (n >> 16);
+}
+
+}  // namespace
+
+void ConsoleLines::Line(const std::string& text) {
+  if (!showDrawing_ && IsDrawing(text)) return;
+  pending_ += text;
+  pending_ += '\n';
+}
+
+std::string ConsoleLines::Take() {
+  std::string taken;
+  taken.swap(pending_);
+  return taken;
+}
+
+LiveMatch::LiveMatch(const std::string& savedConfig)
+    : player_(host_, transcript_, kPluginFile) {
+  std::remove(kConfigPath);
+  if (!savedConfig.empty()) std::ofstream(kConfigPath, std::ios::binary) << savedConfig;
+  status_ = host_.console().LoadConfig(kConfigPath);
+  const std::string opening = kFreePlayScript;  // the reader borrows it
+  vantorel_sim::LineReader script(opening);
+  vantorel_sim::CommandReader commands(script);
+  vantorel_sim::Command command;
+  while (status_.ok() &&
+         commands.Next(&command) == vantorel_sim::CommandReader::Outcome::kCommand) {
+    status_ = player_.Play(command).status;
+  }
+  const simhost::ConfigFile saved(savedConfig);
+  for (const char* name : {"vantorel_enable", "vantorel_render_enable"}) {
+    if (status_.ok() && saved.Find(name) == nullptr) status_ = Command(std::string(name) + " 1");
+  }
+}
+
+void LiveMatch::Step(Controls controls) {
+  SteerMatch(*host_.match().Edit(), controls, kStepSeconds);
+  player_.Play(vantorel_sim::command::Frame{1});
+}
+
+files::Status LiveMatch::Command(const std::string& line) {
+  std::optional<vantorel_sim::Command> command;
+  files::Status status = vantorel_sim::ReadCommand(line, &command);
+  if (!status.ok() || !command) return status;
+  const vantorel_sim::ScriptPlayer::Result result = player_.Play(*command);
+  const auto* variable = std::get_if<vantorel_sim::command::Variable>(&*command);
+  if (result.outcome == vantorel_sim::ScriptPlayer::Outcome::kPlayed && variable != nullptr) {
+    transcript_.Variable(variable->name, host_.console().Find(variable->name)->value);
+  }
+  return result.status;
+}
+
+int LiveMatch::AddCars(int count) {
+  const auto match = host_.match().Edit();
+  while (count-- > 0 && match->cars().size() < static_cast<std::size_t>(kMaxCars)) {
+    const std::uint32_t n = static_cast<std::uint32_t>(++added_);
+    simhost::SimCar& car = match->AddCar("car" + std::to_string(match->cars().size()));
+    car.playerInfo.team = static_cast<std::uint8_t>(n % 2);
+    const auto between = [&](std::uint32_t salt, float half) {
+      return (static_cast<float>(Scrambled(n * 4 + salt) % 10000) / 5000.0f - 1.0f) * half;
+    };
+    car.location = Vector{between(0, kHalfWidth - 200), between(1, kHalfLength - 200), 17.0f};
+    car.rotation = Rotator{0, static_cast<std::int32_t>(Scrambled(n * 4 + 2) % 65536) - 32768, 0};
+  }
+  return static_cast<int>(match->cars().size());
+}
+
+void LiveMatch::Capture(SceneBuffer* buffer) {
+  const vantorel_sim::Scene scene = vantorel_sim::CaptureScene(host_);
+  std::vector<Vector2> facing;
+  {
+    const auto match = host_.match().Read();
+    for (const auto& car : match->cars()) {
+      if (!car) continue;
+      const Facing f = FacingOf(car->rotation);
+      const Vector ahead{car->location.X + static_cast<float>(kFacingReach * f.cosPitch * f.cosYaw),
+                         car->location.Y + static_cast<float>(kFacingReach * f.cosPitch * f.sinYaw),
+                         car->location.Z + static_cast<float>(kFacingReach * f.sinPitch)};
+      facing.push_back(match->hasCamera
+                           ? simhost::ProjectThroughCamera(match->camera, match->canvasSize, ahead)
+                           : simhost::kOffCanvas);
+    }
+  }
+  buffer->Fill(scene, &facing);
+}
+
+Vector2 LiveMatch::Project(const Vector& location) {
+  const auto match = host_.match().Read();
+  if (!match->hasCamera) return simhost::kOffCanvas;
+  return simhost::ProjectThroughCamera(match->camera, match->canvasSize, location);
+}
+
+std::string LiveMatch::Variables() {
+  std::string json = "[";
+  for (const auto& variable : host_.console().variables()) {
+    if (json.size() > 1) json += ",";
+    json += "{\"name\":" + Json(variable->name) + ",\"value\":" + Json(variable->value) +
+            ",\"default\":" + Json(variable->defaultValue) +
+            ",\"description\":" + Json(variable->description) + ",\"kind\":\"" +
+            KindOf(*variable) + "\",\"min\":" +
+            (variable->hasMin ? FormatFloat(variable->min) : "null") +
+            ",\"max\":" + (variable->hasMax ? FormatFloat(variable->max) : "null") +
+            ",\"saved\":" + (variable->saveToConfig ? "true" : "false") + "}";
+  }
+  return json + "]";
+}
+
+std::string LiveMatch::SaveConfig() {
+  const files::Status saved = host_.console().SaveConfig(kConfigPath);
+  if (!saved.ok()) transcript_.OnHostMessage(saved.message());
+  std::ifstream file(kConfigPath, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+std::string LiveMatch::SceneScript() {
+  std::ostringstream script;
+  script << "# The live match as it stood: its cars, ball, camera and console values.\n";
+  {
+    const auto match = host_.match().Read();
+    static const char* const kModes[] = {"hosted", "online", "none"};
+    script << "game " << kModes[static_cast<int>(match->mode)] << "\n";
+    if (match->serverNull) script << "server null\n";
+    script << "canvas " << match->canvasSize.X << " " << match->canvasSize.Y << "\n";
+    script << "camera loc=" << VectorText(match->camera.location)
+           << " rot=" << RotatorText(match->camera.rotation)
+           << " fov=" << FormatFloat(match->camera.fieldOfView) << "\n";
+    if (!match->hasCamera) script << "camera null\n";
+    script << "ball loc=" << VectorText(match->ball.location)
+           << " vel=" << VectorText(match->ball.velocity) << "\n";
+    if (!match->hasBall) script << "ball null\n";
+    for (const auto& car : match->cars()) {
+      if (!car) {
+        script << "nullcar\n";
+        continue;
+      }
+      script << "car " << car->owner << " team=" << int{car->playerInfo.team}
+             << " loc=" << VectorText(car->location) << " vel=" << VectorText(car->velocity)
+             << " angvel=" << VectorText(car->angularVelocity)
+             << " rot=" << RotatorText(car->rotation)
+             << " boost=" << FormatFloat(car->boostComponent.amount);
+      if (car->screenPoint) {
+        script << " screen=" << car->screenPoint->X << "," << car->screenPoint->Y;
+      }
+      if (car.get() == match->localCar) script << " local";
+      if (!car->hasPlayerInfo) script << " nopri";
+      if (!car->hasBoostComponent) script << " noboost";
+      script << "\n";
+    }
+  }
+  if (host_.pluginLoaded()) script << "plugin load\n";
+  for (const auto& variable : host_.console().variables()) {
+    script << variable->name << " " << variable->value << "\n";
+  }
+  return script.str();
+}
+
+std::vector<std::int32_t> LiveMatch::CarWords() {
+  const auto match = host_.match().Read();
+  std::vector<std::int32_t> words{static_cast<std::int32_t>(match->cars().size()), -1};
+  for (const auto& car : match->cars()) {
+    if (car && car.get() == match->localCar) words[1] = static_cast<std::int32_t>(words.size() - 2) / 8;
+    if (!car) {
+      words.insert(words.end(), {0, 0, 0, 0, 0, 0, 0, 0});
+      continue;
+    }
+    words.insert(words.end(),
+                 {car->hasPlayerInfo ? 3 : 1, car->playerInfo.team,
+                  static_cast<std::int32_t>(Bits(car->location.X)),
+                  static_cast<std::int32_t>(Bits(car->location.Y)),
+                  static_cast<std::int32_t>(Bits(car->location.Z)), car->rotation.Pitch,
+                  car->rotation.Yaw, car->rotation.Roll});
+  }
+  return words;
+}
+
+}  // namespace vantorel_web
