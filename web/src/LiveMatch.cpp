@@ -2,14 +2,15 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <optional>
 
 #include "Facing.h"
 #include "FreePlayScript.h"
 #include "Grammar.h"
 #include "LinkedPlugin.h"
+#include "PageFiles.h"
 #include "Picture.h"
+#include "files/Files.h"
 #include "files/Text.h"
 #include "simhost/ConfigFile.h"
 #include "simhost/Projection.h"
@@ -66,6 +67,23 @@ std::uint32_t Bits(float value) {
   return bits;
 }
 
+// The script line that adds `car` as it stands.
+std::string CarLine(const simhost::SimCar& car, bool local) {
+  std::string line = "car " + car.owner + " team=" + std::to_string(car.playerInfo.team) +
+                     " loc=" + VectorText(car.location) + " vel=" + VectorText(car.velocity) +
+                     " angvel=" + VectorText(car.angularVelocity) +
+                     " rot=" + RotatorText(car.rotation) +
+                     " boost=" + FormatFloat(car.boostComponent.amount);
+  if (car.screenPoint) {
+    line += " screen=" + std::to_string(car.screenPoint->X) + "," +
+            std::to_string(car.screenPoint->Y);
+  }
+  if (local) line += " local";
+  if (!car.hasPlayerInfo) line += " nopri";
+  if (!car.hasBoostComponent) line += " noboost";
+  return line;
+}
+
 // A fixed sequence for the places of added cars.
 std::uint32_t Scrambled(std::uint32_t n) {
   n ^= n >> 16;
@@ -92,8 +110,8 @@ std::string ConsoleLines::Take() {
 LiveMatch::LiveMatch(const std::string& savedConfig)
     : player_(host_, transcript_, kPluginFile) {
   std::remove(kConfigPath);
-  if (!savedConfig.empty()) std::ofstream(kConfigPath, std::ios::binary) << savedConfig;
-  status_ = host_.console().LoadConfig(kConfigPath);
+  if (!savedConfig.empty()) status_ = KeepFile(kConfigPath, savedConfig);
+  if (status_.ok()) status_ = host_.console().LoadConfig(kConfigPath);
   const std::string opening = kFreePlayScript;  // the reader borrows it
   vantorel_sim::LineReader script(opening);
   vantorel_sim::CommandReader commands(script);
@@ -181,54 +199,39 @@ std::string LiveMatch::Variables() {
 }
 
 std::string LiveMatch::SaveConfig() {
-  const files::Status saved = host_.console().SaveConfig(kConfigPath);
-  if (!saved.ok()) transcript_.OnHostMessage(saved.message());
-  std::ifstream file(kConfigPath, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
+  files::Status status = host_.console().SaveConfig(kConfigPath);
+  std::optional<std::string> text;
+  if (status.ok()) status = files::ReadRegularFile(kConfigPath, &text);
+  if (!status.ok()) transcript_.OnHostMessage(status.message());
+  return text.value_or(std::string());
 }
 
 std::string LiveMatch::SceneScript() {
-  std::ostringstream script;
-  script << "# The live match as it stood: its cars, ball, camera and console values.\n";
+  std::string script = "# The live match as it stood: its cars, ball, camera and console values.\n";
   {
     const auto match = host_.match().Read();
     static const char* const kModes[] = {"hosted", "online", "none"};
-    script << "game " << kModes[static_cast<int>(match->mode)] << "\n";
-    if (match->serverNull) script << "server null\n";
-    script << "canvas " << match->canvasSize.X << " " << match->canvasSize.Y << "\n";
-    script << "camera loc=" << VectorText(match->camera.location)
-           << " rot=" << RotatorText(match->camera.rotation)
-           << " fov=" << FormatFloat(match->camera.fieldOfView) << "\n";
-    if (!match->hasCamera) script << "camera null\n";
-    script << "ball loc=" << VectorText(match->ball.location)
-           << " vel=" << VectorText(match->ball.velocity) << "\n";
-    if (!match->hasBall) script << "ball null\n";
+    script += std::string("game ") + kModes[static_cast<int>(match->mode)] + "\n";
+    if (match->serverNull) script += "server null\n";
+    script += "canvas " + std::to_string(match->canvasSize.X) + " " +
+              std::to_string(match->canvasSize.Y) + "\n";
+    script += "camera loc=" + VectorText(match->camera.location) +
+              " rot=" + RotatorText(match->camera.rotation) +
+              " fov=" + FormatFloat(match->camera.fieldOfView) + "\n";
+    if (!match->hasCamera) script += "camera null\n";
+    script += "ball loc=" + VectorText(match->ball.location) +
+              " vel=" + VectorText(match->ball.velocity) + "\n";
+    if (!match->hasBall) script += "ball null\n";
     for (const auto& car : match->cars()) {
-      if (!car) {
-        script << "nullcar\n";
-        continue;
-      }
-      script << "car " << car->owner << " team=" << int{car->playerInfo.team}
-             << " loc=" << VectorText(car->location) << " vel=" << VectorText(car->velocity)
-             << " angvel=" << VectorText(car->angularVelocity)
-             << " rot=" << RotatorText(car->rotation)
-             << " boost=" << FormatFloat(car->boostComponent.amount);
-      if (car->screenPoint) {
-        script << " screen=" << car->screenPoint->X << "," << car->screenPoint->Y;
-      }
-      if (car.get() == match->localCar) script << " local";
-      if (!car->hasPlayerInfo) script << " nopri";
-      if (!car->hasBoostComponent) script << " noboost";
-      script << "\n";
+      script += car ? CarLine(*car, car.get() == match->localCar) : "nullcar";
+      script += "\n";
     }
   }
-  if (host_.pluginLoaded()) script << "plugin load\n";
+  if (host_.pluginLoaded()) script += "plugin load\n";
   for (const auto& variable : host_.console().variables()) {
-    script << variable->name << " " << variable->value << "\n";
+    script += variable->name + " " + variable->value + "\n";
   }
-  return script.str();
+  return script;
 }
 
 std::vector<std::int32_t> LiveMatch::CarWords() {

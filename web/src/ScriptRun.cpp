@@ -4,11 +4,11 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
 
 #include "Grammar.h"
 #include "LineReader.h"
 #include "LinkedPlugin.h"
+#include "PageFiles.h"
 #include "Program.h"
 #include "ScriptPlayer.h"
 #include "Transcript.h"
@@ -48,8 +48,10 @@ constexpr char kScriptFolder[] = "/scripts";
 ProgramResult PlayScript(const std::string& name, const std::string& text) {
   ProgramResult result;
   mkdir(kScriptFolder, 0755);
-  if (chdir(kScriptFolder) != 0 || !(std::ofstream(name, std::ios::binary) << text)) {
-    result.err = "vantorel-sim: cannot keep the script " + name + " in the page's memory\n";
+  const files::Status kept =
+      chdir(kScriptFolder) == 0 ? KeepFile(name, text) : files::Status::Error("no folder");
+  if (!kept.ok()) {
+    result.err = "vantorel-sim: " + kept.message() + "\n";
     result.code = 1;
     return result;
   }
