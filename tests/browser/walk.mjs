@@ -184,16 +184,56 @@ await step('Space swaps Ava with the marked car, as vantorel-sim says for that s
   return `Ava took ${marked.name}'s place`;
 });
 
-await step('a changed setting survives a reload', async () => {
-  const field = `#setting-${WEIGHT} ~ input[type=number]`;
-  await page.click(field, { clickCount: 3 });
-  await page.keyboard.type('0.8');
+const valueOf = async (name) => (await live('variables')).find((v) => v.name === name).value;
+const numberField = (name) => `#setting-${name} ~ input[type=number]`;
+
+async function typeInto(selector, text) {
+  await page.click(selector, { clickCount: 3 });
+  await page.keyboard.type(text);
   await page.keyboard.press('Enter');
-  const value = async () => (await live('variables')).find((v) => v.name === WEIGHT).value;
-  assert.equal(await value(), '0.8');
+}
+
+await step('the controls carry the host\'s bounds; the host clamps what is typed', async () => {
+  const bounds = await inPage(() => Array.from(document.querySelectorAll('#settings input'),
+    (input) => [input.id || input.getAttribute('aria-label'), input.type, input.min, input.max]));
+  for (const variable of await live('variables')) {
+    const inputs = bounds.filter(([id]) => id.includes(variable.name));
+    assert.equal(inputs.length, variable.kind === 'bool' ? 1 : 2, variable.name);
+    if (variable.kind === 'bool') continue;
+    for (const [, , min, max] of inputs) {
+      assert.deepEqual([min, max], [String(variable.min), String(variable.max)]);
+    }
+  }
+  await typeInto(numberField('vantorel_render_iconsize'), '99');
+  assert.equal(await valueOf('vantorel_render_iconsize'), '40');
+  assert.equal(await inPage((f) => document.querySelector(f).value,
+    numberField('vantorel_render_iconsize')), '40');
+  assert.ok((await consoleText()).endsWith('[cvar] vantorel_render_iconsize = 40\n'));
+});
+
+await step('a changed setting survives a reload, kept as the host\'s configuration file', async () => {
+  await typeInto(numberField(WEIGHT), '0.8');
+  assert.equal(await valueOf(WEIGHT), '0.8');
+  const kept = await inPage(() => localStorage.getItem('vantorel.cfg'));
+  const lines = kept.trim().split('\n');
+  assert.equal(lines.length, 12);
+  assert.ok(lines.every((line) => /^vantorel_[a-z_]+ "[0-9.]+"$/.test(line)), kept);
+  assert.ok(lines.includes(`${WEIGHT} "0.8"`), kept);
   await open();
-  assert.equal(await value(), '0.8');
-  assert.equal(await inPage((f) => document.querySelector(f).value, field), '0.8');
+  assert.equal(await valueOf(WEIGHT), '0.8');
+  assert.equal(await inPage((f) => document.querySelector(f).value, numberField(WEIGHT)), '0.8');
+});
+
+await step('the console: [frame] and [draw] lines only when asked; a bad typed line', async () => {
+  const drawing = async () => /^\[(frame|draw)\]/m.test(await consoleText());
+  assert.equal(await drawing(), false);
+  await page.click('#show-drawing');
+  await sleep(200);
+  assert.ok((await consoleText()).includes('[draw] color 255 255 0 255\n'));
+  await page.click('#show-drawing');
+  await typeInto('#command', 'nosuch 1');
+  assert.ok((await consoleText()).endsWith(
+    'vantorel-sim: (console): unknown command or console variable "nosuch"\n'));
 });
 
 // The shading once a grid is finished after `since` (null: any).
@@ -227,6 +267,16 @@ await step('the shading changes when the weight changes', async () => {
   return `${changed} of ${moved.length} cells changed`;
 });
 
+await step('a .scn file opened plays as vantorel-sim plays it', async () => {
+  const input = await page.$('#file');
+  await input.uploadFile(join(examples, 'demo.scn'));
+  await page.waitForFunction(() => document.querySelector('#script-name').value === 'demo.scn');
+  await page.click('#play');
+  await page.waitForFunction(() => !document.querySelector('#script-controls').hidden);
+  assert.equal(await consoleText(), readFileSync(join(examples, 'demo.out'), 'utf8'));
+  await page.click('#back');
+});
+
 await step('an example plays in the page, frame by frame, its transcript exact', async () => {
   await page.select('#examples', 'moving');
   await page.waitForFunction(() => document.querySelector('#editor').value.includes('motion on'));
@@ -251,6 +301,15 @@ await step('a bad line is shown with its number and message', async () => {
   assert.equal(await consoleText(),
     'vantorel-sim: moving.scn:2: there is a car named "A" already\n');
   await page.click('#back');
+});
+
+await step('reset goes back to the defaults, the plugin and overlay on', async () => {
+  await page.click('#reset');
+  for (const variable of await live('variables')) {
+    const opening = ['vantorel_enable', 'vantorel_render_enable'].includes(variable.name);
+    assert.equal(variable.value, opening ? '1' : variable.default, variable.name);
+  }
+  assert.ok((await inPage(() => localStorage.getItem('vantorel.cfg'))).includes(`${WEIGHT} "0.5"`));
 });
 
 await step('on a phone-sized screen the controls come below the field', async () => {

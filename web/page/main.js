@@ -73,7 +73,7 @@ class Playground {
     this.paintTime = new Mean();
     this.frames = 0;
     await this.openLive();
-    this.settings = new SettingsPanel($('#settings'), this.live, () => {});
+    this.settings = new SettingsPanel($('#settings'), this.live);
     this.scripts = new ScriptPanel({
       examples: $('#examples'), file: $('#file'), editor: $('#editor'), name: $('#script-name'),
       play: $('#play'), error: $('#script-error'),
@@ -104,9 +104,16 @@ class Playground {
     this.live = await LiveMatch.open(config);
     if (cars > 6) this.live.addCars(cars - 6);
     this.live.showDrawing($('#show-drawing').checked);
-    this.markings = fieldLines().map((line) => line.map(([x, y]) => this.live.project(x, y, 0)));
+    this.project();
     if (this.shading) this.shading = await Shading.open(this.live);
     this.settings?.setLive(this.live);
+  }
+
+  // Where the field's lines stand on the canvas, as the host's camera
+  // projects them (again after a typed line, which may move the camera).
+  project() {
+    this.markings = fieldLines().map((line) => line.map(([x, y]) => this.live.project(x, y, 0)));
+    this.shading?.project();
   }
 
   wire() {
@@ -133,6 +140,7 @@ class Playground {
       if (!outcome.ok) this.console.append(`vantorel-sim: (console): ${outcome.message}\n`, 'error');
       $('#command').value = '';
       this.settings.refresh();
+      this.project();
     });
     $('#cars').addEventListener('change', () => this.setCars(Number($('#cars').value)));
     $('#benchmark').addEventListener('click', () => this.benchmark());

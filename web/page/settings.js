@@ -35,12 +35,10 @@ function stepOf(variable) {
 }
 
 export class SettingsPanel {
-  // `container` receives the controls; `live` is the LiveMatch; `onChange`
-  // is told each variable's name after its value changed.
-  constructor(container, live, onChange) {
+  // `container` receives the controls; `live` is the LiveMatch.
+  constructor(container, live) {
     this.container = container;
     this.live = live;
-    this.onChange = onChange;
     this.controls = new Map();
     this.build();
   }
@@ -104,7 +102,6 @@ export class SettingsPanel {
     this.live.command(`${name} ${value}`);
     this.save();
     this.refresh();
-    this.onChange(name);
   }
 
   save() {
@@ -116,7 +113,6 @@ export class SettingsPanel {
   reset() {
     for (const variable of this.live.variables()) {
       this.live.command(`${variable.name} ${OPENING_VALUES[variable.name] ?? variable.default}`);
-      this.onChange(variable.name);
     }
     this.save();
     this.refresh();

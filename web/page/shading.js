@@ -32,14 +32,20 @@ export class Shading {
     this.live = live;
     const layout = (i) => program.call('layout', i);
     [this.rows, this.columns] = [layout(0), layout(1)];
-    const [halfWidth, halfLength, height] = [layout(2), layout(3), layout(4)];
-    // Row 0 lies at +X (the top of the view), column 0 at -Y (its left).
-    const [x0, y0] = live.project(halfWidth, -halfLength, height);
-    const [x1, y1] = live.project(-halfWidth, halfLength, height);
-    this.box = [x0, y0, x1, y1];
+    this.field = [layout(2), layout(3), layout(4)];
+    this.project();
     this.cell = 0;
     this.copied = new Map();
     this.shown = null;  // the last finished grid, as Painter.paint takes it
+  }
+
+  // Where the grid lies on the canvas: row 0 at +X (the top of the view),
+  // column 0 at -Y (its left).
+  project() {
+    const [halfWidth, halfLength, height] = this.field;
+    const [x0, y0] = this.live.project(halfWidth, -halfLength, height);
+    const [x1, y1] = this.live.project(-halfWidth, halfLength, height);
+    this.box = [x0, y0, x1, y1];
   }
 
   // Works on the grid for about `budget` milliseconds, a few cells at a
