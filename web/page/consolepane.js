@@ -26,7 +26,8 @@ export class ConsolePane {
       if (kind) element.className = kind;
       fragment.append(element);
     }
-    const atEnd = this.element.scrollTop + this.element.clientHeight >= this.element.scrollHeight - 4;
+    const { scrollTop, clientHeight, scrollHeight } = this.element;
+    const atEnd = scrollTop + clientHeight >= scrollHeight - 4;
     this.element.append(fragment);
     while (this.element.childElementCount > KEPT_LINES && !this.holdAll) {
       this.element.firstElementChild.remove();

@@ -137,7 +137,9 @@ class Playground {
       event.preventDefault();
       const line = $('#command').value;
       const outcome = this.live.command(line);
-      if (!outcome.ok) this.console.append(`vantorel-sim: (console): ${outcome.message}\n`, 'error');
+      if (!outcome.ok) {
+        this.console.append(`vantorel-sim: (console): ${outcome.message}\n`, 'error');
+      }
       $('#command').value = '';
       this.settings.refresh();
       this.project();

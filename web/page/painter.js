@@ -230,7 +230,8 @@ export class Painter {
   }
 
   discStamp(radius, fill) {
-    return this.stamp(`disc ${radius} ${fill}`, radius + 2, (context, c) => outlinedDisc(context, c, radius, fill));
+    return this.stamp(`disc ${radius} ${fill}`, radius + 2,
+                      (context, c) => outlinedDisc(context, c, radius, fill));
   }
 
   carStamp(fill, step) {

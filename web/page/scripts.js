@@ -19,7 +19,8 @@ export async function runScript(text, name) {
     const count = program.call('record', text, KEPT_FRAMES);
     for (let i = 0; i < count; i += 1) {
       const scene = program.scene(program.call('recorded_scene', i));
-      result.frames.push({ view: new SceneView(scene), seconds: program.call('recorded_seconds', i) });
+      const seconds = program.call('recorded_seconds', i);
+      result.frames.push({ view: new SceneView(scene), seconds });
     }
   }
   return result;

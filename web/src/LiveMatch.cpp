@@ -236,10 +236,12 @@ std::string LiveMatch::SceneScript() {
 
 std::vector<std::int32_t> LiveMatch::CarWords() {
   const auto match = host_.match().Read();
-  std::vector<std::int32_t> words{static_cast<std::int32_t>(match->cars().size()), -1};
-  for (const auto& car : match->cars()) {
-    if (car && car.get() == match->localCar) words[1] = static_cast<std::int32_t>(words.size() - 2) / 8;
-    if (!car) {
+  const auto& cars = match->cars();
+  std::vector<std::int32_t> words{static_cast<std::int32_t>(cars.size()), -1};
+  for (std::size_t i = 0; i < cars.size(); ++i) {
+    const simhost::SimCar* car = cars[i].get();
+    if (car != nullptr && car == match->localCar) words[1] = static_cast<std::int32_t>(i);
+    if (car == nullptr) {
       words.insert(words.end(), {0, 0, 0, 0, 0, 0, 0, 0});
       continue;
     }

@@ -94,7 +94,11 @@ class LiveMatch {
   // The match as it stands, as a script: played, it sets up the same
   // match with the same console values.
   std::string SceneScript();
-  // The cars as ChoiceMap::CopyMatch reads them.
+  // The cars as ChoiceMap::CopyMatch reads them: [0] the entries of the
+  // car list, [1] the local player's car's index (-1: none), then 8 words
+  // an entry: 0 for a null entry, 1 for a car, 3 for a car with player
+  // information; its team; its location's X, Y and Z as float bits; its
+  // rotation's pitch, yaw and roll.
   std::vector<std::int32_t> CarWords();
 
  private:
