@@ -8,8 +8,19 @@ import createVantorel from './vantorel.js';
 
 let compiled = null;
 
+// Compiled as it downloads where the server says what a .wasm file is
+// (application/wasm); from the whole file where it does not.
+async function compileModule() {
+  const response = await fetch(new URL('vantorel.wasm', import.meta.url));
+  try {
+    return await WebAssembly.compileStreaming(response.clone());
+  } catch {
+    return WebAssembly.compile(await response.arrayBuffer());
+  }
+}
+
 function compile() {
-  compiled ??= WebAssembly.compileStreaming(fetch(new URL('vantorel.wasm', import.meta.url)));
+  compiled ??= compileModule();
   return compiled;
 }
 
