@@ -68,6 +68,7 @@ await step('the screenshot: free play 60 steps in, shaded, after a press', async
   await shot.type('#command', 'frame\n');
   await shot.waitForFunction(() => globalThis.vantorel.live.shading() !== null &&
     document.querySelector('#console').textContent.includes('[press]'));
+  await shot.focus('#field');  // no caret blinking in the picture
   await shot.$eval('#panels', (panels) => { panels.scrollTop = 0; });
   await sleep(300);
   await shot.screenshot({ path: screenshot });
