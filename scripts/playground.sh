@@ -8,10 +8,17 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+usage="usage: scripts/playground.sh [--build-only]
+  (no option)   build, then serve on http://127.0.0.1:8765/ (PORT=N for another port)
+  --build-only  build only, into build/web/site/"
 case "${1:-}" in
   "" | --build-only) ;;
+  -h | --help)
+    echo "$usage"
+    exit 0
+    ;;
   *)
-    echo "usage: scripts/playground.sh [--build-only]" >&2
+    echo "$usage" >&2
     exit 2
     ;;
 esac
