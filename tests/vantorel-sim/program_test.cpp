@@ -132,7 +132,10 @@ bool Holds(const std::string& requirement) {
 std::string Measures(const std::string& path) {
   if (!fs::exists(path)) return "none";
 #ifdef VANTOREL_HAVE_CAIRO
-  if (fs::path(path).extension() == ".png") {
+  std::string extension = fs::path(path).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
+  if (extension == ".png") {
     cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
     const std::string size = std::to_string(cairo_image_surface_get_width(png)) + "x" +
                              std::to_string(cairo_image_surface_get_height(png));
@@ -211,6 +214,8 @@ TEST_P(ProgramTest, Case) {
       streams.outputFails = true;
     } else if (key == "folder") {
       fs::create_directories(value);
+    } else if (key == "link") {
+      fs::create_symlink(second, first);
     } else if (key == "file") {
       files.emplace_back(value, "");
     } else if (key == "seed" || key == "keeps") {
