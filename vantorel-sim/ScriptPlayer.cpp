@@ -128,6 +128,12 @@ Result ScriptPlayer::Apply(const command::PluginLoad&) {
 }
 
 Result ScriptPlayer::Apply(const command::PluginUnload&) {
+  // Told, as a second load is: a script that unloads what it never loaded
+  // is not doing what its writer thinks.
+  if (!host_.pluginLoaded()) {
+    transcript_.OnHostMessage("plugin unload refused: no plugin is loaded");
+    return Played();
+  }
   host_.UnloadPlugin();
   return Played();
 }

@@ -16,8 +16,9 @@ namespace vantorel_sim {
 // motion is on, and the count of frames drawn. Checks what only the state
 // of the match can tell: that a car name is new or known, that a console
 // variable is registered and given one value. A `plugin load` while the
-// plugin is loaded is refused with a [host] line, as a host does: a second
-// onLoad would hook and draw twice. Borrows the host and the transcript,
+// plugin is loaded is refused with a [host] line, as a host does (a second
+// onLoad would hook and draw twice), and so is a `plugin unload` while none
+// is. Borrows the host and the transcript,
 // which must outlive it.
 class ScriptPlayer {
  public:
