@@ -27,6 +27,9 @@ class ProgramStreams {
   virtual bool Flush() = 0;
   // Standard error: one line for each failure.
   virtual void WriteError(const std::string& text) = 0;
+  // Whether standard error is a terminal, where a long recording shows its
+  // progress (Progress.h). Streams in memory are none.
+  virtual bool ErrorIsTerminal() const { return false; }
 };
 
 // The process's standard streams; standard input as bytes, with no
@@ -37,6 +40,7 @@ class ProcessStreams : public ProgramStreams {
   void Write(const std::string& text) override;
   bool Flush() override;
   void WriteError(const std::string& text) override;
+  bool ErrorIsTerminal() const override;
 
  private:
   std::optional<FileInput> input_;  // made when first asked for

@@ -167,6 +167,10 @@ Result ScriptPlayer::Apply(const command::Press& press) {
 
 Result ScriptPlayer::Apply(const command::Frame& frame) {
   for (std::int32_t i = 0; i < frame.count; ++i) {
+    if (framesDrawn_ >= drawingLimit_) {
+      framesDrawn_ += frame.count - i;
+      break;
+    }
     if (motionStep_) host_.match().Advance(*motionStep_);
     transcript_.Frame(++framesDrawn_);
     host_.Frame();

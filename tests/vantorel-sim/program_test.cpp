@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Animation.h"
+#include "MemoryStreams.h"
 #include "Paths.h"
 #include "Picture.h"
 #include "ScriptPlayerFixture.h"
@@ -33,21 +34,8 @@ namespace vantorel_sim {
 namespace {
 
 namespace fs = std::filesystem;
+using vantorel_test::MemoryStreams;
 using vantorel_test::ReadFile;
-
-// The program's standard streams, in memory.
-class MemoryStreams : public ProgramStreams {
- public:
-  ScriptInput& input() override { return input_; }
-  void Write(const std::string& text) override { out += text; }
-  bool Flush() override { return !outputFails; }
-  void WriteError(const std::string& text) override { err += text; }
-
-  vantorel_test::TextInput input_{""};
-  bool outputFails = false;
-  std::string out;
-  std::string err;
-};
 
 // A case as its file gives it; for an example, a case made on the spot.
 struct CaseSource {
@@ -212,6 +200,8 @@ TEST_P(ProgramTest, Case) {
       streams.input_ = vantorel_test::TextInput(ReadFile(value));
     } else if (key == "stdout-fails") {
       streams.outputFails = true;
+    } else if (key == "stderr-terminal") {
+      streams.errorIsTerminal = true;
     } else if (key == "folder") {
       fs::create_directories(value);
     } else if (key == "link") {
