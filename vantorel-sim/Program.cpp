@@ -6,6 +6,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <new>
 #include <optional>
 #include <utility>
 
@@ -34,6 +35,9 @@ using files::Status;
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitBadLine = 2;
+
+// Made before it is needed: when it is, the memory may be gone.
+const std::string kOutOfMemory = "vantorel-sim: out of memory\n";
 
 // Standard output as the transcript's sink.
 class OutputLines : public LineSink {
@@ -267,7 +271,8 @@ int Run::WriteOutputs(simhost::Host& host, PlayOutcome& outcome, AnimationWriter
 // Plays every command `lines` gives on `host`; stops at the first that is
 // not played. `eachFrame`, when set, is called after every drawn frame with
 // the time it stands for. Frames past `drawingLimit` are counted, not drawn
-// (ScriptPlayer::StopDrawingAfter).
+// (ScriptPlayer::StopDrawingAfter). A script played to its end leaves the
+// plugin unloaded.
 PlayOutcome Run::PlayAll(simhost::Host& host, Transcript& transcript, LineReader& lines,
                          bool keepFrames, std::function<void(float)> eachFrame,
                          long long drawingLimit) {
@@ -282,6 +287,10 @@ PlayOutcome Run::PlayAll(simhost::Host& host, Transcript& transcript, LineReader
   CommandReader commands(lines);
   outcome.exitCode = PlayCommands(commands, player);
   if (outcome.exitCode != kExitSuccess) return outcome;
+  // As the host would at its end, but before anything is saved, so that
+  // the plugin's onUnload running out of memory fails the run before it
+  // saves.
+  host.UnloadPlugin();
   if (player.framesDrawn() == 0) outcome.pictureCanvas = host.match().Read()->canvasSize;
   outcome.frames = player.framesDrawn();
   outcome.frameSeconds = player.frameSeconds();
@@ -312,8 +321,16 @@ int Run::PlayCommands(CommandReader& commands, ScriptPlayer& player) {
 }  // namespace
 
 int RunProgram(const std::vector<std::string>& args, ProgramStreams& streams) {
-  Run run(streams);
-  return run.Main(args);
+  // Out of memory anywhere in the run ends it here, with a message: what the
+  // run held is released on the way, its prepared files with it, and nothing
+  // is saved.
+  try {
+    Run run(streams);
+    return run.Main(args);
+  } catch (const std::bad_alloc&) {
+    streams.WriteError(kOutOfMemory);
+    return kExitFailure;
+  }
 }
 
 }  // namespace vantorel_sim

@@ -48,8 +48,8 @@ class ProcessStreams : public ProgramStreams {
 
 // Runs vantorel-sim with the arguments `args` (the program's name first)
 // on `streams`, and returns its exit status: 0 when the script ran to its
-// end, 2 for a bad script line, 1 for any other failure. Keeps nothing
-// between calls.
+// end, 2 for a bad script line, 1 for any other failure, running out of
+// memory included. Keeps nothing between calls.
 int RunProgram(const std::vector<std::string>& args, ProgramStreams& streams);
 
 }  // namespace vantorel_sim
