@@ -208,7 +208,6 @@ std::string WebPFailure(const std::string& libwebpText) {
   }
 }
 
-
 Status CheckAnimationsSupported() { return Status::Ok(); }
 
 struct AnimationWriter::Encoder {

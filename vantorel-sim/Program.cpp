@@ -322,8 +322,7 @@ int Run::PlayCommands(CommandReader& commands, ScriptPlayer& player) {
 
 int RunProgram(const std::vector<std::string>& args, ProgramStreams& streams) {
   // Out of memory anywhere in the run ends it here, with a message: what the
-  // run held is released on the way, its prepared files with it, and nothing
-  // is saved.
+  // run held is released on the way, the outputs it had prepared with it.
   try {
     Run run(streams);
     return run.Main(args);
