@@ -17,7 +17,7 @@ namespace vantorel_sim {
 
 // The most frames one animation holds: ten minutes at 60 frames a second.
 // The encoder keeps every compressed frame until the end (at 960 x 540, a
-// moving match takes about 3.5 KB a frame), so a run of two billion frames
+// moving match takes about 3 KB a frame), so a run of two billion frames
 // must be refused, not attempted, and the rehearsal refuses it as soon as
 // it has counted one frame too many.
 constexpr long long kMaxAnimationFrames = 36000;
