@@ -1,7 +1,9 @@
 #include "Animation.h"
 
+#include <climits>
 #include <cmath>
 #include <cstddef>
+#include <cstdlib>
 #include <utility>
 
 #include "files/Text.h"
@@ -65,7 +67,6 @@ void AnimationPlan::AddFrame(Vector2 canvas, float seconds) {
   ++frames_;
   if (frames_ == 1) canvas_ = canvas;
   const FrameFaults faults = CheckFrame(frames_, canvas_, canvas, seconds);
-  tooMany_ = tooMany_ || faults.tooMany;
   tooLarge_ = tooLarge_ || faults.tooLarge;
   if (faults.resized && resizedFrame_ == 0) {
     resizedFrame_ = frames_;
@@ -77,17 +78,17 @@ void AnimationPlan::AddFrame(Vector2 canvas, float seconds) {
   }
 }
 
-Status AnimationPlan::Check(Vector2 endCanvas, float endSeconds) const {
-  if (frames_ == 0) {
+Status AnimationPlan::Check(long long frames, Vector2 endCanvas, float endSeconds) const {
+  if (frames == 0) {
     // The one frame of the match as it stands.
     const FrameFaults end = CheckFrame(1, endCanvas, endCanvas, endSeconds);
     if (end.tooLarge) return TooLarge(endCanvas);
     if (end.badLength) return BadLength(1, endSeconds);
     return Status::Ok();
   }
-  if (tooMany_) {
+  if (frames > kMaxAnimationFrames) {
     return Status::Error("an animation holds at most " + std::to_string(kMaxAnimationFrames) +
-                         " frames, and this run draws " + std::to_string(frames_));
+                         " frames, and this run draws " + std::to_string(frames));
   }
   if (resizedFrame_ != 0) {
     return Status::Error("an animation keeps one canvas size, and this run's changes: frame 1 is " +
@@ -172,9 +173,40 @@ Status Refusal(long long number, Vector2 first, Vector2 canvas, float seconds) {
   return Status::Ok();
 }
 
+// libwebp takes timestamps as int, and lets them wrap around: only the
+// time between two frames counts, and the file keeps durations. The total
+// of a long animation in milliseconds, taken modulo 2^32.
+int WebPTimestamp(long long milliseconds) {
+  const auto wrapped = static_cast<long long>(static_cast<std::uint32_t>(milliseconds));
+  return static_cast<int>(wrapped <= INT_MAX ? wrapped : wrapped - (1LL << 32));
+}
+
 }  // namespace
 
 std::string MissingForAnimations() { return std::string(); }
+
+// libwebp says why it failed only as text, the code in it.
+std::string WebPFailure(const std::string& libwebpText) {
+  const auto codeAfter = [&](const std::string& label) {
+    const std::size_t at = libwebpText.find(label);
+    return at == std::string::npos ? 0 : std::atoi(libwebpText.c_str() + at + label.size());
+  };
+  if (codeAfter("WebPMuxError: ") == WEBP_MUX_MEMORY_ERROR ||
+      codeAfter("assembling WebP: ") == WEBP_MUX_MEMORY_ERROR) {
+    return "out of memory";
+  }
+  switch (codeAfter("WebPEncodingError: ")) {
+    case VP8_ENC_ERROR_OUT_OF_MEMORY:
+    case VP8_ENC_ERROR_BITSTREAM_OUT_OF_MEMORY:
+      return "out of memory";
+    case VP8_ENC_ERROR_FILE_TOO_BIG:
+      return "it would be larger than a WebP file can be (4 GiB)";
+    case VP8_ENC_ERROR_BAD_DIMENSION:
+      return "its canvas is larger than WebP holds";
+    default:
+      return "libwebp could not encode a frame";
+  }
+}
 
 Status CheckAnimationsSupported() { return Status::Ok(); }
 
@@ -209,8 +241,8 @@ bool AnimationWriter::Start(Vector2 canvas) {
   if (ready) encoder->encoder = WebPAnimEncoderNew(canvas.X, canvas.Y, &options);
   if (encoder->encoder == nullptr) {
     // Only a lack of memory stops libwebp here, which no test can arrange.
-    Fail("libwebp could not start an encoder");  // GCOVR_EXCL_LINE: out of memory
-    return false;                                 // GCOVR_EXCL_LINE: out of memory
+    Fail("out of memory");  // GCOVR_EXCL_LINE: out of memory
+    return false;           // GCOVR_EXCL_LINE: out of memory
   }
   encoder_ = std::move(encoder);
   return true;
@@ -227,10 +259,10 @@ void AnimationWriter::AddFrame(const Scene& scene, float seconds) {
     return;
   }
   CopyPixels(encoder_->painter, &encoder_->picture);
-  const int timestamp = static_cast<int>(clock_.now());
+  const int timestamp = WebPTimestamp(clock_.now());
   if (!WebPAnimEncoderAdd(encoder_->encoder, &encoder_->picture, timestamp, &encoder_->config)) {
-    Fail(WebPAnimEncoderGetError(encoder_->encoder));  // GCOVR_EXCL_LINE: out of memory
-    return;                                            // GCOVR_EXCL_LINE: out of memory
+    Fail(WebPFailure(WebPAnimEncoderGetError(encoder_->encoder)));  // GCOVR_EXCL_LINE: no memory
+    return;                                                         // GCOVR_EXCL_LINE: no memory
   }
   clock_.Tick(seconds);
   ++frames_;
@@ -242,10 +274,10 @@ Status AnimationWriter::Finish(std::string* webp) {
   WebPDataInit(&data);
   if (error_.empty()) {
     WebPAnimEncoder* encoder = encoder_->encoder;
-    const int end = static_cast<int>(clock_.now());
+    const int end = WebPTimestamp(clock_.now());
     if (!WebPAnimEncoderAdd(encoder, nullptr, end, nullptr) ||
         !WebPAnimEncoderAssemble(encoder, &data)) {
-      Fail(WebPAnimEncoderGetError(encoder));  // GCOVR_EXCL_LINE: out of memory
+      Fail(WebPFailure(WebPAnimEncoderGetError(encoder)));  // GCOVR_EXCL_LINE: out of memory
     }
   }
   // The painter goes with the encoder, and Cairo's font caches with it.

@@ -15,13 +15,14 @@
 
 namespace vantorel_sim {
 
-// The most frames one animation holds: 20 seconds at 60 frames a second.
-// The encoder keeps every encoded frame until the end, so a run of two
-// billion frames must be refused, not attempted.
-constexpr long long kMaxAnimationFrames = 1200;
+// The most frames one animation holds: ten minutes at 60 frames a second.
+// The encoder keeps every compressed frame until the end (at 960 x 540, a
+// moving match takes about 3 KB a frame), so a run of two billion frames
+// must be refused, not attempted, and the rehearsal refuses it as soon as
+// it has counted one frame too many.
+constexpr long long kMaxAnimationFrames = 36000;
 // WebP counts a frame's time in whole milliseconds, so a frame must last
-// at least one; a minute is longer than any frame of a match needs, and
-// keeps the whole animation's time far inside WebP's 32-bit timestamps.
+// at least one; a minute is longer than any frame of a match needs.
 constexpr float kShortestFrameSeconds = 0.001f;
 constexpr float kLongestFrameSeconds = 60.0f;
 // WebP's limit on either side of its canvas.
@@ -71,27 +72,35 @@ FrameFaults CheckFrame(long long number, Vector2 first, Vector2 canvas, float se
 
 // What a rehearsal of the script learns about the frames the run will
 // draw, so that an animation that could not be written is refused before
-// the first line runs.
+// the first line runs. It needs to be shown the frames only up to the
+// first past kMaxAnimationFrames: the rest can be counted without drawing
+// them (ScriptPlayer::StopDrawingAfter).
 class AnimationPlan {
  public:
+  // The next frame the run draws.
   void AddFrame(Vector2 canvas, float seconds);
-  long long frames() const { return frames_; }
 
-  // Whether the animation can be written. A run that draws no frame is
-  // written as one frame of the match as it stands at the end: `endCanvas`
-  // and `endSeconds` describe that frame.
-  files::Status Check(Vector2 endCanvas, float endSeconds) const;
+  // Whether the animation of a run that draws `frames` frames in all, the
+  // first of them shown to AddFrame, can be written. A run that draws no
+  // frame is written as one frame of the match as it stands at the end:
+  // `endCanvas` and `endSeconds` describe that frame.
+  files::Status Check(long long frames, Vector2 endCanvas, float endSeconds) const;
 
  private:
-  long long frames_ = 0;
+  long long frames_ = 0;        // shown so far
   Vector2 canvas_;              // the first frame's
-  bool tooMany_ = false;
   bool tooLarge_ = false;       // whether canvas_ is too large
   long long resizedFrame_ = 0;  // the first frame of another size; 0: none
   Vector2 resized_;
   long long badLengthFrame_ = 0;  // the first frame of a length out of bounds; 0: none
   float badLength_ = 0.0f;
 };
+
+#if defined(VANTOREL_HAVE_WEBP) && defined(VANTOREL_HAVE_CAIRO)
+// What libwebp's text for a failure (WebPAnimEncoderGetError) means, in the
+// program's words: "out of memory", for one.
+std::string WebPFailure(const std::string& libwebpText);
+#endif
 
 // Makes the animation of one run. Frames are painted and encoded one at a
 // time as they come, so that no more than one frame's pixels are held;

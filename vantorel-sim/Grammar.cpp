@@ -22,13 +22,24 @@ Status Bad(std::string message) { return Status::Error(std::move(message)); }
 
 using files::IsBlank;
 
-// A name is printed on lines of its own: a control character in one would
-// cut the line short (NUL) or steer the terminal (ESC).
+// A name is printed on lines of its own, and drawn in pictures: it must be
+// text that shows as it is. A control character would cut the line short
+// (NUL) or steer the terminal (ESC, CSI); a bidirectional override would
+// make the line show other than it says; invalid UTF-8 cannot be drawn.
+const char* NameFault(const files::Utf8Character& c) {
+  if (!c.valid) return "is not valid UTF-8";
+  if (files::IsControlCharacter(c.code)) return "holds a control character";
+  if (files::IsBidiControl(c.code)) return "holds a bidirectional override or isolate";
+  return nullptr;
+}
+
 Status CheckName(const std::string& name, const char* what) {
-  for (const char c : name) {
-    if (files::IsControl(static_cast<unsigned char>(c))) {
-      return Bad(std::string(what) + " " + Shown(name) + " holds a control character");
+  for (std::size_t at = 0; at < name.size();) {
+    const files::Utf8Character c = files::DecodeUtf8(name, at);
+    if (const char* fault = NameFault(c)) {
+      return Bad(std::string(what) + " " + Shown(name) + " " + fault);
     }
+    at += c.size;
   }
   return Status::Ok();
 }
@@ -54,12 +65,16 @@ Status OutOfRange(const std::string& token, const std::string& what) {
   return Bad("number " + Shown(token) + " out of range in " + what);
 }
 
+// A float field takes what the console takes: a finite decimal number, so
+// that no NaN or infinity reaches the match (a NaN velocity would turn every
+// location it touches into NaN).
 Status ReadNumber(const std::string& token, const std::string& what, float* out) {
-  if (token.empty() || IsBlank(token[0])) return Malformed(token, what);
-  char* end = nullptr;
+  if (!files::IsDecimalNumber(token)) {
+    return Bad("malformed number " + Shown(token) + " in " + what +
+               ": not a finite decimal number");
+  }
   errno = 0;
-  const float value = std::strtof(token.c_str(), &end);
-  if (end != token.c_str() + token.size()) return Malformed(token, what);
+  const float value = std::strtof(token.c_str(), nullptr);
   // strtof reports underflow with ERANGE too; only a value too large for a
   // float fails to fit.
   if (errno == ERANGE && std::isinf(value)) return OutOfRange(token, what);
@@ -230,16 +245,12 @@ Status ReadOption(const Option& option, OptionWords& options, command::Ball* bal
   return ReadParts(option.value, option.Shown(), &vector);
 }
 
-// motion on's dt. A step that is not a finite float would turn every
-// location it touches into a NaN or an infinity.
+// motion on's dt.
 Status ReadOption(const Option& option, OptionWords& options, command::Motion* motion) {
   if (!option.hasValue || option.key != "dt") return options.Unknown(option.key);
   const Status status = options.CheckNew(option.key);
   if (!status.ok()) return status;
-  const std::string what = option.Shown();
-  const Status read = ReadNumber(option.value, what, &*motion->step);
-  if (!read.ok() || std::isfinite(*motion->step)) return read;
-  return Bad("dt must be a finite number of seconds: " + what);
+  return ReadNumber(option.value, option.Shown(), &*motion->step);
 }
 
 // Reads the options after the first `fixed` words into `command`, which

@@ -1,5 +1,7 @@
 #include "Options.h"
 
+#include <algorithm>
+#include <cctype>
 #include <utility>
 
 #include "files/SameFile.h"
@@ -37,23 +39,47 @@ OptionValue TakeValue(const std::vector<std::string>& args, std::size_t* i,
 
 // Takes one of the options that name a path, when args[*i] is one: *taken
 // says whether it was. An empty path is no path: it would quietly mean the
-// default.
+// default. A path given twice is refused rather than one of them dropped:
+// the run would write or read a file the user did not mean.
 Status TakePathOption(const std::vector<std::string>& args, std::size_t* i,
                       ProgramOptions* options, bool* taken) {
   for (auto [name, path] : {std::pair{"--plugin", &options->plugin},
                             std::pair{"--config", &options->config},
                             std::pair{"--picture", &options->picture},
                             std::pair{"--animation", &options->animation}}) {
+    const std::string before = *path;
     const OptionValue value = TakeValue(args, i, name, path);
     if (value == OptionValue::kNotThisOption) continue;
     *taken = true;
     if (value == OptionValue::kMissingValue || path->empty()) {
       return Status::Error(std::string(name) + " needs a path");
     }
+    if (!before.empty()) {
+      return Status::Error(std::string(name) + " given twice (" + files::Shown(before) +
+                           " and " + files::Shown(*path) + "): give it once");
+    }
     return Status::Ok();
   }
   *taken = false;
   return Status::Ok();
+}
+
+bool EndsWithIgnoringCase(const std::string& text, const std::string& ending) {
+  if (text.size() < ending.size()) return false;
+  const std::string end = text.substr(text.size() - ending.size());
+  return std::equal(end.begin(), end.end(), ending.begin(), [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) == b;
+  });
+}
+
+// A file named for one format and holding another is opened wrongly, or not
+// at all, by whatever goes by its name.
+Status CheckFormat(const std::string& option, const std::string& path, const char* format,
+                   const std::string& extension) {
+  if (path.empty() || EndsWithIgnoringCase(path, extension)) return Status::Ok();
+  // The path whole, not Shown's beginning of it: its end is the point.
+  return Status::Error(option + " writes " + format + ": \"" + path + "\" does not end in " +
+                       extension);
 }
 
 }  // namespace
@@ -83,7 +109,9 @@ Status ParseOptions(const std::vector<std::string>& args, ProgramOptions* option
     }
     options->script = arg;
   }
-  return Status::Ok();
+  const Status status = CheckFormat("--picture", options->picture, "PNG", ".png");
+  if (!status.ok()) return status;
+  return CheckFormat("--animation", options->animation, "WebP", ".webp");
 }
 
 Status CheckRoles(const ProgramOptions& options) {

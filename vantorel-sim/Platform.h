@@ -16,6 +16,9 @@ std::vector<std::string> Arguments(int argc, char** argv);
 // Standard input as bytes (no line-end translation on Windows).
 std::FILE* BinaryStandardInput();
 
+// Whether standard error is a terminal (a console on Windows).
+bool StandardErrorIsTerminal();
+
 // The folder holding the running program, with a trailing separator; empty
 // when it cannot be found.
 std::string ProgramFolder(const std::string& argv0);

@@ -12,6 +12,8 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 
 std::FILE* BinaryStandardInput() { return stdin; }
 
+bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
 std::string ProgramFolder(const std::string& argv0) {
   std::string path(4096, '\0');
   const ssize_t length = readlink("/proc/self/exe", &path[0], path.size());

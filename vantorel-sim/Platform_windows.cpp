@@ -29,6 +29,8 @@ std::FILE* BinaryStandardInput() {
   return stdin;
 }
 
+bool StandardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
 std::string ProgramFolder(const std::string& argv0) {
   (void)argv0;
   std::wstring path(32768, L'\0');

@@ -20,4 +20,6 @@ void ProcessStreams::WriteError(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
+bool ProcessStreams::ErrorIsTerminal() const { return StandardErrorIsTerminal(); }
+
 }  // namespace vantorel_sim

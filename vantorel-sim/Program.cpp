@@ -4,7 +4,10 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <memory>
+#include <new>
+#include <optional>
 #include <utility>
 
 #include "Animation.h"
@@ -15,6 +18,7 @@
 #include "OutputFiles.h"
 #include "Picture.h"
 #include "Platform.h"
+#include "Progress.h"
 #include "ScriptPlayer.h"
 #include "Transcript.h"
 #include "simhost/ConfigFile.h"
@@ -31,6 +35,9 @@ using files::Status;
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitBadLine = 2;
+
+// Made before it is needed: when it is, the memory may be gone.
+const std::string kOutOfMemory = "vantorel-sim: out of memory\n";
 
 // Standard output as the transcript's sink.
 class OutputLines : public LineSink {
@@ -101,12 +108,15 @@ class Run {
   int Perform(const std::string& script);
   int WriteOutputs(simhost::Host& host, PlayOutcome& outcome, AnimationWriter* animation);
   PlayOutcome PlayAll(simhost::Host& host, Transcript& transcript, LineReader& lines,
-                      bool keepFrames, std::function<void(float)> eachFrame);
+                      bool keepFrames, std::function<void(float)> eachFrame,
+                      long long drawingLimit);
   int PlayCommands(CommandReader& commands, ScriptPlayer& player);
 
   ProgramStreams& streams_;
   ProgramOptions options_;
   std::string file_;  // the script as messages name it
+  long long frames_ = 0;  // the frames the script draws, as the rehearsal counted them
+  std::optional<Progress> progress_;  // while an animation is recorded
 };
 
 int Run::Main(const std::vector<std::string>& args) {
@@ -152,6 +162,7 @@ int Run::RehearseScript(std::string* script) {
 }
 
 int Run::Fail(const std::string& message) {
+  if (progress_) progress_->End();
   streams_.WriteError("vantorel-sim: " + files::Printable(message) + "\n");
   return kExitFailure;
 }
@@ -175,7 +186,8 @@ std::string Run::ReadError(const std::string& reason) const {
 // anything of it is shown, and the configuration file is not touched; and
 // so that a picture or an animation that could not be written is refused
 // before anything runs. Keeps the script's text in `script` for the run
-// that counts.
+// that counts. Frames past an animation's limit are counted, not drawn:
+// the run will be refused for them, and every later line is still read.
 int Run::Rehearse(LineReader& lines, std::string* script) {
   Transcript silent(nullptr);
   PlayOutcome outcome;
@@ -184,18 +196,21 @@ int Run::Rehearse(LineReader& lines, std::string* script) {
   {
     simhost::Host host(silent);
     std::function<void(float)> tally;
+    long long drawingLimit = std::numeric_limits<long long>::max();
     if (!options_.animation.empty()) {
       tally = [&](float seconds) { plan.AddFrame(host.match().Read()->canvasSize, seconds); };
+      drawingLimit = kMaxAnimationFrames + 1;
     }
-    outcome = PlayAll(host, silent, lines, false, std::move(tally));
+    outcome = PlayAll(host, silent, lines, false, std::move(tally), drawingLimit);
   }
   if (outcome.exitCode != kExitSuccess) return outcome.exitCode;
+  frames_ = outcome.frames;
   if (!options_.picture.empty()) {
     const Status status = CheckPictureSize(outcome.pictureCanvas);
     if (!status.ok()) return Fail(status.message());
   }
   if (!options_.animation.empty()) {
-    const Status status = plan.Check(outcome.pictureCanvas, outcome.frameSeconds);
+    const Status status = plan.Check(outcome.frames, outcome.pictureCanvas, outcome.frameSeconds);
     if (!status.ok()) {
       return Fail("cannot write the animation " + options_.animation + ": " + status.message());
     }
@@ -217,10 +232,14 @@ int Run::Perform(const std::string& script) {
   std::function<void(float)> record;
   if (!options_.animation.empty()) {
     animation.emplace(options_.animation);
-    record = [&](float seconds) { animation->AddFrame(CaptureScene(host), seconds); };
+    progress_.emplace(streams_, frames_);
+    record = [&](float seconds) {
+      animation->AddFrame(CaptureScene(host), seconds);
+      progress_->Frame();
+    };
   }
   PlayOutcome outcome = PlayAll(host, transcript, lines, !options_.picture.empty(),
-                                std::move(record));
+                                std::move(record), std::numeric_limits<long long>::max());
   if (outcome.exitCode != kExitSuccess) return outcome.exitCode;
   // A transcript that could not be written is a failed run, which saves
   // nothing.
@@ -251,11 +270,15 @@ int Run::WriteOutputs(simhost::Host& host, PlayOutcome& outcome, AnimationWriter
 
 // Plays every command `lines` gives on `host`; stops at the first that is
 // not played. `eachFrame`, when set, is called after every drawn frame with
-// the time it stands for.
+// the time it stands for. Frames past `drawingLimit` are counted, not drawn
+// (ScriptPlayer::StopDrawingAfter). A script played to its end leaves the
+// plugin unloaded.
 PlayOutcome Run::PlayAll(simhost::Host& host, Transcript& transcript, LineReader& lines,
-                         bool keepFrames, std::function<void(float)> eachFrame) {
+                         bool keepFrames, std::function<void(float)> eachFrame,
+                         long long drawingLimit) {
   PlayOutcome outcome;
   ScriptPlayer player(host, transcript, options_.plugin);
+  player.StopDrawingAfter(drawingLimit);
   player.SetFrameObserver([&] {
     outcome.pictureCanvas = host.match().Read()->canvasSize;
     if (keepFrames) outcome.lastFrame = CaptureScene(host);
@@ -264,6 +287,10 @@ PlayOutcome Run::PlayAll(simhost::Host& host, Transcript& transcript, LineReader
   CommandReader commands(lines);
   outcome.exitCode = PlayCommands(commands, player);
   if (outcome.exitCode != kExitSuccess) return outcome;
+  // As the host would at its end, but before anything is saved, so that
+  // the plugin's onUnload running out of memory fails the run before it
+  // saves.
+  host.UnloadPlugin();
   if (player.framesDrawn() == 0) outcome.pictureCanvas = host.match().Read()->canvasSize;
   outcome.frames = player.framesDrawn();
   outcome.frameSeconds = player.frameSeconds();
@@ -294,8 +321,15 @@ int Run::PlayCommands(CommandReader& commands, ScriptPlayer& player) {
 }  // namespace
 
 int RunProgram(const std::vector<std::string>& args, ProgramStreams& streams) {
-  Run run(streams);
-  return run.Main(args);
+  // Out of memory anywhere in the run ends it here, with a message: what the
+  // run held is released on the way, the outputs it had prepared with it.
+  try {
+    Run run(streams);
+    return run.Main(args);
+  } catch (const std::bad_alloc&) {
+    streams.WriteError(kOutOfMemory);
+    return kExitFailure;
+  }
 }
 
 }  // namespace vantorel_sim

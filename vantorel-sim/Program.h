@@ -27,6 +27,9 @@ class ProgramStreams {
   virtual bool Flush() = 0;
   // Standard error: one line for each failure.
   virtual void WriteError(const std::string& text) = 0;
+  // Whether standard error is a terminal, where a long recording shows its
+  // progress (Progress.h). Streams in memory are none.
+  virtual bool ErrorIsTerminal() const { return false; }
 };
 
 // The process's standard streams; standard input as bytes, with no
@@ -37,6 +40,7 @@ class ProcessStreams : public ProgramStreams {
   void Write(const std::string& text) override;
   bool Flush() override;
   void WriteError(const std::string& text) override;
+  bool ErrorIsTerminal() const override;
 
  private:
   std::optional<FileInput> input_;  // made when first asked for
@@ -44,8 +48,8 @@ class ProcessStreams : public ProgramStreams {
 
 // Runs vantorel-sim with the arguments `args` (the program's name first)
 // on `streams`, and returns its exit status: 0 when the script ran to its
-// end, 2 for a bad script line, 1 for any other failure. Keeps nothing
-// between calls.
+// end, 2 for a bad script line, 1 for any other failure, running out of
+// memory included. Keeps nothing between calls.
 int RunProgram(const std::vector<std::string>& args, ProgramStreams& streams);
 
 }  // namespace vantorel_sim

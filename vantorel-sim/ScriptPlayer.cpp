@@ -128,6 +128,12 @@ Result ScriptPlayer::Apply(const command::PluginLoad&) {
 }
 
 Result ScriptPlayer::Apply(const command::PluginUnload&) {
+  // Told, as a second load is: a script that unloads what it never loaded
+  // is not doing what its writer thinks.
+  if (!host_.pluginLoaded()) {
+    transcript_.OnHostMessage("plugin unload refused: no plugin is loaded");
+    return Played();
+  }
   host_.UnloadPlugin();
   return Played();
 }
@@ -161,6 +167,10 @@ Result ScriptPlayer::Apply(const command::Press& press) {
 
 Result ScriptPlayer::Apply(const command::Frame& frame) {
   for (std::int32_t i = 0; i < frame.count; ++i) {
+    if (framesDrawn_ >= drawingLimit_) {
+      framesDrawn_ += frame.count - i;
+      break;
+    }
     if (motionStep_) host_.match().Advance(*motionStep_);
     transcript_.Frame(++framesDrawn_);
     host_.Frame();

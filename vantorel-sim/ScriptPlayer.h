@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -16,8 +17,9 @@ namespace vantorel_sim {
 // motion is on, and the count of frames drawn. Checks what only the state
 // of the match can tell: that a car name is new or known, that a console
 // variable is registered and given one value. A `plugin load` while the
-// plugin is loaded is refused with a [host] line, as a host does: a second
-// onLoad would hook and draw twice. Borrows the host and the transcript,
+// plugin is loaded is refused with a [host] line, as a host does (a second
+// onLoad would hook and draw twice), and so is a `plugin unload` while none
+// is. Borrows the host and the transcript,
 // which must outlive it.
 class ScriptPlayer {
  public:
@@ -46,6 +48,13 @@ class ScriptPlayer {
     eachFrameObserver_ = std::move(observer);
   }
 
+  // Frames after the first `frames` of the run are counted but not drawn:
+  // no motion, no [frame] line, no drawables, no each-frame observer. A
+  // rehearsal that has seen enough frames to refuse the run needs only
+  // their count, and a script may ask for billions.
+  void StopDrawingAfter(long long frames) { drawingLimit_ = frames; }
+
+  // The frames the script has asked for so far, drawn or only counted.
   long long framesDrawn() const { return framesDrawn_; }
   // The time a frame drawn now stands for: motion's step while motion is
   // on, else kFrameSeconds.
@@ -82,6 +91,7 @@ class ScriptPlayer {
   std::function<void()> frameObserver_;
   std::function<void(float)> eachFrameObserver_;
   long long framesDrawn_ = 0;
+  long long drawingLimit_ = std::numeric_limits<long long>::max();
   // While motion is on, each frame first moves the match by this many
   // seconds.
   std::optional<float> motionStep_;

@@ -2,12 +2,11 @@
 // configuration file.
 //
 // Numbers. A value set at the console is trimmed of blanks (space, tab,
-// CR, LF, VT, FF) and must then be a decimal number, as a whole:
-//   [+|-] (DIGITS [. [DIGITS]] | . DIGITS) [(e|E) [+|-] DIGITS]
-// read as a 32-bit float (strtof). Refused: empty text, words, trailing
-// text, "nan", "inf", hexadecimal ("0x10"), and a number too large for a
-// 32-bit float ("1e39"); a number too small for one ("1e-50") reads as the
-// nearest float, zero or subnormal. With bounds the number is clamped into
+// CR, LF, VT, FF) and must then be a decimal number, as a whole, as
+// files::IsDecimalNumber takes it, read as a 32-bit float (strtof). Refused:
+// empty text, words, trailing text, "nan", "inf", hexadecimal ("0x10"), and
+// a number too large for a 32-bit float ("1e39"); a number too small for one
+// ("1e-50") reads as the nearest float, zero or subnormal. With bounds the number is clamped into
 // [min, max] (min first, then max). A bool slot receives number != 0, an
 // int slot the number truncated toward zero (saturated at the int range
 // when unbounded), a float slot the number.
@@ -36,30 +35,6 @@ namespace simhost {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Whether `text` is a decimal number as a whole (see the top of the file).
-bool IsDecimalNumber(const std::string& text) {
-  std::size_t i = 0;
-  const std::size_t n = text.size();
-  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-  std::size_t digits = 0;
-  while (i < n && IsDigit(text[i])) ++i, ++digits;
-  if (i < n && text[i] == '.') {
-    ++i;
-    while (i < n && IsDigit(text[i])) ++i, ++digits;
-  }
-  if (digits == 0) return false;
-  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
-    ++i;
-    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-    std::size_t exponentDigits = 0;
-    while (i < n && IsDigit(text[i])) ++i, ++exponentDigits;
-    if (exponentDigits == 0) return false;
-  }
-  return i == n;
-}
-
 // Reads trimmed `text` as a finite 32-bit float. On failure returns false
 // and sets `reason`.
 bool ParseNumber(const std::string& text, float* value, const char** reason) {
@@ -67,7 +42,7 @@ bool ParseNumber(const std::string& text, float* value, const char** reason) {
     *reason = "no value given";
     return false;
   }
-  if (!IsDecimalNumber(text)) {
+  if (!files::IsDecimalNumber(text)) {
     *reason = "not a finite decimal number";
     return false;
   }

@@ -3,6 +3,7 @@
 
 #include "simhost/Host.h"
 
+#include <exception>
 #include <utility>
 
 #include "Callbacks.h"
@@ -41,7 +42,14 @@ Host::Host(HostListener& listener, Locking locking)
   impl_->canvas.listenerLock = &console_.listenerLock();
 }
 
-Host::~Host() { UnloadPlugin(); }
+Host::~Host() {
+  try {
+    UnloadPlugin();
+  } catch (...) {
+    // Out of memory in the plugin's onUnload: the module is unloaded all
+    // the same, and a destructor has no one to tell.
+  }
+}
 
 files::Status Host::LoadPlugin(const std::string& path) {
   Impl& impl = *impl_;
@@ -88,12 +96,24 @@ files::Status Host::AttachPlugin(const PluginModule& module) {
 void Host::UnloadPlugin() {
   Impl& impl = *impl_;
   if (!impl.module) return;
-  if (impl.holder && *impl.holder) (*impl.holder)->onUnload();
+  std::exception_ptr failure;  // from onUnload, passed on at the end
+  try {
+    if (impl.holder && *impl.holder) (*impl.holder)->onUnload();
+  } catch (...) {
+    failure = std::current_exception();
+  }
   impl.module->record().deleteMe();
   impl.holder = nullptr;
-
   // Everything whose code lives in the module goes before the module does:
   // the slots it bound (their deleters) and any callback it left registered.
+  // A load that ran out of memory before its session was made bound nothing.
+  if (impl.session != nullptr) EndSession();
+  impl.module.reset();
+  if (failure) std::rethrow_exception(failure);
+}
+
+void Host::EndSession() {
+  Impl& impl = *impl_;
   const int session = impl.session->id;
   console_.ReleaseBindings(session);
   impl.callbacks.RemoveSession(session);
@@ -116,7 +136,6 @@ void Host::UnloadPlugin() {
     }
   }
   impl.session = nullptr;
-  impl.module.reset();
 }
 
 bool Host::pluginLoaded() const { return impl_->module != nullptr; }

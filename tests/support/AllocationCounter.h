@@ -12,4 +12,15 @@ namespace vantorel_test {
 // their allocations are counted too.
 std::uint64_t AllocationCount();
 
+// Makes the `n`th allocation from now (1: the next) fail, once, as it
+// would on a system out of memory; 0 cancels it. For tests of what a
+// program does when memory runs out at any one point.
+void FailAllocation(std::uint64_t n);
+
+// How the allocation FailAllocation named has failed: not yet (the program
+// made fewer), by throwing std::bad_alloc, or by returning null (a nothrow
+// new, whose caller goes on without the memory).
+enum class AllocationFailure { kNone, kThrown, kNull };
+AllocationFailure FailedAllocation();
+
 }  // namespace vantorel_test

@@ -84,7 +84,7 @@ TEST(AnimationPlanTest, CanvasesWebPCanHold) {
   EXPECT_TRUE(FirstFrame(Vector2{8192, 8192}, kSixtieth).tooLarge);  // too many pixels
   AnimationPlan plan;
   plan.AddFrame(Vector2{16384, 1}, kSixtieth);
-  EXPECT_EQ(plan.Check(Vector2{16384, 1}, kSixtieth).message(),
+  EXPECT_EQ(plan.Check(1, Vector2{16384, 1}, kSixtieth).message(),
             "an animation of a 16384 x 1 canvas is too large (at most 16383 pixels a side and "
             "33554432 pixels in all)");
 }
@@ -100,7 +100,7 @@ TEST(AnimationPlanTest, FramesLastFromAMillisecondToAMinute) {
   for (int k = 1; k <= 6; ++k) plan.AddFrame(Vector2{64, 36}, kSixtieth);
   plan.AddFrame(Vector2{64, 36}, 60.01f);
   plan.AddFrame(Vector2{64, 36}, 0.0f);  // the first bad frame is the one told
-  EXPECT_EQ(plan.Check(Vector2{64, 36}, kSixtieth).message(),
+  EXPECT_EQ(plan.Check(8, Vector2{64, 36}, kSixtieth).message(),
             "frame 7 would last 60.0099983 s (motion's dt), and an animation's frames last from "
             "1 ms to 60 s");
 }
@@ -120,10 +120,10 @@ TEST(AnimationPlanTest, LaterFramesKeepTheFirstSizeAndCount) {
 // which the end's canvas and frame time must allow.
 TEST(AnimationPlanTest, WithoutFramesChecksTheMatchAtTheEnd) {
   const AnimationPlan plan;
-  const files::Status fits = plan.Check(Vector2{960, 540}, kSixtieth);
+  const files::Status fits = plan.Check(0, Vector2{960, 540}, kSixtieth);
   EXPECT_TRUE(fits.ok()) << fits.message();
-  EXPECT_FALSE(plan.Check(Vector2{20000, 540}, kSixtieth).ok());
-  const files::Status still = plan.Check(Vector2{960, 540}, 0.0f);
+  EXPECT_FALSE(plan.Check(0, Vector2{20000, 540}, kSixtieth).ok());
+  const files::Status still = plan.Check(0, Vector2{960, 540}, 0.0f);
   EXPECT_EQ(still.message().rfind("frame 1 would last 0 s", 0), 0u) << still.message();
 }
 
@@ -292,7 +292,19 @@ TEST_F(AnimationWriterTest, StopsAtTheMostFramesAnAnimationHolds) {
   for (long long k = 0; k <= kMaxAnimationFrames; ++k) writer.AddFrame(tiny, 0.001f);
   EXPECT_EQ(writer.frames(), kMaxAnimationFrames);
   EXPECT_FALSE(Finish(writer));
-  EXPECT_NE(error_.find("at most 1200 frames"), std::string::npos) << error_;
+  EXPECT_NE(error_.find("at most 36000 frames"), std::string::npos) << error_;
+}
+
+// libwebp's failures in the program's words, never its raw text.
+TEST(WebPFailureTest, SaysWhatLibwebpsCodesMean) {
+  for (const char* text : {"ERROR adding frame. WebPEncodingError: 1.",
+                           "ERROR adding frame. WebPMuxError: -3.", "ERROR assembling WebP: -3."}) {
+    EXPECT_EQ(WebPFailure(text), "out of memory") << text;
+  }
+  EXPECT_EQ(WebPFailure("ERROR adding frame. WebPEncodingError: 9."),
+            "it would be larger than a WebP file can be (4 GiB)");
+  EXPECT_EQ(WebPFailure("ERROR adding frame: Invalid WebPConfig"),
+            "libwebp could not encode a frame");
 }
 
 // A script played as vantorel-sim plays it, each frame recorded as it is

@@ -47,8 +47,10 @@ TEST(MotionReaderTest, RefusesWhatIsNoMotion) {
   EXPECT_EQ(ErrorOf("motion"), "'motion' takes on or off");
   EXPECT_EQ(ErrorOf("motion sideways"), "'motion' takes on or off");
   EXPECT_EQ(ErrorOf("motion off dt=1"), "unexpected \"dt=1\" after 'motion'");
-  EXPECT_EQ(ErrorOf("motion on dt=inf"), "dt must be a finite number of seconds: \"dt=inf\"");
-  EXPECT_EQ(ErrorOf("motion on dt=-nan"), "dt must be a finite number of seconds: \"dt=-nan\"");
+  EXPECT_EQ(ErrorOf("motion on dt=inf"),
+            "malformed number \"inf\" in \"dt=inf\": not a finite decimal number");
+  EXPECT_EQ(ErrorOf("motion on dt=-nan"),
+            "malformed number \"-nan\" in \"dt=-nan\": not a finite decimal number");
   EXPECT_EQ(ErrorOf("motion on dt=1e39"), "number \"1e39\" out of range in \"dt=1e39\"");
   EXPECT_EQ(ErrorOf("motion on dt"), "unknown option \"dt\" for motion on");
   EXPECT_EQ(ErrorOf("motion on dt=1 dt=2"), "option \"dt\" given twice");

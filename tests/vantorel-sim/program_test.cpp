@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Animation.h"
+#include "MemoryStreams.h"
 #include "Paths.h"
 #include "Picture.h"
 #include "ScriptPlayerFixture.h"
@@ -33,21 +34,8 @@ namespace vantorel_sim {
 namespace {
 
 namespace fs = std::filesystem;
+using vantorel_test::MemoryStreams;
 using vantorel_test::ReadFile;
-
-// The program's standard streams, in memory.
-class MemoryStreams : public ProgramStreams {
- public:
-  ScriptInput& input() override { return input_; }
-  void Write(const std::string& text) override { out += text; }
-  bool Flush() override { return !outputFails; }
-  void WriteError(const std::string& text) override { err += text; }
-
-  vantorel_test::TextInput input_{""};
-  bool outputFails = false;
-  std::string out;
-  std::string err;
-};
 
 // A case as its file gives it; for an example, a case made on the spot.
 struct CaseSource {
@@ -132,7 +120,10 @@ bool Holds(const std::string& requirement) {
 std::string Measures(const std::string& path) {
   if (!fs::exists(path)) return "none";
 #ifdef VANTOREL_HAVE_CAIRO
-  if (fs::path(path).extension() == ".png") {
+  std::string extension = fs::path(path).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
+  if (extension == ".png") {
     cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
     const std::string size = std::to_string(cairo_image_surface_get_width(png)) + "x" +
                              std::to_string(cairo_image_surface_get_height(png));
@@ -209,8 +200,12 @@ TEST_P(ProgramTest, Case) {
       streams.input_ = vantorel_test::TextInput(ReadFile(value));
     } else if (key == "stdout-fails") {
       streams.outputFails = true;
+    } else if (key == "stderr-terminal") {
+      streams.errorIsTerminal = true;
     } else if (key == "folder") {
       fs::create_directories(value);
+    } else if (key == "link") {
+      fs::create_symlink(second, first);
     } else if (key == "file") {
       files.emplace_back(value, "");
     } else if (key == "seed" || key == "keeps") {

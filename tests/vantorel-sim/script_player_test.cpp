@@ -193,8 +193,10 @@ TEST_F(ScriptPlayerTest, ReportsAModuleThatWillNotLoad) {
   EXPECT_EQ(Play("plugin load"), Outcome::kFailed);
   EXPECT_NE(message_.find("no-such-module"), std::string::npos) << message_;
   EXPECT_FALSE(host_.pluginLoaded());
-  // Unloading without a module does nothing.
+  // Unloading without a module is refused as loading twice is: one line.
+  captured_.Take();
   EXPECT_EQ(Play("plugin unload"), Outcome::kPlayed);
+  EXPECT_EQ(captured_.Take(), "[host] plugin unload refused: no plugin is loaded\n");
 }
 
 }  // namespace

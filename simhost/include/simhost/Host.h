@@ -43,7 +43,7 @@ class HOST_API Host {
  public:
   // `locking` is the match's policy (see Locking).
   explicit Host(HostListener& listener, Locking locking = Locking::kLocked);
-  ~Host();  // unloads a loaded plugin
+  ~Host();  // unloads a loaded plugin; a failure then (out of memory) goes unsaid
   Host(const Host&) = delete;
   Host& operator=(const Host&) = delete;
 
@@ -60,6 +60,8 @@ class HOST_API Host {
   // onUnload, deleteMe, lets go of the module's slots and of any hook or
   // drawable it left registered, closes the module. The variables stay
   // registered with their values. Does nothing when no module is loaded.
+  // An exception from onUnload (out of memory) is passed on once the module
+  // is unloaded all the same.
   void UnloadPlugin();
   bool pluginLoaded() const;
   // The loaded module's record and plugin object; null when none is loaded.
@@ -86,6 +88,9 @@ class HOST_API Host {
   // module's session, made on its first load), then onLoad. Fails when
   // getPlugin gives no plugin.
   files::Status AttachPlugin(const PluginModule& module);
+  // How an unload lets go of the loaded module's session: its bindings and
+  // callbacks, and the session itself once nothing can reach it.
+  void EndSession();
 
   // ... implementation state: sessions, hooks, drawables, the module.
   struct Impl;
