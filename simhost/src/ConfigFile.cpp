@@ -137,10 +137,8 @@ files::Status ConfigFile::Update(const std::string& path,
 }
 
 const ConfigFile::Setting* ConfigFile::Find(const std::string& name) const {
-  for (const Setting& setting : settings_) {
-    if (setting.name == name) return &setting;
-  }
-  return nullptr;
+  const auto found = index_.find(name);
+  return found == index_.end() ? nullptr : &settings_[found->second];
 }
 
 void ConfigFile::Append(const std::string& name, const std::string& value) {
@@ -175,14 +173,14 @@ std::string ConfigFile::text() const {
 }
 
 void ConfigFile::Take(const std::string& name, const std::string& value, int line) {
-  for (Setting& setting : settings_) {
-    if (setting.name == name) {
-      setting.value = value;
-      setting.line = line;
-      return;
-    }
+  const auto [entry, added] = index_.emplace(name, settings_.size());
+  if (added) {
+    settings_.push_back(Setting{name, value, line});
+    return;
   }
-  settings_.push_back(Setting{name, value, line});
+  Setting& setting = settings_[entry->second];
+  setting.value = value;
+  setting.line = line;
 }
 
 }  // namespace simhost

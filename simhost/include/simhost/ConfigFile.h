@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "HostExport.h"
@@ -88,6 +90,9 @@ class HOST_API ConfigFile {
   // Each line with its line end, if it had one; only the last may lack it.
   std::vector<std::string> lines_;
   std::vector<Setting> settings_;
+  // Where each name's entry is in settings_, so that reading and merging a
+  // file of many settings take time in proportion to its size.
+  std::unordered_map<std::string, std::size_t> index_;
   std::vector<int> badLines_;
 };
 
