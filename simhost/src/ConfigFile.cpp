@@ -54,11 +54,38 @@ std::string LineEnd(const std::string& line) {
   return !line.empty() && line.back() == '\n' ? "\n" : "";
 }
 
-// Reads `path` into `file`.
+// The mark a UTF-8 file may begin with, which Windows editors write.
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+
+// What `text` says it is by the mark it begins with, when that is an
+// encoding other than UTF-8; null for UTF-8 and unmarked text. UTF-32's
+// little-endian mark begins with UTF-16's, so it is looked for first.
+const char* OtherEncoding(const std::string& text) {
+  static const struct {
+    const char* mark;
+    std::size_t size;
+    const char* name;
+  } kMarks[] = {{"\xFF\xFE\0\0", 4, "UTF-32 (little-endian)"},
+                {"\0\0\xFE\xFF", 4, "UTF-32 (big-endian)"},
+                {"\xFF\xFE", 2, "UTF-16 (little-endian)"},
+                {"\xFE\xFF", 2, "UTF-16 (big-endian)"}};
+  for (const auto& encoding : kMarks) {
+    if (text.compare(0, encoding.size, encoding.mark, encoding.size) == 0) return encoding.name;
+  }
+  return nullptr;
+}
+
+// Reads `path` into `file`. A file in another encoding is refused rather
+// than read as bad lines, and then saved with UTF-8 lines among its own.
 files::Status Read(const std::string& path, ConfigFile* file) {
   std::optional<std::string> text;
   const files::Status status = files::ReadRegularFile(path, &text);
-  if (status.ok()) *file = text ? ConfigFile(*text) : ConfigFile();
+  if (!status.ok()) return status;
+  if (const char* encoding = text ? OtherEncoding(*text) : nullptr) {
+    return files::Status::Error("it is " + std::string(encoding) +
+                                " text; save it as UTF-8");
+  }
+  *file = text ? ConfigFile(*text) : ConfigFile();
   return status;
 }
 
@@ -95,6 +122,10 @@ files::Status EditUnderLock(const std::string& path,
 
 ConfigFile::ConfigFile(const std::string& text) {
   std::size_t start = 0;
+  if (text.compare(0, sizeof kUtf8Mark - 1, kUtf8Mark) == 0) {
+    mark_ = kUtf8Mark;
+    start = mark_.size();
+  }
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
     end = end == std::string::npos ? text.size() : end + 1;
@@ -126,7 +157,11 @@ files::Status ConfigFile::Load(const std::string& path, ConfigFile* file) {
 
 files::Status ConfigFile::CheckPath(const std::string& path) {
   std::string target;
-  const files::Status status = files::ReplaceableTarget(path, &target);
+  files::Status status = files::ReplaceableTarget(path, &target);
+  if (status.ok()) {
+    ConfigFile file;
+    status = Read(target, &file);
+  }
   return status.ok() ? status : Failed("cannot use", path, status);
 }
 
@@ -167,7 +202,7 @@ void ConfigFile::Set(const std::string& name, const std::string& value) {
 }
 
 std::string ConfigFile::text() const {
-  std::string text;
+  std::string text = mark_;
   for (const std::string& line : lines_) text += line;
   return text;
 }

@@ -23,6 +23,11 @@ namespace simhost {
 // non-blank characters are `#` or `//` are ignored; any other line is a bad
 // line. A later line for a name wins over an earlier one.
 //
+// The file is UTF-8 text. A UTF-8 byte-order mark at its start, as Windows
+// editors write one, is skipped when reading and kept when saving. A file
+// that begins with a UTF-16 or UTF-32 mark is refused (by Load, CheckPath
+// and Update alike), with a message naming its encoding, and never written.
+//
 // A ConfigFile is a value that owns a copy of the file's text, kept line by
 // line exactly as read, so that a setting can be rewritten in place while
 // every other line, comments and bad lines included, stays as it was. Only
@@ -51,9 +56,10 @@ class HOST_API ConfigFile {
   static files::Status Load(const std::string& path, ConfigFile* file);
 
   // Whether a file at `path` may be read and then saved: nothing there yet
-  // (in a folder that exists), or a regular file that is not read-only,
-  // links followed. Otherwise a failure saying what stands there. Opens
-  // nothing, so a program can ask before it starts its work.
+  // (in a folder that exists), or a regular UTF-8 file that is not
+  // read-only, links followed. Otherwise a failure saying what stands there.
+  // Reads the file and writes nothing, so a program can ask before it starts
+  // its work.
   static files::Status CheckPath(const std::string& path);
 
   // Changes the file at `path` by `edit`, taking turns with every other
@@ -87,6 +93,8 @@ class HOST_API ConfigFile {
   // Records that line number `line` sets `name` to `value`.
   void Take(const std::string& name, const std::string& value, int line);
 
+  // The UTF-8 byte-order mark the file began with, or nothing.
+  std::string mark_;
   // Each line with its line end, if it had one; only the last may lack it.
   std::vector<std::string> lines_;
   std::vector<Setting> settings_;
