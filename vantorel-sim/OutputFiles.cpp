@@ -34,7 +34,7 @@ files::Status PictureOutput(const Scene& scene, const std::string& path, Output*
 }
 
 files::Status SaveOutputs(simhost::Console& console, const std::string& configPath,
-                          const std::vector<Output>& outputs) {
+                          const std::vector<Output>& outputs, const files::WaitNotice& onWait) {
   // Made in place, never moved: each owns its prepared file until the end.
   std::vector<files::FileReplacement> replacements(outputs.size());
   for (std::size_t i = 0; i < outputs.size(); ++i) {
@@ -42,7 +42,7 @@ files::Status SaveOutputs(simhost::Console& console, const std::string& configPa
     if (!prepared.ok()) return prepared;
   }
   if (!configPath.empty()) {
-    const files::Status saved = console.SaveConfig(configPath);
+    const files::Status saved = console.SaveConfig(configPath, onWait);
     if (!saved.ok()) return saved;
   }
   for (std::size_t i = 0; i < outputs.size(); ++i) {

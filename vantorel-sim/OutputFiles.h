@@ -36,10 +36,11 @@ files::Status PictureOutput(const Scene& scene, const std::string& path, Output*
 
 // The end of a run that played to its end: writes each of `outputs` beside
 // its file, then saves the console's variables to `configPath` (when not
-// empty), then puts every output in its file's place. A failure before the
-// configuration is saved leaves every file as it was, and nothing beside
-// them.
+// empty; `onWait` is told if the save must wait for another run's), then
+// puts every output in its file's place. A failure before the configuration
+// is saved leaves every file as it was, and nothing beside them.
 files::Status SaveOutputs(simhost::Console& console, const std::string& configPath,
-                          const std::vector<Output>& outputs);
+                          const std::vector<Output>& outputs,
+                          const files::WaitNotice& onWait = files::WaitNotice());
 
 }  // namespace vantorel_sim

@@ -10,16 +10,46 @@
 #include <cerrno>
 #include <cstring>
 
+#include "SystemFiles.h"
+
 namespace files {
 
 namespace {
+
+// Never through a link, and never waiting on a FIFO put in its place.
+constexpr int kOpenFlags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
 
 bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// Waits for the exclusive lock on `fd`, through interrupting signals.
-bool LockExclusive(int fd) {
+// Opens the lock file at `path`, making it when missing. One this run
+// makes is readable and writable by all, whatever the umask: a run killed
+// before it removes the file leaves it to the next user of the
+// configuration, who must be able to open it.
+int OpenLockFile(const std::string& path) {
+  for (;;) {
+    int fd = open(path.c_str(), kOpenFlags);
+    if (fd >= 0 || errno != ENOENT) return fd;
+    fd = open(path.c_str(), kOpenFlags | O_CREAT | O_EXCL, 0666);
+    if (fd >= 0) {
+      if (fchmod(fd, 0666) != 0) {
+        // A file system without permission bits: nothing to widen.
+      }
+      return fd;
+    }
+    if (errno != EEXIST) return fd;
+    // Made by another run between the two opens: open that one.
+  }
+}
+
+// Takes the exclusive lock on `fd`. When another holds it, tells `onWait`
+// (once: `told` remembers) and waits, through interrupting signals.
+bool LockExclusive(int fd, const WaitNotice& onWait, bool* told) {
+  if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+  if (errno != EWOULDBLOCK) return false;
+  if (!*told && onWait) onWait();
+  *told = true;
   int locked;
   while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
   }
@@ -28,18 +58,37 @@ bool LockExclusive(int fd) {
 
 }  // namespace
 
-Status FileLock::Acquire(const std::string& path) {
+Status FileLock::Check(const std::string& path) {
+  struct stat info;
+  if (lstat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT) return Status::Ok();
+    return internal::UnopenableLock(path, std::strerror(errno));
+  }
+  if (S_ISLNK(info.st_mode)) {
+    return internal::UnusableLock(path, "a symbolic link, which a lock never follows");
+  }
+  if (!S_ISREG(info.st_mode)) return internal::UnusableLock(path, internal::NotRegular(info.st_mode));
+  // Opened as Acquire opens it: a file left by another user's run that this
+  // user may not read would stop every save of the file.
+  const int fd = open(path.c_str(), kOpenFlags);
+  if (fd < 0) return internal::UnopenableLock(path, std::strerror(errno));
+  close(fd);
+  return Status::Ok();
+}
+
+Status FileLock::Acquire(const std::string& path, const WaitNotice& onWait) {
+  Status usable = Check(path);
+  if (!usable.ok()) return usable;
   const auto fail = [&](const std::string& why) { return Status::Error(path + ": " + why); };
+  bool told = false;
   for (;;) {
-    // Never through a link, and never waiting on a FIFO put in its place.
-    const int fd =
-        open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    const int fd = OpenLockFile(path);
     if (fd < 0) return fail(std::strerror(errno));
     struct stat held;
     std::string problem;
     if (fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
       problem = "not a regular file";
-    } else if (!LockExclusive(fd)) {
+    } else if (!LockExclusive(fd, onWait, &told)) {
       // Only a file system without locks, or a kernel out of lock memory.
       problem = std::strerror(errno);
     }

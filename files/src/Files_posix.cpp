@@ -22,6 +22,7 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
 namespace {
 
 using internal::kTemporaryAttempts;
+using internal::NotRegular;
 using internal::TemporaryName;
 
 // As many links as Linux follows in one path before it gives ELOOP.
@@ -44,17 +45,6 @@ bool ReadLink(const std::string& path, std::string* link) {
     }
     buffer.resize(buffer.size() * 2);
   }
-}
-
-// What a file of `mode` is, when not a regular file.
-std::string NotRegular(mode_t mode) {
-  const char* kind = S_ISDIR(mode)    ? "a folder"
-                     : S_ISFIFO(mode) ? "a FIFO"
-                     : S_ISCHR(mode)  ? "a character device"
-                     : S_ISBLK(mode)  ? "a block device"
-                     : S_ISSOCK(mode) ? "a socket"
-                                      : "something else";
-  return std::string(kind) + ", not a regular file";
 }
 
 // Whether a new file may be made in the folder of `target`.
@@ -109,6 +99,16 @@ void SyncFolder(const std::string& target) {
 }  // namespace
 
 namespace internal {
+
+std::string NotRegular(unsigned mode) {
+  const char* kind = S_ISDIR(mode)    ? "a folder"
+                     : S_ISFIFO(mode) ? "a FIFO"
+                     : S_ISCHR(mode)  ? "a character device"
+                     : S_ISBLK(mode)  ? "a block device"
+                     : S_ISSOCK(mode) ? "a socket"
+                                      : "something else";
+  return std::string(kind) + ", not a regular file";
+}
 
 void RemoveFile(const std::string& path) { unlink(path.c_str()); }
 

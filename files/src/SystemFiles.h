@@ -1,8 +1,9 @@
 #pragma once
 
-// What the common part of the file helpers (Files.cpp) asks of each
-// system's half (Files_posix.cpp, Files_windows.cpp), and what it gives
-// them. Internal to the file library.
+// What the common parts of the file helpers and the lock (Files.cpp,
+// FileLock.cpp) ask of each system's half (Files_posix.cpp,
+// Files_windows.cpp, ...), and what they give them. Internal to the file
+// library.
 
 #include <string>
 
@@ -28,6 +29,18 @@ Status WriteTemporary(const std::string& target, const std::string& content,
 Status MoveIntoPlace(const std::string& temporary, const std::string& target);
 
 void RemoveFile(const std::string& path);
+
+// FileLock's refusals of a lock file at `path` that cannot be used: one
+// that `problem` describes ("a folder, not a regular file"), and one this
+// user cannot open, for the system's `reason`.
+Status UnusableLock(const std::string& path, const std::string& problem);
+Status UnopenableLock(const std::string& path, const std::string& reason);
+
+#ifndef _WIN32
+// What a file of `mode` is, when not a regular file: "a FIFO, not a
+// regular file".
+std::string NotRegular(unsigned mode);
+#endif
 
 }  // namespace internal
 }  // namespace files

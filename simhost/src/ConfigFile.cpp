@@ -89,6 +89,10 @@ files::Status Read(const std::string& path, ConfigFile* file) {
   return status;
 }
 
+// The lock file of the configuration file `target` (a path FollowLinks
+// gave): beside the file itself, so that every path to it takes one lock.
+std::string LockPath(const std::string& target) { return target + ".lock"; }
+
 // `status`, a failure, with `what` (such as "cannot read") done to the
 // configuration file at `path` before its message.
 files::Status Failed(const char* what, const std::string& path, const files::Status& status) {
@@ -98,14 +102,15 @@ files::Status Failed(const char* what, const std::string& path, const files::Sta
 
 // Update's work, failing as the file helpers fail.
 files::Status EditUnderLock(const std::string& path,
-                            const std::function<void(ConfigFile*)>& edit) {
+                            const std::function<void(ConfigFile*)>& edit,
+                            const files::WaitNotice& onWait) {
   std::string target;
   // Checked before the lock, whose file goes beside the target: nothing is
   // made beside a device.
   files::Status status = files::ReplaceableTarget(path, &target);
   if (!status.ok()) return status;
   files::FileLock lock;
-  status = lock.Acquire(target + ".lock");
+  status = lock.Acquire(LockPath(target), onWait);
   if (!status.ok()) return status;
   // Read again under the lock: what other runs saved since this one loaded
   // the file stays.
@@ -158,6 +163,7 @@ files::Status ConfigFile::Load(const std::string& path, ConfigFile* file) {
 files::Status ConfigFile::CheckPath(const std::string& path) {
   std::string target;
   files::Status status = files::ReplaceableTarget(path, &target);
+  if (status.ok()) status = files::FileLock::Check(LockPath(target));
   if (status.ok()) {
     ConfigFile file;
     status = Read(target, &file);
@@ -166,8 +172,9 @@ files::Status ConfigFile::CheckPath(const std::string& path) {
 }
 
 files::Status ConfigFile::Update(const std::string& path,
-                                 const std::function<void(ConfigFile*)>& edit) {
-  const files::Status status = EditUnderLock(path, edit);
+                                 const std::function<void(ConfigFile*)>& edit,
+                                 const files::WaitNotice& onWait) {
+  const files::Status status = EditUnderLock(path, edit, onWait);
   return status.ok() ? status : Failed("cannot write", path, status);
 }
 

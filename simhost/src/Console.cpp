@@ -230,7 +230,8 @@ files::Status Console::LoadConfig(const std::string& path) {
   return status;
 }
 
-files::Status Console::SaveConfig(const std::string& path) const {
+files::Status Console::SaveConfig(const std::string& path,
+                                  const files::WaitNotice& onWait) const {
   const auto edit = [this](ConfigFile* file) {
     for (const auto& variable : variables_) {
       if (!variable->saveToConfig) continue;
@@ -239,7 +240,7 @@ files::Status Console::SaveConfig(const std::string& path) const {
       }
     }
   };
-  return ConfigFile::Update(path, edit);
+  return ConfigFile::Update(path, edit, onWait);
 }
 
 }  // namespace simhost

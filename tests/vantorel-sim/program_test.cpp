@@ -10,9 +10,12 @@
 #include <cctype>
 #include <filesystem>
 #include <functional>
+#include <future>
+#include <memory>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -21,6 +24,8 @@
 #include "Picture.h"
 #include "ScriptPlayerFixture.h"
 #include "TestFiles.h"
+#include "files/FileLock.h"
+#include "files/Files.h"
 
 #ifdef VANTOREL_HAVE_CAIRO
 #include <cairo.h>
@@ -259,6 +264,56 @@ TEST_P(ProgramTest, Case) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, ProgramTest, ::testing::ValuesIn(AllCases()),
                          [](const auto& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace vantorel_sim
+
+namespace vantorel_sim {
+namespace {
+
+// Standard error, in memory, that tells when it is first written to.
+class WatchedStreams : public MemoryStreams {
+ public:
+  void WriteError(const std::string& text) override {
+    MemoryStreams::WriteError(text);
+    if (!told_) firstError_.set_value();
+    told_ = true;
+  }
+  std::future<void> firstError() { return firstError_.get_future(); }
+
+ private:
+  std::promise<void> firstError_;
+  bool told_ = false;
+};
+
+// A save that must wait for another run's lock says so once, on standard
+// error, and saves when the lock is let go.
+TEST(ProgramLockTest, AWaitForTheLockIsToldOnce) {
+  const std::string work = vantorel_test::TempPath("work");
+  fs::remove_all(work);
+  fs::create_directories(work);
+  const std::string data = VANTOREL_SIM_DATA;
+  const std::string config = work + "/kept.cfg";
+  vantorel_test::WriteFile(config, ReadFile(data + "/saved.cfg"));
+  std::string target;
+  ASSERT_TRUE(files::FollowLinks(config, &target).ok());
+  auto otherRun = std::make_unique<files::FileLock>();
+  ASSERT_TRUE(otherRun->Acquire(target + ".lock").ok());
+
+  WatchedStreams streams;
+  std::future<void> told = streams.firstError();
+  int status = -1;
+  std::thread run([&] {
+    status = RunProgram({"vantorel-sim", "--config", config, data + "/config-save.scn"}, streams);
+  });
+  const bool waited = told.wait_for(std::chrono::seconds(60)) == std::future_status::ready;
+  otherRun.reset();
+  run.join();
+  EXPECT_TRUE(waited);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(streams.err, "vantorel-sim: waiting for the lock on " + config + "\n");
+  EXPECT_EQ(ReadFile(config), ReadFile(data + "/config-saved.cfg"));
+}
 
 }  // namespace
 }  // namespace vantorel_sim

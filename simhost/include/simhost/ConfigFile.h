@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "HostExport.h"
+#include "files/FileLock.h"
 #include "files/Status.h"
 
 namespace simhost {
@@ -57,20 +58,22 @@ class HOST_API ConfigFile {
 
   // Whether a file at `path` may be read and then saved: nothing there yet
   // (in a folder that exists), or a regular UTF-8 file that is not
-  // read-only, links followed. Otherwise a failure saying what stands there.
-  // Reads the file and writes nothing, so a program can ask before it starts
-  // its work.
+  // read-only, links followed, whose lock file (files/FileLock.h, Check) can
+  // be used. Otherwise a failure saying what stands there. Reads the file
+  // and writes nothing, so a program can ask before it starts its work.
   static files::Status CheckPath(const std::string& path);
 
   // Changes the file at `path` by `edit`, taking turns with every other
-  // update of the same file: under a lock it reads the file as it is now,
-  // lets `edit` change it, and, if the text changed, replaces the file in
-  // one step (files/Files.h, ReplaceContents), so that a reader finds the
-  // old file or the new one, whole. Through links it is their target that
-  // changes. When it fails (CheckPath's refusals included), the file is as
-  // it was.
+  // update of the same file: under a lock (PATH.lock beside the file the
+  // links lead to; `onWait`, when set, is told if it must wait for another
+  // run's) it reads the file as it is now, lets `edit` change it, and, if
+  // the text changed, replaces the file in one step (files/Files.h,
+  // ReplaceContents), so that a reader finds the old file or the new one,
+  // whole. Through links it is their target that changes. When it fails
+  // (CheckPath's refusals included), the file is as it was.
   static files::Status Update(const std::string& path,
-                              const std::function<void(ConfigFile*)>& edit);
+                              const std::function<void(ConfigFile*)>& edit,
+                              const files::WaitNotice& onWait = files::WaitNotice());
 
   // One entry per name, in the order the names first appear.
   const std::vector<Setting>& settings() const { return settings_; }
