@@ -1,6 +1,7 @@
 #include "OutputFiles.h"
 
 #include "files/Files.h"
+#include "files/Interruption.h"
 
 namespace vantorel_sim {
 
@@ -41,10 +42,16 @@ files::Status SaveOutputs(simhost::Console& console, const std::string& configPa
     const files::Status prepared = Prepare(outputs[i], &replacements[i]);
     if (!prepared.ok()) return prepared;
   }
+  simhost::ConfigUpdate config;
   if (!configPath.empty()) {
-    const files::Status saved = console.SaveConfig(configPath, onWait);
-    if (!saved.ok()) return saved;
+    const files::Status prepared = console.PrepareSave(configPath, onWait, &config);
+    if (!prepared.ok()) return prepared;
   }
+  // Every file in place, or, when an interruption comes, none: it waits
+  // until the last rename is done.
+  const files::InterruptionsHeld held;
+  const files::Status saved = config.Commit();
+  if (!saved.ok()) return saved;
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     const files::Status committed = replacements[i].Commit();
     if (!committed.ok()) return Refuse(outputs[i].what, outputs[i].path, committed.message());

@@ -58,11 +58,16 @@ Status CheckFolder(const std::string& target) {
   return Status::Ok();
 }
 
+// Remembered before it is made, so that no interruption falls between the
+// making and the remembering.
 int CreateTemporary(const std::string& target, mode_t mode, std::string* name) {
   for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
     *name = TemporaryName(target, static_cast<unsigned long>(getpid()));
+    internal::RememberTemporary(*name);
     const int fd = open(name->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd >= 0 || errno != EEXIST) return fd;
+    if (fd >= 0) return fd;
+    internal::ForgetTemporary(*name);  // which leaves errno as it is
+    if (errno != EEXIST) return fd;
   }
   return -1;
 }
@@ -110,7 +115,10 @@ std::string NotRegular(unsigned mode) {
   return std::string(kind) + ", not a regular file";
 }
 
-void RemoveFile(const std::string& path) { unlink(path.c_str()); }
+void RemoveFile(const std::string& path) {
+  unlink(path.c_str());
+  ForgetTemporary(path);
+}
 
 // The new file has the old file's owner and bits.
 Status WriteTemporary(const std::string& target, const std::string& content,

@@ -28,7 +28,17 @@ Status WriteTemporary(const std::string& target, const std::string& content,
 // Puts `temporary` in the place of `target` in one step.
 Status MoveIntoPlace(const std::string& temporary, const std::string& target);
 
+// Removes the file at `path`, and forgets it as a temporary file.
 void RemoveFile(const std::string& path);
+
+// The files this module has written beside their targets and not yet put
+// in place or removed (Temporaries.cpp): remembered before each is made,
+// forgotten once it is put in place or removed, and removed, by `remove`,
+// by the interruption handler (Interruption_*.cpp), which may call
+// RemoveRememberedTemporaries at any point of the others.
+void RememberTemporary(const std::string& path);
+void ForgetTemporary(const std::string& path);
+void RemoveRememberedTemporaries(void (*remove)(const char* path));
 
 // FileLock's refusals of a lock file at `path` that cannot be used: one
 // that `problem` describes ("a folder, not a regular file"), and one this

@@ -4,6 +4,7 @@
 
 #include "files/FileLock.h"
 #include "files/Files.h"
+#include "files/Interruption.h"
 #include "files/Text.h"
 
 namespace simhost {
@@ -100,17 +101,25 @@ files::Status Failed(const char* what, const std::string& path, const files::Sta
                               status.message());
 }
 
-// Update's work, failing as the file helpers fail.
-files::Status EditUnderLock(const std::string& path,
-                            const std::function<void(ConfigFile*)>& edit,
-                            const files::WaitNotice& onWait) {
+}  // namespace
+
+// What a prepared update holds until it goes.
+struct ConfigUpdate::State {
+  files::FileLock lock;
+  files::FileReplacement replacement;
+  bool changed = false;  // whether `replacement` holds a new text
+};
+
+// Prepare's work, failing as the file helpers fail.
+files::Status ConfigUpdate::EditUnderLock(const std::string& path,
+                                          const std::function<void(ConfigFile*)>& edit,
+                                          const files::WaitNotice& onWait) {
   std::string target;
   // Checked before the lock, whose file goes beside the target: nothing is
   // made beside a device.
   files::Status status = files::ReplaceableTarget(path, &target);
   if (!status.ok()) return status;
-  files::FileLock lock;
-  status = lock.Acquire(LockPath(target), onWait);
+  status = state_->lock.Acquire(LockPath(target), onWait);
   if (!status.ok()) return status;
   // Read again under the lock: what other runs saved since this one loaded
   // the file stays.
@@ -120,10 +129,30 @@ files::Status EditUnderLock(const std::string& path,
   const std::string before = file.text();
   edit(&file);
   if (file.text() == before) return status;
-  return files::ReplaceContents(target, file.text());
+  state_->changed = true;
+  return state_->replacement.Prepare(target, file.text());
 }
 
-}  // namespace
+ConfigUpdate::ConfigUpdate() = default;
+ConfigUpdate::~ConfigUpdate() = default;
+
+files::Status ConfigUpdate::Prepare(const std::string& path,
+                                    const std::function<void(ConfigFile*)>& edit,
+                                    const files::WaitNotice& onWait) {
+  path_ = path;
+  state_ = std::make_unique<State>();
+  const files::Status status = EditUnderLock(path, edit, onWait);
+  if (status.ok()) return status;
+  state_.reset();
+  return Failed("cannot write", path, status);
+}
+
+files::Status ConfigUpdate::Commit() {
+  if (!state_ || !state_->changed) return files::Status::Ok();
+  state_->changed = false;
+  const files::Status status = state_->replacement.Commit();
+  return status.ok() ? status : Failed("cannot write", path_, status);
+}
 
 ConfigFile::ConfigFile(const std::string& text) {
   std::size_t start = 0;
@@ -174,8 +203,9 @@ files::Status ConfigFile::CheckPath(const std::string& path) {
 files::Status ConfigFile::Update(const std::string& path,
                                  const std::function<void(ConfigFile*)>& edit,
                                  const files::WaitNotice& onWait) {
-  const files::Status status = EditUnderLock(path, edit, onWait);
-  return status.ok() ? status : Failed("cannot write", path, status);
+  ConfigUpdate update;
+  const files::Status prepared = update.Prepare(path, edit, onWait);
+  return prepared.ok() ? update.Commit() : prepared;
 }
 
 const ConfigFile::Setting* ConfigFile::Find(const std::string& name) const {
@@ -213,6 +243,8 @@ std::string ConfigFile::text() const {
   for (const std::string& line : lines_) text += line;
   return text;
 }
+
+void ConfigFile::RemoveTemporariesOnInterruption() { files::RemoveTemporariesOnInterruption(); }
 
 void ConfigFile::Take(const std::string& name, const std::string& value, int line) {
   const auto [entry, added] = index_.emplace(name, settings_.size());

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -70,10 +71,17 @@ class HOST_API ConfigFile {
   // the text changed, replaces the file in one step (files/Files.h,
   // ReplaceContents), so that a reader finds the old file or the new one,
   // whole. Through links it is their target that changes. When it fails
-  // (CheckPath's refusals included), the file is as it was.
+  // (CheckPath's refusals included), the file is as it was. A ConfigUpdate
+  // does the same in two steps.
   static files::Status Update(const std::string& path,
                               const std::function<void(ConfigFile*)>& edit,
                               const files::WaitNotice& onWait = files::WaitNotice());
+
+  // Makes an interruption of the program remove the file that a save under
+  // way has written beside the configuration file (files/Interruption.h):
+  // the host library keeps its own list of such files. For a program's
+  // main, once.
+  static void RemoveTemporariesOnInterruption();
 
   // One entry per name, in the order the names first appear.
   const std::vector<Setting>& settings() const { return settings_; }
@@ -105,6 +113,36 @@ class HOST_API ConfigFile {
   // file of many settings take time in proportion to its size.
   std::unordered_map<std::string, std::size_t> index_;
   std::vector<int> badLines_;
+};
+
+// An update of the configuration file (ConfigFile::Update) in two steps,
+// so that a program can put files of its own in place with it: Prepare
+// takes the lock and keeps it, reads the file as it is now, lets `edit`
+// change it and writes the new text beside the file; Commit puts it in
+// place. The lock is let go, and a prepared text not put in place removed,
+// when the ConfigUpdate goes.
+class HOST_API ConfigUpdate {
+ public:
+  ConfigUpdate();
+  ~ConfigUpdate();
+  ConfigUpdate(const ConfigUpdate&) = delete;
+  ConfigUpdate& operator=(const ConfigUpdate&) = delete;
+
+  // Update up to its last step; fails as Update fails, the file as it was.
+  files::Status Prepare(const std::string& path, const std::function<void(ConfigFile*)>& edit,
+                        const files::WaitNotice& onWait = files::WaitNotice());
+  // Puts the prepared text in place in one step, once. Does nothing when
+  // nothing was prepared or the edit changed nothing.
+  files::Status Commit();
+
+ private:
+  struct State;
+  files::Status EditUnderLock(const std::string& path,
+                              const std::function<void(ConfigFile*)>& edit,
+                              const files::WaitNotice& onWait);
+
+  std::string path_;  // as the caller gave it, for messages
+  std::unique_ptr<State> state_;
 };
 
 }  // namespace simhost

@@ -117,6 +117,10 @@ class HOST_API Console {
   // must wait for another run's (ConfigFile::Update).
   files::Status SaveConfig(const std::string& path,
                            const files::WaitNotice& onWait = files::WaitNotice()) const;
+  // SaveConfig in two steps (ConfigUpdate): prepared in `update`, for the
+  // caller to commit.
+  files::Status PrepareSave(const std::string& path, const files::WaitNotice& onWait,
+                            ConfigUpdate* update) const;
 
  private:
   // Parses, clamps and stores `text` as the value of `variable`; on refusal
