@@ -11,6 +11,10 @@
 #include <string>
 #include <utility>
 
+#ifndef _WIN32
+#  include <sys/stat.h>
+#endif
+
 #include "HostFixture.h"
 #include "Paths.h"
 #include "TestFiles.h"
@@ -83,6 +87,16 @@ TEST_F(ModuleFileTest, WhatIsNoModuleOfThisMachineIsRefused) {
   const std::string error = LoadRefusedCopy("#!/bin/sh\n");
   EXPECT_NE(error.find(notAModule), std::string::npos) << error;
 }
+
+#ifndef _WIN32
+// A FIFO would keep the loader waiting for a writer that never comes.
+TEST_F(ModuleFileTest, AFifoIsRefusedWithoutWaiting) {
+  const std::string fifo = TempPath("module.so");
+  std::filesystem::remove(fifo);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  EXPECT_EQ(LoadRefused(fifo), "cannot open plugin module " + fifo + ": a FIFO, not a regular file");
+}
+#endif
 
 }  // namespace
 }  // namespace vantorel_test
