@@ -16,6 +16,9 @@ namespace files {
 
 namespace {
 
+using internal::LockRemedy;
+using internal::UnusableLock;
+
 // Never through a link, and never waiting on a FIFO put in its place.
 constexpr int kOpenFlags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
 
@@ -38,8 +41,8 @@ int OpenLockFile(const std::string& path) {
       }
       return fd;
     }
-    if (errno != EEXIST) return fd;
     // Made by another run between the two opens: open that one.
+    if (errno != EEXIST) return fd;
   }
 }
 
@@ -47,7 +50,7 @@ int OpenLockFile(const std::string& path) {
 // (once: `told` remembers) and waits, through interrupting signals.
 bool LockExclusive(int fd, const WaitNotice& onWait, bool* told) {
   if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
-  if (errno != EWOULDBLOCK) return false;
+  if (errno != EWOULDBLOCK) return false;  // GCOVR_EXCL_LINE: a file system without locks
   if (!*told && onWait) onWait();
   *told = true;
   int locked;
@@ -60,41 +63,37 @@ bool LockExclusive(int fd, const WaitNotice& onWait, bool* told) {
 
 Status FileLock::Check(const std::string& path) {
   struct stat info;
+  int fd = -1;
   if (lstat(path.c_str(), &info) != 0) {
-    if (errno == ENOENT) return Status::Ok();
-    return internal::UnopenableLock(path, std::strerror(errno));
+    if (errno == ENOENT) return Status::Ok();  // made when first taken
+  } else if (S_ISLNK(info.st_mode)) {
+    return UnusableLock(path, "is a symbolic link, which a lock never follows",
+                        LockRemedy::kRemove);
+  } else if (!S_ISREG(info.st_mode)) {
+    return UnusableLock(path, "is " + internal::NotRegular(info.st_mode), LockRemedy::kRemove);
+  } else if ((fd = open(path.c_str(), kOpenFlags)) >= 0) {
+    // Opened as Acquire opens it: a file left by another user's run that
+    // this user may not read would stop every save of the file.
+    close(fd);
+    return Status::Ok();
   }
-  if (S_ISLNK(info.st_mode)) {
-    return internal::UnusableLock(path, "a symbolic link, which a lock never follows");
-  }
-  if (!S_ISREG(info.st_mode)) return internal::UnusableLock(path, internal::NotRegular(info.st_mode));
-  // Opened as Acquire opens it: a file left by another user's run that this
-  // user may not read would stop every save of the file.
-  const int fd = open(path.c_str(), kOpenFlags);
-  if (fd < 0) return internal::UnopenableLock(path, std::strerror(errno));
-  close(fd);
-  return Status::Ok();
+  return UnusableLock(path, "cannot be opened by this user (" + std::string(std::strerror(errno)) + ")",
+                      LockRemedy::kRemoveOrAskTheOwner);
 }
 
 Status FileLock::Acquire(const std::string& path, const WaitNotice& onWait) {
-  Status usable = Check(path);
-  if (!usable.ok()) return usable;
-  const auto fail = [&](const std::string& why) { return Status::Error(path + ": " + why); };
   bool told = false;
   for (;;) {
     const int fd = OpenLockFile(path);
-    if (fd < 0) return fail(std::strerror(errno));
-    struct stat held;
-    std::string problem;
-    if (fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
-      problem = "not a regular file";
-    } else if (!LockExclusive(fd, onWait, &told)) {
-      // Only a file system without locks, or a kernel out of lock memory.
-      problem = std::strerror(errno);
-    }
-    if (!problem.empty()) {
-      close(fd);
-      return fail(problem);
+    struct stat held {};
+    if (fd < 0 || fstat(fd, &held) != 0 || !S_ISREG(held.st_mode) ||
+        !LockExclusive(fd, onWait, &told)) {
+      const std::string reason =
+          fd >= 0 && !S_ISREG(held.st_mode) ? "not a regular file" : std::strerror(errno);
+      if (fd >= 0) close(fd);
+      // What stands there and what to do, when Check can tell.
+      const Status described = Check(path);
+      return described.ok() ? Status::Error(path + ": " + reason) : described;
     }
     struct stat named;
     if (lstat(path.c_str(), &named) == 0 && SameFile(named, held)) {

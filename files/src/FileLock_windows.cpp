@@ -10,6 +10,9 @@ namespace files {
 
 namespace {
 
+using internal::LockRemedy;
+using internal::UnusableLock;
+
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 HANDLE OpenLockFile(const std::string& path, DWORD disposition) {
@@ -34,32 +37,35 @@ bool LockExclusive(HANDLE handle, const WaitNotice& onWait) {
 
 Status FileLock::Check(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    if (GetLastError() == ERROR_FILE_NOT_FOUND) return Status::Ok();
-    return internal::UnopenableLock(path, LastSystemError());
+  if (attributes == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND) {
+    return Status::Ok();  // made when first taken
   }
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-    return internal::UnusableLock(path, "a symbolic link, which a lock never follows");
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    return UnusableLock(path, "is a symbolic link, which a lock never follows",
+                        LockRemedy::kRemove);
   }
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-    return internal::UnusableLock(path, "a folder, not a regular file");
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return UnusableLock(path, "is a folder, not a regular file", LockRemedy::kRemove);
   }
   const HANDLE handle = OpenLockFile(path, OPEN_EXISTING);
-  if (handle == INVALID_HANDLE_VALUE) return internal::UnopenableLock(path, LastSystemError());
+  if (handle == INVALID_HANDLE_VALUE) {
+    return UnusableLock(path, "cannot be opened by this user (" + LastSystemError() + ")",
+                        LockRemedy::kRemoveOrAskTheOwner);
+  }
   const bool disk = GetFileType(handle) == FILE_TYPE_DISK;
   CloseHandle(handle);
-  return disk ? Status::Ok() : internal::UnusableLock(path, "a device, not a regular file");
+  if (disk) return Status::Ok();
+  return UnusableLock(path, "is a device, not a regular file", LockRemedy::kRemove);
 }
 
 Status FileLock::Acquire(const std::string& path, const WaitNotice& onWait) {
-  Status usable = Check(path);
-  if (!usable.ok()) return usable;
   const HANDLE handle = OpenLockFile(path, OPEN_ALWAYS);
-  if (handle == INVALID_HANDLE_VALUE) return Status::Error(path + ": " + LastSystemError());
-  if (!LockExclusive(handle, onWait)) {
-    Status failed = Status::Error(path + ": " + LastSystemError());
-    CloseHandle(handle);
-    return failed;
+  if (handle == INVALID_HANDLE_VALUE || !LockExclusive(handle, onWait)) {
+    const std::string reason = LastSystemError();
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    // What stands there and what to do, when Check can tell.
+    const Status described = Check(path);
+    return described.ok() ? Status::Error(path + ": " + reason) : described;
   }
   path_ = path;
   held_ = reinterpret_cast<std::intptr_t>(handle);

@@ -40,11 +40,11 @@ void RememberTemporary(const std::string& path);
 void ForgetTemporary(const std::string& path);
 void RemoveRememberedTemporaries(void (*remove)(const char* path));
 
-// FileLock's refusals of a lock file at `path` that cannot be used: one
-// that `problem` describes ("a folder, not a regular file"), and one this
-// user cannot open, for the system's `reason`.
-Status UnusableLock(const std::string& path, const std::string& problem);
-Status UnopenableLock(const std::string& path, const std::string& reason);
+// FileLock's refusal of the lock file at `path`, which `problem` describes
+// ("is a folder, not a regular file"), and what the user can do about it:
+// remove it, or, when this user cannot open it, ask the owner who can.
+enum class LockRemedy { kRemove, kRemoveOrAskTheOwner };
+Status UnusableLock(const std::string& path, const std::string& problem, LockRemedy remedy);
 
 #ifndef _WIN32
 // What a file of `mode` is, when not a regular file: "a FIFO, not a

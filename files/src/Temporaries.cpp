@@ -32,10 +32,9 @@ Slot slots[32];
 }  // namespace
 
 void RememberTemporary(const std::string& path) {
-  if (path.size() >= sizeof slots[0].path) return;
   for (Slot& slot : slots) {
     int expected = kFree;
-    if (slot.state.compare_exchange_strong(expected, kWriting)) {
+    if (path.size() < sizeof slot.path && slot.state.compare_exchange_strong(expected, kWriting)) {
       std::memcpy(slot.path, path.c_str(), path.size() + 1);
       slot.state.store(kHeld);
       return;

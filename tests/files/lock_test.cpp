@@ -108,8 +108,15 @@ TEST_F(LockTest, ASymbolicLinkOrAFifoIsRefused) {
 // A lock file left mode 0600 by another user's killed run would stop every
 // save of this user for good. Only another user can be refused it: the
 // superuser opens anything, so as root the check runs in a child that has
-// become the user nobody.
+// become the user nobody (and Linux's write-only control files, which no
+// one may read, show the refusal in this process).
 TEST_F(LockTest, AFileThisUserCannotOpenIsRefused) {
+  const std::string writeOnly = "/proc/sys/vm/drop_caches";
+  if (access(writeOnly.c_str(), F_OK) == 0 && access(writeOnly.c_str(), R_OK) != 0) {
+    EXPECT_EQ(files::FileLock::Check(writeOnly).message(),
+              "lock file " + writeOnly + " cannot be opened by this user (" +
+                  std::strerror(EACCES) + "): remove it, or ask its owner to");
+  }
   WriteFile(lock_, "");
   const std::string expected =
       Expected("cannot be opened by this user (" + std::string(std::strerror(EACCES)) +
@@ -150,6 +157,13 @@ TEST_F(LockTest, AFileThisUserCannotOpenIsRefused) {
   EXPECT_EQ(ReadFile(lock_), "");
   chmod(lock_.c_str(), 0600);
   ExpectConfigurationUntouched();
+}
+
+// A lock file that cannot be made: the system's reason, naming it.
+TEST_F(LockTest, ALockInAMissingFolderSaysWhy) {
+  const std::string lock = folder_ + "/none/settings.cfg.lock";
+  files::FileLock held;
+  EXPECT_EQ(held.Acquire(lock).message(), lock + ": " + std::strerror(ENOENT));
 }
 
 // The lock file a run makes can be opened by any later user of the

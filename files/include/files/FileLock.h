@@ -45,8 +45,8 @@ class FileLock {
   static Status Check(const std::string& path);
 
   // Waits until the lock at `path` is this one's, telling `onWait` (when
-  // set) first if another holds it. Fails as Check fails, or naming `path`
-  // when the lock file cannot be made or opened.
+  // set) first if another holds it. Fails as Check fails when the lock file
+  // cannot be used, or naming `path` when it cannot be made or locked.
   Status Acquire(const std::string& path, const WaitNotice& onWait = WaitNotice());
 
  private:
