@@ -33,7 +33,7 @@ namespace simhost {
 // A ConfigFile is a value that owns a copy of the file's text, kept line by
 // line exactly as read, so that a setting can be rewritten in place while
 // every other line, comments and bad lines included, stays as it was. Only
-// Load, Update and CheckPath touch the disk.
+// Load, Update and CheckPath (and a ConfigUpdate, below) touch the disk.
 //
 // The file is the user's, and other runs may save it at the same time: an
 // update edits it in place under a lock, through a symbolic link the link's
