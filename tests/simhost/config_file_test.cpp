@@ -80,20 +80,6 @@ TEST(ConfigFileTest, SetRewritesOneLineInPlaceKeepingItsEnd) {
   EXPECT_EQ(crlf.text(), "a \"3\"\r\nb \"2\"\r\nc \"4\"\r\n");
 }
 
-// A UTF-8 byte-order mark, as Windows editors write one, is no part of the
-// first line: the setting there is read, and the mark stays when the line
-// is rewritten.
-TEST(ConfigFileTest, AUtf8MarkIsSkippedAndKept) {
-  const std::string mark = "\xEF\xBB\xBF";
-  ConfigFile file(mark + "a \"1\"\r\nb \"2\"\r\n");
-  ASSERT_NE(file.Find("a"), nullptr);
-  EXPECT_EQ(file.Find("a")->value, "1");
-  EXPECT_TRUE(file.badLines().empty());
-  file.Set("a", "3");
-  file.Set("c", "4");
-  EXPECT_EQ(file.text(), mark + "a \"3\"\r\nb \"2\"\r\nc \"4\"\r\n");
-}
-
 // A file whose mark says UTF-16 or UTF-32 is refused by every way in,
 // naming its encoding, and nothing is written to it or beside it.
 TEST(ConfigFileTest, OtherEncodingsAreRefusedAndLeftAlone) {

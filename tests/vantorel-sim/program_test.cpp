@@ -265,43 +265,26 @@ TEST_P(ProgramTest, Case) {
 INSTANTIATE_TEST_SUITE_P(Cases, ProgramTest, ::testing::ValuesIn(AllCases()),
                          [](const auto& info) { return info.param.name; });
 
-}  // namespace
-}  // namespace vantorel_sim
-
-namespace vantorel_sim {
-namespace {
-
-// Standard error, in memory, that tells when it is first written to.
-class WatchedStreams : public MemoryStreams {
- public:
-  void WriteError(const std::string& text) override {
-    MemoryStreams::WriteError(text);
-    if (!told_) firstError_.set_value();
-    told_ = true;
-  }
-  std::future<void> firstError() { return firstError_.get_future(); }
-
- private:
-  std::promise<void> firstError_;
-  bool told_ = false;
-};
-
 // A save that must wait for another run's lock says so once, on standard
-// error, and saves when the lock is let go.
+// error (which tells here when it is first written to), and saves when the
+// lock is let go.
 TEST(ProgramLockTest, AWaitForTheLockIsToldOnce) {
-  const std::string work = vantorel_test::TempPath("work");
-  fs::remove_all(work);
-  fs::create_directories(work);
+  struct WatchedStreams : MemoryStreams {
+    void WriteError(const std::string& text) override {
+      if (err.empty()) firstError.set_value();
+      MemoryStreams::WriteError(text);
+    }
+    std::promise<void> firstError;
+  } streams;
   const std::string data = VANTOREL_SIM_DATA;
-  const std::string config = work + "/kept.cfg";
+  const std::string config = vantorel_test::TempPath("kept.cfg");
   vantorel_test::WriteFile(config, ReadFile(data + "/saved.cfg"));
   std::string target;
   ASSERT_TRUE(files::FollowLinks(config, &target).ok());
   auto otherRun = std::make_unique<files::FileLock>();
   ASSERT_TRUE(otherRun->Acquire(target + ".lock").ok());
 
-  WatchedStreams streams;
-  std::future<void> told = streams.firstError();
+  std::future<void> told = streams.firstError.get_future();
   int status = -1;
   std::thread run([&] {
     status = RunProgram({"vantorel-sim", "--config", config, data + "/config-save.scn"}, streams);
