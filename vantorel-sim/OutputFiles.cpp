@@ -1,6 +1,7 @@
 #include "OutputFiles.h"
 
 #include "files/Files.h"
+#include "files/Interruption.h"
 
 namespace vantorel_sim {
 
@@ -34,17 +35,23 @@ files::Status PictureOutput(const Scene& scene, const std::string& path, Output*
 }
 
 files::Status SaveOutputs(simhost::Console& console, const std::string& configPath,
-                          const std::vector<Output>& outputs) {
+                          const std::vector<Output>& outputs, const files::WaitNotice& onWait) {
   // Made in place, never moved: each owns its prepared file until the end.
   std::vector<files::FileReplacement> replacements(outputs.size());
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     const files::Status prepared = Prepare(outputs[i], &replacements[i]);
     if (!prepared.ok()) return prepared;
   }
+  simhost::ConfigUpdate config;
   if (!configPath.empty()) {
-    const files::Status saved = console.SaveConfig(configPath);
-    if (!saved.ok()) return saved;
+    const files::Status prepared = console.PrepareSave(configPath, onWait, &config);
+    if (!prepared.ok()) return prepared;
   }
+  // Every file in place, or, when an interruption comes, none: it waits
+  // until the last rename is done.
+  const files::InterruptionsHeld held;
+  const files::Status saved = config.Commit();
+  if (!saved.ok()) return saved;
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     const files::Status committed = replacements[i].Commit();
     if (!committed.ok()) return Refuse(outputs[i].what, outputs[i].path, committed.message());

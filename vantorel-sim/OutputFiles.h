@@ -35,11 +35,15 @@ struct Output {
 files::Status PictureOutput(const Scene& scene, const std::string& path, Output* output);
 
 // The end of a run that played to its end: writes each of `outputs` beside
-// its file, then saves the console's variables to `configPath` (when not
-// empty), then puts every output in its file's place. A failure before the
-// configuration is saved leaves every file as it was, and nothing beside
-// them.
+// its file, then prepares the save of the console's variables to
+// `configPath` (when not empty; `onWait` is told if the save must wait for
+// another run's lock), then puts the configuration file in place and every
+// output in its file's place, in that order, with interruptions held back
+// (files/Interruption.h) so that an interruption finds all of them in place
+// or none. A failure before the configuration is in place leaves every file
+// as it was, and nothing beside them.
 files::Status SaveOutputs(simhost::Console& console, const std::string& configPath,
-                          const std::vector<Output>& outputs);
+                          const std::vector<Output>& outputs,
+                          const files::WaitNotice& onWait = files::WaitNotice());
 
 }  // namespace vantorel_sim

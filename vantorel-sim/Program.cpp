@@ -264,7 +264,13 @@ int Run::WriteOutputs(simhost::Host& host, PlayOutcome& outcome, AnimationWriter
     const Status painted = PictureOutput(scene, options_.picture, &outputs.back());
     if (!painted.ok()) return Fail(painted.message());
   }
-  const Status saved = SaveOutputs(host.console(), options_.config, outputs);
+  // A save that waits for another run's says so, or the run would seem to
+  // hang.
+  const auto waiting = [this] {
+    streams_.WriteError("vantorel-sim: " +
+                        files::Printable("waiting for the lock on " + options_.config) + "\n");
+  };
+  const Status saved = SaveOutputs(host.console(), options_.config, outputs, waiting);
   return saved.ok() ? kExitSuccess : Fail(saved.message());
 }
 

@@ -17,6 +17,7 @@ std::string TemporaryName(const std::string& target, unsigned long process) {
 
 }  // namespace internal
 
+using internal::ForgetTemporary;
 using internal::MoveIntoPlace;
 using internal::RemoveFile;
 using internal::WriteTemporary;
@@ -36,7 +37,10 @@ Status FileReplacement::Prepare(const std::string& target, const std::string& co
 
 Status FileReplacement::Commit() {
   Status moved = MoveIntoPlace(temporary_, target_);
-  if (moved.ok()) temporary_.clear();
+  if (moved.ok()) {
+    ForgetTemporary(temporary_);
+    temporary_.clear();
+  }
   Discard();
   return moved;
 }

@@ -22,6 +22,7 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
 namespace {
 
 using internal::kTemporaryAttempts;
+using internal::NotRegular;
 using internal::TemporaryName;
 
 // As many links as Linux follows in one path before it gives ELOOP.
@@ -46,17 +47,6 @@ bool ReadLink(const std::string& path, std::string* link) {
   }
 }
 
-// What a file of `mode` is, when not a regular file.
-std::string NotRegular(mode_t mode) {
-  const char* kind = S_ISDIR(mode)    ? "a folder"
-                     : S_ISFIFO(mode) ? "a FIFO"
-                     : S_ISCHR(mode)  ? "a character device"
-                     : S_ISBLK(mode)  ? "a block device"
-                     : S_ISSOCK(mode) ? "a socket"
-                                      : "something else";
-  return std::string(kind) + ", not a regular file";
-}
-
 // Whether a new file may be made in the folder of `target`.
 Status CheckFolder(const std::string& target) {
   std::string folder = FolderOf(target);
@@ -68,11 +58,16 @@ Status CheckFolder(const std::string& target) {
   return Status::Ok();
 }
 
+// Remembered before it is made, so that no interruption falls between the
+// making and the remembering.
 int CreateTemporary(const std::string& target, mode_t mode, std::string* name) {
   for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
     *name = TemporaryName(target, static_cast<unsigned long>(getpid()));
+    internal::RememberTemporary(*name);
     const int fd = open(name->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd >= 0 || errno != EEXIST) return fd;
+    if (fd >= 0) return fd;
+    internal::ForgetTemporary(*name);  // which leaves errno as it is
+    if (errno != EEXIST) return fd;
   }
   return -1;
 }
@@ -110,7 +105,20 @@ void SyncFolder(const std::string& target) {
 
 namespace internal {
 
-void RemoveFile(const std::string& path) { unlink(path.c_str()); }
+std::string NotRegular(unsigned mode) {
+  const char* kind = S_ISDIR(mode)    ? "a folder"
+                     : S_ISFIFO(mode) ? "a FIFO"
+                     : S_ISCHR(mode)  ? "a character device"
+                     : S_ISBLK(mode)  ? "a block device"
+                     : S_ISSOCK(mode) ? "a socket"
+                                      : "something else";
+  return std::string(kind) + ", not a regular file";
+}
+
+void RemoveFile(const std::string& path) {
+  unlink(path.c_str());
+  ForgetTemporary(path);
+}
 
 // The new file has the old file's owner and bits.
 Status WriteTemporary(const std::string& target, const std::string& content,

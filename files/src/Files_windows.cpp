@@ -44,12 +44,17 @@ std::string NotRegular(HANDLE handle) {
   return std::string();
 }
 
+// Remembered before it is made, so that no interruption falls between the
+// making and the remembering.
 HANDLE CreateTemporary(const std::string& target, std::string* name) {
   for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
     *name = TemporaryName(target, GetCurrentProcessId());
+    internal::RememberTemporary(*name);
     const HANDLE handle = CreateFileW(Widen(*name).c_str(), GENERIC_WRITE, 0, nullptr,
                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return handle;
+    if (handle != INVALID_HANDLE_VALUE) return handle;
+    internal::ForgetTemporary(*name);  // which leaves the last error as it is
+    if (GetLastError() != ERROR_FILE_EXISTS) return handle;
   }
   return INVALID_HANDLE_VALUE;
 }
@@ -89,7 +94,10 @@ Status CheckFolder(const std::string& target) {
 
 namespace internal {
 
-void RemoveFile(const std::string& path) { DeleteFileW(Widen(path).c_str()); }
+void RemoveFile(const std::string& path) {
+  DeleteFileW(Widen(path).c_str());
+  ForgetTemporary(path);
+}
 
 // ReplaceFileW keeps the old file's attributes and access rights; a new
 // file is moved into place; a folder is never replaced. Tries again, a few

@@ -1,8 +1,9 @@
 #pragma once
 
-// What the common part of the file helpers (Files.cpp) asks of each
-// system's half (Files_posix.cpp, Files_windows.cpp), and what it gives
-// them. Internal to the file library.
+// What the common parts of the file helpers and the lock (Files.cpp,
+// FileLock.cpp) ask of each system's half (Files_posix.cpp,
+// Files_windows.cpp, ...), and what they give them. Internal to the file
+// library.
 
 #include <string>
 
@@ -27,7 +28,29 @@ Status WriteTemporary(const std::string& target, const std::string& content,
 // Puts `temporary` in the place of `target` in one step.
 Status MoveIntoPlace(const std::string& temporary, const std::string& target);
 
+// Removes the file at `path`, and forgets it as a temporary file.
 void RemoveFile(const std::string& path);
+
+// The files this module has written beside their targets and not yet put
+// in place or removed (Temporaries.cpp): remembered before each is made,
+// forgotten once it is put in place or removed, and removed, by `remove`,
+// by the interruption handler (Interruption_*.cpp), which may call
+// RemoveRememberedTemporaries at any point of the others.
+void RememberTemporary(const std::string& path);
+void ForgetTemporary(const std::string& path);
+void RemoveRememberedTemporaries(void (*remove)(const char* path));
+
+// FileLock's refusal of the lock file at `path`, which `problem` describes
+// ("is a folder, not a regular file"), and what the user can do about it:
+// remove it, or, when this user cannot open it, ask the owner who can.
+enum class LockRemedy { kRemove, kRemoveOrAskTheOwner };
+Status UnusableLock(const std::string& path, const std::string& problem, LockRemedy remedy);
+
+#ifndef _WIN32
+// What a file of `mode` is, when not a regular file: "a FIFO, not a
+// regular file".
+std::string NotRegular(unsigned mode);
+#endif
 
 }  // namespace internal
 }  // namespace files

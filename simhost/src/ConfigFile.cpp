@@ -4,6 +4,7 @@
 
 #include "files/FileLock.h"
 #include "files/Files.h"
+#include "files/Interruption.h"
 #include "files/Text.h"
 
 namespace simhost {
@@ -54,13 +55,44 @@ std::string LineEnd(const std::string& line) {
   return !line.empty() && line.back() == '\n' ? "\n" : "";
 }
 
-// Reads `path` into `file`.
+// The mark a UTF-8 file may begin with, which Windows editors write.
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+
+// What `text` says it is by the mark it begins with, when that is an
+// encoding other than UTF-8; null for UTF-8 and unmarked text. UTF-32's
+// little-endian mark begins with UTF-16's, so it is looked for first.
+const char* OtherEncoding(const std::string& text) {
+  static const struct {
+    const char* mark;
+    std::size_t size;
+    const char* name;
+  } kMarks[] = {{"\xFF\xFE\0\0", 4, "UTF-32 (little-endian)"},
+                {"\0\0\xFE\xFF", 4, "UTF-32 (big-endian)"},
+                {"\xFF\xFE", 2, "UTF-16 (little-endian)"},
+                {"\xFE\xFF", 2, "UTF-16 (big-endian)"}};
+  for (const auto& encoding : kMarks) {
+    if (text.compare(0, encoding.size, encoding.mark, encoding.size) == 0) return encoding.name;
+  }
+  return nullptr;
+}
+
+// Reads `path` into `file`. A file in another encoding is refused rather
+// than read as bad lines, and then saved with UTF-8 lines among its own.
 files::Status Read(const std::string& path, ConfigFile* file) {
   std::optional<std::string> text;
   const files::Status status = files::ReadRegularFile(path, &text);
-  if (status.ok()) *file = text ? ConfigFile(*text) : ConfigFile();
+  if (!status.ok()) return status;
+  if (const char* encoding = text ? OtherEncoding(*text) : nullptr) {
+    return files::Status::Error("it is " + std::string(encoding) +
+                                " text; save it as UTF-8");
+  }
+  *file = text ? ConfigFile(*text) : ConfigFile();
   return status;
 }
+
+// The lock file of the configuration file `target` (a path FollowLinks
+// gave): beside the file itself, so that every path to it takes one lock.
+std::string LockPath(const std::string& target) { return target + ".lock"; }
 
 // `status`, a failure, with `what` (such as "cannot read") done to the
 // configuration file at `path` before its message.
@@ -69,16 +101,25 @@ files::Status Failed(const char* what, const std::string& path, const files::Sta
                               status.message());
 }
 
-// Update's work, failing as the file helpers fail.
-files::Status EditUnderLock(const std::string& path,
-                            const std::function<void(ConfigFile*)>& edit) {
+}  // namespace
+
+// What a prepared update holds until it goes.
+struct ConfigUpdate::State {
+  files::FileLock lock;
+  files::FileReplacement replacement;
+  bool changed = false;  // whether `replacement` holds a new text
+};
+
+// Prepare's work, failing as the file helpers fail.
+files::Status ConfigUpdate::EditUnderLock(const std::string& path,
+                                          const std::function<void(ConfigFile*)>& edit,
+                                          const files::WaitNotice& onWait) {
   std::string target;
   // Checked before the lock, whose file goes beside the target: nothing is
   // made beside a device.
   files::Status status = files::ReplaceableTarget(path, &target);
   if (!status.ok()) return status;
-  files::FileLock lock;
-  status = lock.Acquire(target + ".lock");
+  status = state_->lock.Acquire(LockPath(target), onWait);
   if (!status.ok()) return status;
   // Read again under the lock: what other runs saved since this one loaded
   // the file stays.
@@ -88,13 +129,37 @@ files::Status EditUnderLock(const std::string& path,
   const std::string before = file.text();
   edit(&file);
   if (file.text() == before) return status;
-  return files::ReplaceContents(target, file.text());
+  state_->changed = true;
+  return state_->replacement.Prepare(target, file.text());
 }
 
-}  // namespace
+ConfigUpdate::ConfigUpdate() = default;
+ConfigUpdate::~ConfigUpdate() = default;
+
+files::Status ConfigUpdate::Prepare(const std::string& path,
+                                    const std::function<void(ConfigFile*)>& edit,
+                                    const files::WaitNotice& onWait) {
+  path_ = path;
+  state_ = std::make_unique<State>();
+  const files::Status status = EditUnderLock(path, edit, onWait);
+  if (status.ok()) return status;
+  state_.reset();
+  return Failed("cannot write", path, status);
+}
+
+files::Status ConfigUpdate::Commit() {
+  if (!state_ || !state_->changed) return files::Status::Ok();
+  state_->changed = false;
+  const files::Status status = state_->replacement.Commit();
+  return status.ok() ? status : Failed("cannot write", path_, status);
+}
 
 ConfigFile::ConfigFile(const std::string& text) {
   std::size_t start = 0;
+  if (text.compare(0, sizeof kUtf8Mark - 1, kUtf8Mark) == 0) {
+    mark_ = kUtf8Mark;
+    start = mark_.size();
+  }
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
     end = end == std::string::npos ? text.size() : end + 1;
@@ -126,21 +191,26 @@ files::Status ConfigFile::Load(const std::string& path, ConfigFile* file) {
 
 files::Status ConfigFile::CheckPath(const std::string& path) {
   std::string target;
-  const files::Status status = files::ReplaceableTarget(path, &target);
+  files::Status status = files::ReplaceableTarget(path, &target);
+  if (status.ok()) status = files::FileLock::Check(LockPath(target));
+  if (status.ok()) {
+    ConfigFile file;
+    status = Read(target, &file);
+  }
   return status.ok() ? status : Failed("cannot use", path, status);
 }
 
 files::Status ConfigFile::Update(const std::string& path,
-                                 const std::function<void(ConfigFile*)>& edit) {
-  const files::Status status = EditUnderLock(path, edit);
-  return status.ok() ? status : Failed("cannot write", path, status);
+                                 const std::function<void(ConfigFile*)>& edit,
+                                 const files::WaitNotice& onWait) {
+  ConfigUpdate update;
+  const files::Status prepared = update.Prepare(path, edit, onWait);
+  return prepared.ok() ? update.Commit() : prepared;
 }
 
 const ConfigFile::Setting* ConfigFile::Find(const std::string& name) const {
-  for (const Setting& setting : settings_) {
-    if (setting.name == name) return &setting;
-  }
-  return nullptr;
+  const auto found = index_.find(name);
+  return found == index_.end() ? nullptr : &settings_[found->second];
 }
 
 void ConfigFile::Append(const std::string& name, const std::string& value) {
@@ -169,20 +239,22 @@ void ConfigFile::Set(const std::string& name, const std::string& value) {
 }
 
 std::string ConfigFile::text() const {
-  std::string text;
+  std::string text = mark_;
   for (const std::string& line : lines_) text += line;
   return text;
 }
 
+void ConfigFile::RemoveTemporariesOnInterruption() { files::RemoveTemporariesOnInterruption(); }
+
 void ConfigFile::Take(const std::string& name, const std::string& value, int line) {
-  for (Setting& setting : settings_) {
-    if (setting.name == name) {
-      setting.value = value;
-      setting.line = line;
-      return;
-    }
+  const auto [entry, added] = index_.emplace(name, settings_.size());
+  if (added) {
+    settings_.push_back(Setting{name, value, line});
+    return;
   }
-  settings_.push_back(Setting{name, value, line});
+  Setting& setting = settings_[entry->second];
+  setting.value = value;
+  setting.line = line;
 }
 
 }  // namespace simhost

@@ -205,7 +205,15 @@ files::Status Console::LoadConfig(const std::string& path) {
   return status;
 }
 
-files::Status Console::SaveConfig(const std::string& path) const {
+files::Status Console::SaveConfig(const std::string& path,
+                                  const files::WaitNotice& onWait) const {
+  ConfigUpdate update;
+  const files::Status prepared = PrepareSave(path, onWait, &update);
+  return prepared.ok() ? update.Commit() : prepared;
+}
+
+files::Status Console::PrepareSave(const std::string& path, const files::WaitNotice& onWait,
+                                   ConfigUpdate* update) const {
   const auto edit = [this](ConfigFile* file) {
     for (const auto& variable : variables_) {
       if (!variable->saveToConfig) continue;
@@ -214,7 +222,7 @@ files::Status Console::SaveConfig(const std::string& path) const {
       }
     }
   };
-  return ConfigFile::Update(path, edit);
+  return update->Prepare(path, edit, onWait);
 }
 
 }  // namespace simhost

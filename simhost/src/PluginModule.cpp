@@ -1,8 +1,11 @@
 #include "PluginModule.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
+
+#include "files/Files.h"
 
 namespace simhost {
 
@@ -13,10 +16,19 @@ files::Status PluginModule::Open(const std::string& path, std::unique_ptr<Plugin
   if (std::filesystem::is_directory(std::filesystem::u8path(path), ignored)) {
     return files::Status::Error("cannot open plugin module " + path + ": it is a directory");
   }
-  void* handle = OpenLibrary(path);
-  if (!handle) {
-    return files::Status::Error("cannot open plugin module " + path + ": " + SystemMessage());
+  // A file that is missing is left to the loader to report, in its words.
+  std::optional<std::string> bytes;
+  files::Status status = files::ReadRegularFile(path, &bytes);
+  if (!status.ok()) {
+    return files::Status::Error("cannot open plugin module " + path + ": " + status.message());
   }
+  if (bytes) {
+    status = CheckImage(path, *bytes);
+    if (!status.ok()) return status;
+  }
+  std::string error;
+  void* handle = OpenLibrary(path, &error);
+  if (!handle) return files::Status::Error("cannot open plugin module " + path + ": " + error);
   const auto* record = static_cast<const PluginInfo*>(FindSymbol(handle, kPluginRecordSymbol));
   if (!record) {
     CloseLibrary(handle);

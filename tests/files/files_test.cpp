@@ -1,7 +1,7 @@
 // The file helpers, and where things go wrong: a replacement in its two
 // steps, a write that fails, a folder that vanished or stands where the
-// file should be, links that loop or run long, files of every other kind,
-// and a lock file that cannot be taken. Each failure is told with the
+// file should be, links that loop or run long, and files of every other
+// kind (lock files are lock_test.cpp's). Each failure is told with the
 // system's reason, and the user's files stay as they were, with nothing
 // left beside them.
 
@@ -127,62 +127,7 @@ TEST(FilesTest, NothingIsReplacedBeforeTheCommit) {
   EXPECT_TRUE(Leftovers(target).empty());
 }
 
-// A lock file that cannot be made or taken stops the save before anything
-// is read or written, and whatever stands at its path stays as it was.
-TEST(FilesTest, ALockThatCannotBeTakenStopsTheSave) {
-  const std::string target = TempPath("settings.cfg");
-  const std::string lock = target + ".lock";
-  WriteFile(target, "a \"1\"\n");
-  fs::remove_all(lock);
-  fs::create_directories(lock);
-  const auto setA = [](ConfigFile* file) { file->Set("a", "2"); };
-  const std::string error = ConfigFile::Update(target, setA).message();
-#ifdef _WIN32
-  // The lock is named after the file's final path, which Windows spells its
-  // own way.
-  EXPECT_EQ(error.rfind("cannot write configuration file " + target + ": ", 0), 0u) << error;
-  EXPECT_NE(error.find(".lock: "), std::string::npos) << error;
-#else
-  EXPECT_EQ(error, "cannot write configuration file " + target + ": " + lock + ": " +
-                       Reason(EISDIR));
-#endif
-  EXPECT_TRUE(fs::is_directory(lock));
-  EXPECT_EQ(ReadFile(target), "a \"1\"\n");
-  fs::remove(lock);
-  EXPECT_TRUE(Leftovers(target).empty());
-}
-
 #ifndef _WIN32
-
-// A lock path that is a link is never followed, so that a link planted
-// there cannot have a save create or lock a file elsewhere; a FIFO there is
-// refused at once rather than waited on.
-TEST(FilesTest, ALockIsNeitherFollowedNorWaitedOn) {
-  const std::string target = TempPath("settings.cfg");
-  const std::string lock = target + ".lock";
-  const std::string elsewhere = TempPath("elsewhere");
-  const auto setA = [](ConfigFile* file) { file->Set("a", "2"); };
-  for (const bool fifo : {false, true}) {
-    SCOPED_TRACE(fifo ? "FIFO" : "link");
-    WriteFile(target, "a \"1\"\n");
-    fs::remove(lock);
-    fs::remove(elsewhere);
-    if (fifo) {
-      ASSERT_EQ(mkfifo(lock.c_str(), 0644), 0) << Reason(errno);
-    } else {
-      fs::create_symlink(elsewhere, lock);
-    }
-    EXPECT_EQ(ConfigFile::Update(target, setA).message(),
-              "cannot write configuration file " + target + ": " + lock + ": " +
-                  (fifo ? "not a regular file" : Reason(ELOOP)));
-    EXPECT_EQ(fs::symlink_status(lock).type(),
-              fifo ? fs::file_type::fifo : fs::file_type::symlink);
-    EXPECT_FALSE(Exists(elsewhere));
-    EXPECT_EQ(ReadFile(target), "a \"1\"\n");
-    fs::remove(lock);
-    EXPECT_TRUE(Leftovers(target).empty());
-  }
-}
 
 // A write that fails part of the way: the file keeps its old content and
 // the half-written new one is removed at once.

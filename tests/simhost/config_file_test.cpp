@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #ifndef _WIN32
 #  include <sys/stat.h>
@@ -77,6 +78,34 @@ TEST(ConfigFileTest, SetRewritesOneLineInPlaceKeepingItsEnd) {
   crlf.Set("a", "3");
   crlf.Set("c", "4");
   EXPECT_EQ(crlf.text(), "a \"3\"\r\nb \"2\"\r\nc \"4\"\r\n");
+}
+
+// A file whose mark says UTF-16 or UTF-32 is refused by every way in,
+// naming its encoding, and nothing is written to it or beside it.
+TEST(ConfigFileTest, OtherEncodingsAreRefusedAndLeftAlone) {
+  const std::pair<std::string, std::string> kEncodings[] = {
+      {std::string("\xFF\xFE\0\0", 4), "UTF-32 (little-endian)"},
+      {std::string("\0\0\xFE\xFF", 4), "UTF-32 (big-endian)"},
+      {"\xFF\xFE", "UTF-16 (little-endian)"},
+      {"\xFE\xFF", "UTF-16 (big-endian)"}};
+  const std::string path = TempPath("wide.cfg");
+  for (const auto& [mark, name] : kEncodings) {
+    SCOPED_TRACE(name);
+    const std::string content = mark + std::string("a\0\n\0", 4);
+    WriteFile(path, content);
+    const std::string reason = ": it is " + name + " text; save it as UTF-8";
+    EXPECT_EQ(ConfigFile::CheckPath(path).message(),
+              "cannot use configuration file " + path + reason);
+    ConfigFile file;
+    EXPECT_EQ(ConfigFile::Load(path, &file).message(),
+              "cannot read configuration file " + path + reason);
+    bool edited = false;
+    EXPECT_EQ(ConfigFile::Update(path, [&](ConfigFile*) { edited = true; }).message(),
+              "cannot write configuration file " + path + reason);
+    EXPECT_FALSE(edited);
+    EXPECT_EQ(ReadFile(path), content);
+    EXPECT_TRUE(Leftovers(path).empty());
+  }
 }
 
 // An update edits the file as it stands on the disk when it runs, and

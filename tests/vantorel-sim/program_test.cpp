@@ -10,9 +10,12 @@
 #include <cctype>
 #include <filesystem>
 #include <functional>
+#include <future>
+#include <memory>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -22,6 +25,8 @@
 #include "Picture.h"
 #include "ScriptPlayerFixture.h"
 #include "TestFiles.h"
+#include "files/FileLock.h"
+#include "files/Files.h"
 
 #ifdef VANTOREL_HAVE_CAIRO
 #include <cairo.h>
@@ -254,6 +259,39 @@ TEST_P(ProgramTest, Case) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, ProgramTest, ::testing::ValuesIn(AllCases()),
                          [](const auto& info) { return info.param.name; });
+
+// A save that must wait for another run's lock says so once, on standard
+// error (which tells here when it is first written to), and saves when the
+// lock is let go.
+TEST(ProgramLockTest, AWaitForTheLockIsToldOnce) {
+  struct WatchedStreams : MemoryStreams {
+    void WriteError(const std::string& text) override {
+      if (err.empty()) firstError.set_value();
+      MemoryStreams::WriteError(text);
+    }
+    std::promise<void> firstError;
+  } streams;
+  const std::string data = VANTOREL_SIM_DATA;
+  const std::string config = vantorel_test::TempPath("kept.cfg");
+  vantorel_test::WriteFile(config, ReadFile(data + "/saved.cfg"));
+  std::string target;
+  ASSERT_TRUE(files::FollowLinks(config, &target).ok());
+  auto otherRun = std::make_unique<files::FileLock>();
+  ASSERT_TRUE(otherRun->Acquire(target + ".lock").ok());
+
+  std::future<void> told = streams.firstError.get_future();
+  int status = -1;
+  std::thread run([&] {
+    status = RunProgram({"vantorel-sim", "--config", config, data + "/config-save.scn"}, streams);
+  });
+  const bool waited = told.wait_for(std::chrono::seconds(60)) == std::future_status::ready;
+  otherRun.reset();
+  run.join();
+  EXPECT_TRUE(waited);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(streams.err, "vantorel-sim: waiting for the lock on " + config + "\n");
+  EXPECT_EQ(ReadFile(config), ReadFile(data + "/config-saved.cfg"));
+}
 
 }  // namespace
 }  // namespace vantorel_sim

@@ -113,8 +113,14 @@ class HOST_API Console {
   // Saves to `path` the saved variables set in this run and those the file
   // lacks, keeping every other line (see above). The file is replaced in
   // one step: a reader finds the old one or the new one, whole. When it
-  // fails, the file is as it was.
-  files::Status SaveConfig(const std::string& path) const;
+  // fails, the file is as it was. `onWait`, when set, is told when the save
+  // must wait for another run's (ConfigFile::Update).
+  files::Status SaveConfig(const std::string& path,
+                           const files::WaitNotice& onWait = files::WaitNotice()) const;
+  // SaveConfig in two steps (ConfigUpdate): prepared in `update`, for the
+  // caller to commit.
+  files::Status PrepareSave(const std::string& path, const files::WaitNotice& onWait,
+                            ConfigUpdate* update) const;
 
  private:
   // Parses, clamps and stores `text` as the value of `variable`; on refusal

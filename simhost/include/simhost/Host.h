@@ -35,6 +35,7 @@ class PluginModule;
 // Refusal messages of LoadPlugin, each naming the module's path:
 //   cannot open plugin module PATH: SYSTEM MESSAGE (dlerror / FormatMessage)
 //   cannot open plugin module PATH: it is a directory
+//   plugin module PATH is not a complete MACHINE ELF|PE module: WHAT IS WRONG
 //   plugin module PATH has no exported record "exports"
 //   plugin module PATH carries plugin interface version N; this host loads version 73
 //   plugin module PATH: its record lacks getPlugin or deleteMe
