@@ -9,6 +9,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "SystemFiles.h"
 
@@ -77,11 +79,15 @@ Status FileLock::Check(const std::string& path) {
     close(fd);
     return Status::Ok();
   }
-  return UnusableLock(path, "cannot be opened by this user (" + std::string(std::strerror(errno)) + ")",
+  const std::string why = std::strerror(errno);
+  return UnusableLock(path, "cannot be opened by this user (" + why + ")",
                       LockRemedy::kRemoveOrAskTheOwner);
 }
 
 Status FileLock::Acquire(const std::string& path, const WaitNotice& onWait) {
+  // Copied before the lock is taken: once it is held, running out of memory
+  // must not leave it held with nobody to let it go.
+  std::string name = path;
   bool told = false;
   for (;;) {
     const int fd = OpenLockFile(path);
@@ -97,7 +103,7 @@ Status FileLock::Acquire(const std::string& path, const WaitNotice& onWait) {
     }
     struct stat named;
     if (lstat(path.c_str(), &named) == 0 && SameFile(named, held)) {
-      path_ = path;
+      path_ = std::move(name);
       held_ = fd;
       return Status::Ok();
     }

@@ -2,6 +2,9 @@
 
 #include "files/FileLock.h"
 
+#include <string>
+#include <utility>
+
 #include "SystemFiles.h"
 #include "files/SystemError.h"
 #include "files/Utf16.h"
@@ -59,6 +62,9 @@ Status FileLock::Check(const std::string& path) {
 }
 
 Status FileLock::Acquire(const std::string& path, const WaitNotice& onWait) {
+  // Copied before the lock is taken: once it is held, running out of memory
+  // must not leave it held with nobody to let it go.
+  std::string name = path;
   const HANDLE handle = OpenLockFile(path, OPEN_ALWAYS);
   if (handle == INVALID_HANDLE_VALUE || !LockExclusive(handle, onWait)) {
     const std::string reason = LastSystemError();
@@ -67,7 +73,7 @@ Status FileLock::Acquire(const std::string& path, const WaitNotice& onWait) {
     const Status described = Check(path);
     return described.ok() ? Status::Error(path + ": " + reason) : described;
   }
-  path_ = path;
+  path_ = std::move(name);
   held_ = reinterpret_cast<std::intptr_t>(handle);
   return Status::Ok();
 }

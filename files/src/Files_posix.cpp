@@ -142,7 +142,9 @@ Status WriteTemporary(const std::string& target, const std::string& content,
     RemoveFile(name);
     return Status::Error(name + ": " + std::strerror(failure));
   }
-  *temporary = name;
+  // Moved, never copied: a copy could run out of memory with the file
+  // made and nobody left to remove it.
+  *temporary = std::move(name);
   return Status::Ok();
 }
 

@@ -41,6 +41,14 @@ const inPage = (fn, ...args) => page.evaluate(fn, ...args);
 const live = (name, ...args) => inPage((n, a) => globalThis.vantorel.live[n](...a), name, args);
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 const consoleText = () => inPage(() => globalThis.vantorel.playground.console.text());
+// Waits (a few seconds at most) for the console to end with `last`; a
+// failure shows how it ends instead.
+async function consoleEndsWith(last) {
+  const ends = (text) => globalThis.vantorel.playground.console.text().endsWith(text);
+  await page.waitForFunction(ends, { timeout: 5000 }, last).catch(async () => {
+    assert.fail(`the console ends with\n${(await consoleText()).slice(-400)}`);
+  });
+}
 
 async function open() {
   await page.goto(url);
@@ -209,7 +217,7 @@ await step('the controls carry the host\'s bounds; the host clamps what is typed
   assert.equal(await valueOf('vantorel_render_iconsize'), '40');
   assert.equal(await inPage((f) => document.querySelector(f).value,
     numberField('vantorel_render_iconsize')), '40');
-  assert.ok((await consoleText()).endsWith('[cvar] vantorel_render_iconsize = 40\n'));
+  await consoleEndsWith('[cvar] vantorel_render_iconsize = 40\n');
 });
 
 await step('a changed setting survives a reload, kept as the host\'s configuration file', async () => {
@@ -233,8 +241,7 @@ await step('the console: [frame] and [draw] lines only when asked; a bad typed l
   assert.ok((await consoleText()).includes('[draw] color 255 255 0 255\n'));
   await page.click('#show-drawing');
   await typeInto('#command', 'nosuch 1');
-  assert.ok((await consoleText()).endsWith(
-    'vantorel-sim: (console): unknown command or console variable "nosuch"\n'));
+  await consoleEndsWith('vantorel-sim: (console): unknown command or console variable "nosuch"\n');
 });
 
 // The shading once a grid is finished after `since` (null: any).

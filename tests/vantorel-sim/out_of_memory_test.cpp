@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <regex>
 #include <string>
 #include <vector>
@@ -22,20 +23,34 @@ namespace {
 
 using vantorel_test::AllocationFailure;
 
+// Whether any file of the test's own folder is a save's temporary
+// (NAME.tmp.PID.N) that a failed run left behind.
+bool TemporaryLeft(const std::filesystem::path& folder) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().filename().string().find(".tmp.") != std::string::npos) return true;
+  }
+  return false;
+}
+
 // Every allocation of a short run (rehearsal, plugin, press, frames,
-// transcript, picture and animation) fails in turn, in a run of its own. A
+// transcript, picture, animation and the configuration's save) fails in
+// turn, in a run of its own, which leaves no temporary file behind. A
 // nothrow new that fails (std::stable_partition's buffer) is done without,
 // and the run goes on.
 TEST(OutOfMemoryTest, AnAllocationThatFailsEndsTheRunWithAMessage) {
-  const std::string script = vantorel_test::TempPath("oom.scn");
+  const std::filesystem::path folder = vantorel_test::TempPath("oom");
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directory(folder);
+  const std::string script = (folder / "oom.scn").string();
   vantorel_test::WriteFile(script,
                            "canvas 64 36\ncar Ava team=0 local\ncar Bo team=0 loc=300,200,17\n"
                            "plugin load\nvantorel_enable 1\nvantorel_render_enable 1\nframe 2\n"
                            "press\nshow cars\nshow cvars\n");
-  std::vector<std::string> args{"vantorel-sim", script};
+  std::vector<std::string> args{"vantorel-sim", "--config", (folder / "oom.cfg").string(),
+                                script};
   if (MissingForAnimations().empty()) {
-    args.insert(args.begin() + 1, {"--picture", vantorel_test::TempPath("oom.png"),
-                                   "--animation", vantorel_test::TempPath("oom.webp")});
+    args.insert(args.begin() + 1, {"--picture", (folder / "oom.png").string(), "--animation",
+                                   (folder / "oom.webp").string()});
   }
   vantorel_test::MemoryStreams whole;
   const std::uint64_t before = vantorel_test::AllocationCount();
@@ -53,6 +68,7 @@ TEST(OutOfMemoryTest, AnAllocationThatFailsEndsTheRunWithAMessage) {
     const std::regex said(thrown ? "^vantorel-sim: (.*: )?out of memory\n$" : "^$");
     ASSERT_EQ(status, thrown ? 1 : 0) << "allocation " << n << ": " << streams.err;
     ASSERT_TRUE(std::regex_match(streams.err, said)) << "allocation " << n << ": " << streams.err;
+    ASSERT_FALSE(TemporaryLeft(folder)) << "allocation " << n;
   }
 }
 
