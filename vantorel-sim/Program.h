@@ -28,8 +28,8 @@ class ProgramStreams {
   // Standard error: one line for each failure.
   virtual void WriteError(const std::string& text) = 0;
   // Whether standard error is a terminal, where a long recording shows its
-  // progress (Progress.h). Streams in memory are none.
-  virtual bool ErrorIsTerminal() const { return false; }
+  // progress (Progress.h).
+  virtual bool ErrorIsTerminal() const = 0;
 };
 
 // The process's standard streams; standard input as bytes, with no

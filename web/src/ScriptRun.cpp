@@ -35,6 +35,8 @@ class MemoryStreams : public vantorel_sim::ProgramStreams {
   void Write(const std::string& text) override { result_->out += text; }
   bool Flush() override { return true; }
   void WriteError(const std::string& text) override { result_->err += text; }
+  // The page shows no progress line: a script's frames are few.
+  bool ErrorIsTerminal() const override { return false; }
 
  private:
   ProgramResult* result_;
