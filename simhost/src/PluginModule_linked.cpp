@@ -34,14 +34,11 @@ void LinkModule(const std::string& fileName, const PluginInfo* record) {
   LinkedModules().push_back(LinkedModule{fileName, record});
 }
 
-std::string PluginModule::SystemMessage() {
-  return "no module of that name is linked into this program";
-}
-
-void* PluginModule::OpenLibrary(const std::string& path) {
+void* PluginModule::OpenLibrary(const std::string& path, std::string* error) {
   for (LinkedModule& module : LinkedModules()) {
     if (module.fileName == FileNameOf(path)) return &module;
   }
+  *error = "no module of that name is linked into this program";
   return nullptr;
 }
 
@@ -54,5 +51,11 @@ void* PluginModule::FindSymbol(void* handle, const char* name) {
 // A linked module stays in the program; its plugin object went with
 // deleteMe.
 void PluginModule::CloseLibrary(void*) {}
+
+// No loader maps a file here: whatever stands at the path, the module is
+// the one linked in.
+files::Status PluginModule::CheckImage(const std::string&, const std::string&) {
+  return files::Status::Ok();
+}
 
 }  // namespace simhost
