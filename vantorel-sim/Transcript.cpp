@@ -4,8 +4,6 @@
 
 namespace vantorel_sim {
 
-namespace {
-
 // Floats are printed as the host prints them.
 using files::FormatFloat;
 
@@ -20,8 +18,6 @@ std::string FormatRotator(const Rotator& r) {
 std::string FormatPoint(const Vector2& p) {
   return std::to_string(p.X) + "," + std::to_string(p.Y);
 }
-
-}  // namespace
 
 void Transcript::OnLog(const std::string& text) { Line("[log] " + text); }
 

@@ -7,6 +7,13 @@
 
 namespace vantorel_sim {
 
+// How the transcript writes the host's values, as a script writes them too:
+// vectors "X,Y,Z" with each float as FormatFloat prints it, rotators
+// "P,Y,R" and canvas points "X,Y" in decimal.
+std::string FormatVector(const Vector& v);
+std::string FormatRotator(const Rotator& r);
+std::string FormatPoint(const Vector2& p);
+
 // Where the transcript's lines go: standard output, or a test's memory.
 class LineSink {
  public:

@@ -10,6 +10,7 @@
 #include "LinkedPlugin.h"
 #include "PageFiles.h"
 #include "Picture.h"
+#include "Transcript.h"
 #include "files/Files.h"
 #include "files/Text.h"
 #include "simhost/ConfigFile.h"
@@ -20,6 +21,9 @@ namespace vantorel_web {
 namespace {
 
 using files::FormatFloat;
+using vantorel_sim::FormatPoint;
+using vantorel_sim::FormatRotator;
+using vantorel_sim::FormatVector;
 
 constexpr char kConfigPath[] = "/vantorel.cfg";
 constexpr float kStepSeconds = 1.0f / 60.0f;
@@ -28,14 +32,6 @@ constexpr float kFacingReach = 320.0f;
 
 bool IsDrawing(const std::string& line) {
   return line.compare(0, 7, "[frame]") == 0 || line.compare(0, 6, "[draw]") == 0;
-}
-
-std::string VectorText(const Vector& v) {
-  return FormatFloat(v.X) + "," + FormatFloat(v.Y) + "," + FormatFloat(v.Z);
-}
-
-std::string RotatorText(const Rotator& r) {
-  return std::to_string(r.Pitch) + "," + std::to_string(r.Yaw) + "," + std::to_string(r.Roll);
 }
 
 std::string Json(const std::string& text) {
@@ -70,13 +66,12 @@ std::uint32_t Bits(float value) {
 // The script line that adds `car` as it stands.
 std::string CarLine(const simhost::SimCar& car, bool local) {
   std::string line = "car " + car.owner + " team=" + std::to_string(car.playerInfo.team) +
-                     " loc=" + VectorText(car.location) + " vel=" + VectorText(car.velocity) +
-                     " angvel=" + VectorText(car.angularVelocity) +
-                     " rot=" + RotatorText(car.rotation) +
+                     " loc=" + FormatVector(car.location) + " vel=" + FormatVector(car.velocity) +
+                     " angvel=" + FormatVector(car.angularVelocity) +
+                     " rot=" + FormatRotator(car.rotation) +
                      " boost=" + FormatFloat(car.boostComponent.amount);
   if (car.screenPoint) {
-    line += " screen=" + std::to_string(car.screenPoint->X) + "," +
-            std::to_string(car.screenPoint->Y);
+    line += " screen=" + FormatPoint(*car.screenPoint);
   }
   if (local) line += " local";
   if (!car.hasPlayerInfo) line += " nopri";
@@ -215,12 +210,12 @@ std::string LiveMatch::SceneScript() {
     if (match->serverNull) script += "server null\n";
     script += "canvas " + std::to_string(match->canvasSize.X) + " " +
               std::to_string(match->canvasSize.Y) + "\n";
-    script += "camera loc=" + VectorText(match->camera.location) +
-              " rot=" + RotatorText(match->camera.rotation) +
+    script += "camera loc=" + FormatVector(match->camera.location) +
+              " rot=" + FormatRotator(match->camera.rotation) +
               " fov=" + FormatFloat(match->camera.fieldOfView) + "\n";
     if (!match->hasCamera) script += "camera null\n";
-    script += "ball loc=" + VectorText(match->ball.location) +
-              " vel=" + VectorText(match->ball.velocity) + "\n";
+    script += "ball loc=" + FormatVector(match->ball.location) +
+              " vel=" + FormatVector(match->ball.velocity) + "\n";
     if (!match->hasBall) script += "ball null\n";
     for (const auto& car : match->cars()) {
       script += car ? CarLine(*car, car.get() == match->localCar) : "nullcar";
